@@ -1,0 +1,260 @@
+#include "core/QSINIFile.h"
+
+#include <cstring>
+
+#include "core/HashName.h"
+#include "core/QSError.h"
+
+namespace {
+
+// Space and every byte from 9 to 32 are blanks; carriage returns among them, so CR LF
+// lines need no special case. A line ends at line feed.
+inline bool IsBlank(unsigned char c) { return c >= 9 && c <= 32; }
+
+// Skips leading blanks, ends the token at its first ';', drops trailing blanks by writing a
+// zero byte after the last non-blank byte. The token must already be zero-terminated.
+char* Trim(char* s) {
+    while (IsBlank(static_cast<unsigned char>(*s))) ++s;
+    char* end = s;
+    char* lastNonBlank = nullptr;
+    for (; *end && *end != ';'; ++end) {
+        if (!IsBlank(static_cast<unsigned char>(*end))) lastNonBlank = end;
+    }
+    if (lastNonBlank) {
+        lastNonBlank[1] = '\0';
+    } else {
+        *s = '\0';
+    }
+    return s;
+}
+
+// The first position at or after p that is neither a blank nor inside a ';' comment;
+// len when there is none.
+uint32_t NextMeaningful(const char* text, uint32_t len, uint32_t p) {
+    while (p < len) {
+        unsigned char c = static_cast<unsigned char>(text[p]);
+        if (c == ';') {
+            const void* lf = std::memchr(text + p, '\n', len - p);
+            if (!lf) return len;
+            p = static_cast<uint32_t>(static_cast<const char*>(lf) - text) + 1;
+        } else if (IsBlank(c)) {
+            ++p;
+        } else {
+            return p;
+        }
+    }
+    return len;
+}
+
+bool SameName(const char* a, const char* b) {
+    if (!a || !b) return false;
+    for (;; ++a, ++b) {
+        unsigned char ca = static_cast<unsigned char>(*a), cb = static_cast<unsigned char>(*b);
+        if (HashFoldByte(ca) != HashFoldByte(cb)) return false;
+        if (!ca) return true;
+    }
+}
+
+int CompareHash(uint32_t key, uint32_t hash) { return key < hash ? -1 : (key > hash ? 1 : 0); }
+
+}  // namespace
+
+QSINIFile::QSINIFile(std::string name)
+    : QSGameResource(std::move(name)), sections_(50, 50), keys_(200, 200) {}
+
+QSINIFile::~QSINIFile() { ClearRecords(); }
+
+int QSINIFile::Process(ResourceContent* content) {
+    ClearRecords();
+    content_ = content;
+    int result = content && content->data ? Parse(content->data.get(), content->len) : 0;
+    if (!result) content_ = nullptr;
+    return result;
+}
+
+int QSINIFile::Unload() {
+    ClearRecords();
+    if (content_) content_->Free();
+    content_ = nullptr;
+    return 1;
+}
+
+int QSINIFile::LoadText(std::string_view text) {
+    Unload();
+    char* buffer = ownContent_.Allocate(static_cast<uint32_t>(text.size()));
+    std::memcpy(buffer, text.data(), text.size());
+    int result = Process(&ownContent_);
+    if (!result) ownContent_.Free();
+    return result;
+}
+
+void QSINIFile::ClearRecords() {
+    keys_.Clear();
+    sections_.Clear();
+    keyStore_.clear();
+    sectionStore_.clear();
+    sectionCursor_ = 0;
+}
+
+int QSINIFile::Parse(char* text, uint32_t len) {
+    uint32_t p = NextMeaningful(text, len, 0);
+    if (p >= len) return 0;
+    while (p < len) {
+        // Section header: everything up to the next '[' is skipped; the name runs to the
+        // next ']', wherever it is.
+        char* open = static_cast<char*>(std::memchr(text + p, '[', len - p));
+        if (!open) break;
+        uint32_t nameStart = static_cast<uint32_t>(open - text) + 1;
+        char* close = static_cast<char*>(std::memchr(text + nameStart, ']', len - nameStart));
+        if (!close) break;
+        *close = '\0';
+        QSINISection* section = FindOrAddSection(Trim(text + nameStart));
+
+        p = NextMeaningful(text, len, static_cast<uint32_t>(close - text) + 1);
+        while (p < len && text[p] != '[') {
+            // Key name: up to the next '=', wherever it is. Without one, the line is a key
+            // with no name whose value is the rest of the line.
+            const char* keyName = nullptr;
+            uint32_t valueStart = p;
+            char* eq = static_cast<char*>(std::memchr(text + p, '=', len - p));
+            if (eq) {
+                *eq = '\0';
+                keyName = Trim(text + p);
+                valueStart = static_cast<uint32_t>(eq - text) + 1;
+            }
+            // Value: up to the line end, a ';' or the end of the text (the spare byte).
+            uint32_t valueEnd = valueStart;
+            while (valueEnd < len && text[valueEnd] != '\n' && text[valueEnd] != ';') ++valueEnd;
+            bool comment = valueEnd < len && text[valueEnd] == ';';
+            text[valueEnd] = '\0';
+            AddKey(section, keyName, Trim(text + valueStart));
+
+            uint32_t next = valueEnd + 1;
+            if (comment && next < len) {
+                const void* lf = std::memchr(text + next, '\n', len - next);
+                next = lf ? static_cast<uint32_t>(static_cast<const char*>(lf) - text) + 1 : len;
+            }
+            p = NextMeaningful(text, len, next);
+        }
+    }
+    return 1;
+}
+
+QSINISection* QSINIFile::FindSection(const char* name) const {
+    if (!name) return nullptr;
+    for (uint32_t h = HashName(name);; ++h) {
+        QSINISection* const* slot =
+            sections_.Find(h, [](uint32_t key, const QSINISection* s) { return CompareHash(key, s->hash); });
+        if (!slot) return nullptr;
+        if (SameName((*slot)->name, name)) return *slot;
+    }
+}
+
+QSINISection* QSINIFile::FindOrAddSection(const char* name) {
+    uint32_t h = HashName(name);
+    auto byHash = [](uint32_t key, const QSINISection* s) { return CompareHash(key, s->hash); };
+    for (;; ++h) {
+        QSINISection** slot = sections_.Find(h, byHash);
+        if (!slot) break;
+        if (SameName((*slot)->name, name)) return *slot;  // a repeated header continues it
+    }
+    QSINISection* section = &sectionStore_.emplace_back();
+    section->name = name;
+    section->hash = h;
+    *sections_.InsertAt(sections_.SearchPlace(h, byHash)) = section;
+    return section;
+}
+
+void QSINIFile::AddKey(QSINISection* section, const char* name, const char* value) {
+    auto byHash = [](uint32_t key, const QSINIKey* k) { return CompareHash(key, k->hash); };
+    uint32_t h = HashName(name) + section->hash;
+    for (;; ++h) {
+        QSINIKey** slot = keys_.Find(h, byHash);
+        if (!slot) break;
+        if ((*slot)->section == section && SameName((*slot)->name, name)) {
+            QSERROR("Duplicate key %s in section %s in file %s", name, section->name,
+                    name_.c_str());
+        }
+    }
+    QSINIKey* key = &keyStore_.emplace_back();
+    key->hash = h;
+    key->name = name;
+    key->value = value;
+    key->section = section;
+    if (section->lastKey) {
+        section->lastKey->next = key;
+    } else {
+        section->firstKey = key;
+    }
+    section->lastKey = key;
+    *keys_.InsertAt(keys_.SearchPlace(h, byHash)) = key;
+}
+
+const char* QSINIFile::Translated(const char* value) const {
+    return translator_ ? translator_->Translate(value) : value;
+}
+
+const char* QSINIFile::FindValue(const char* sectionName, const char* keyName) const {
+    const QSINISection* section = FindSection(sectionName);
+    if (!section || !keyName) return nullptr;
+    auto byHash = [](uint32_t key, const QSINIKey* k) { return CompareHash(key, k->hash); };
+    for (uint32_t h = HashName(keyName) + section->hash;; ++h) {
+        QSINIKey* const* slot = keys_.Find(h, byHash);
+        if (!slot) return nullptr;
+        if ((*slot)->section == section && SameName((*slot)->name, keyName)) {
+            return Translated((*slot)->value);
+        }
+    }
+}
+
+int QSINIFile::GetINIString(const char* section, const char* key, const char* def, char* out,
+                            size_t size) const {
+    const char* value = FindValue(section, key);
+    const char* text = value ? value : (def ? def : "");
+    if (out && size) std::strncpy(out, text, size);
+    return value ? 1 : 0;
+}
+
+int QSINIFile::GetINIString(const char* section, const char* key, const char* def,
+                            std::string& out) const {
+    const char* value = FindValue(section, key);
+    out = value ? value : (def ? def : "");
+    return value ? 1 : 0;
+}
+
+const char* QSINIFile::FirstSection() {
+    if (sections_.Empty()) return nullptr;
+    sectionCursor_ = 1;
+    return sections_[0]->name;
+}
+
+const char* QSINIFile::NextSection() {
+    if (sectionCursor_ >= sections_.Count()) return nullptr;
+    return sections_[sectionCursor_++]->name;
+}
+
+const QSINIKey* QSINIFile::FirstKeyRecord(const char* sectionName) {
+    QSINISection* section = FindSection(sectionName);
+    if (!section) return nullptr;
+    QSINIKey* key = section->firstKey;
+    section->keyCursor = key ? key->next : nullptr;
+    return key;
+}
+
+const QSINIKey* QSINIFile::NextKeyRecord(const char* sectionName) {
+    QSINISection* section = FindSection(sectionName);
+    if (!section || !section->keyCursor) return nullptr;
+    QSINIKey* key = section->keyCursor;
+    section->keyCursor = key->next;
+    return key;
+}
+
+const char* QSINIFile::FirstKey(const char* section) {
+    const QSINIKey* key = FirstKeyRecord(section);
+    return key ? (key->name ? key->name : "") : nullptr;
+}
+
+const char* QSINIFile::NextKey(const char* section) {
+    const QSINIKey* key = NextKeyRecord(section);
+    return key ? (key->name ? key->name : "") : nullptr;
+}

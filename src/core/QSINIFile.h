@@ -1,0 +1,93 @@
+// QSINIFile: one parsed INI text resource.
+//
+// The text is parsed once, in place: names and values are zero-terminated inside the
+// content buffer and the records point into it. Sections and keys live in two arrays sorted
+// by hash (a key's hash is HashName(key) + its section's hash, stepped by one past
+// collisions), so a lookup is two binary searches and one name comparison per candidate.
+// Values go out through the translator, if one is set.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+
+#include "core/QSGameResource.h"
+#include "core/QSMoveableArray.h"
+#include "core/QSTranslator.h"
+
+struct QSINISection;
+
+struct QSINIKey {
+    uint32_t hash = 0;
+    const char* name = nullptr;  // null for a line without '=': never found by a lookup
+    const char* value = nullptr;
+    QSINIKey* next = nullptr;    // the next key of the same section, in file order
+    QSINISection* section = nullptr;
+};
+
+struct QSINISection {
+    const char* name = nullptr;
+    uint32_t hash = 0;
+    QSINIKey* firstKey = nullptr;
+    QSINIKey* lastKey = nullptr;
+    QSINIKey* keyCursor = nullptr;
+};
+
+using QSINISectionPtrArray = QSMoveableArray<QSINISection*>;
+using QSINIKeyPtrArray = QSMoveableArray<QSINIKey*>;
+
+class QSINIFile : public QSGameResource {
+public:
+    explicit QSINIFile(std::string name = {});
+    ~QSINIFile() override;
+
+    // Parses content in place and keeps it; 0 when the text holds nothing but blanks and
+    // comments (the content is then not kept).
+    int Process(ResourceContent* content) override;
+    int Unload() override;
+    int SetInfo(const char*, const void*, uint32_t) override { return 1; }
+
+    // Copies text into a buffer of the file's own and parses it (tools and tests).
+    int LoadText(std::string_view text);
+
+    void SetTranslator(const QSTranslator* translator) { translator_ = translator; }
+
+    // Copies the value (or def) as a bounded, zero-filled copy of size bytes, not
+    // terminated when the text fills the buffer. 1 when the key was found.
+    int GetINIString(const char* section, const char* key, const char* def, char* out,
+                     size_t size) const;
+    int GetINIString(const char* section, const char* key, const char* def,
+                     std::string& out) const;
+    // The translated value, or null when the section or key is missing.
+    const char* FindValue(const char* section, const char* key) const;
+
+    // Section names in ascending hash order; one cursor per file.
+    const char* FirstSection();
+    const char* NextSection();
+    // The named section's keys in file order; one cursor per section.
+    const char* FirstKey(const char* section);
+    const char* NextKey(const char* section);
+    const QSINIKey* FirstKeyRecord(const char* section);
+    const QSINIKey* NextKeyRecord(const char* section);
+
+    uint32_t SectionCount() const { return sections_.Count(); }
+    uint32_t KeyCount() const { return keys_.Count(); }
+
+private:
+    int Parse(char* text, uint32_t len);
+    QSINISection* FindSection(const char* name) const;
+    QSINISection* FindOrAddSection(const char* name);
+    void AddKey(QSINISection* section, const char* name, const char* value);
+    const char* Translated(const char* value) const;
+    void ClearRecords();
+
+    QSINISectionPtrArray sections_;
+    uint32_t sectionCursor_ = 0;
+    QSINIKeyPtrArray keys_;
+    std::deque<QSINISection> sectionStore_;
+    std::deque<QSINIKey> keyStore_;
+    ResourceContent* content_ = nullptr;  // the parsed text; belongs to the resource entry
+    ResourceContent ownContent_;          // used by LoadText
+    const QSTranslator* translator_ = nullptr;
+};

@@ -1,0 +1,210 @@
+#include "core/QSINIFile.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "core/HashName.h"
+
+using ::testing::ElementsAre;
+
+namespace {
+
+std::string Get(const QSINIFile& ini, const char* section, const char* key,
+                const char* def = "<default>") {
+    std::string out;
+    ini.GetINIString(section, key, def, out);
+    return out;
+}
+
+std::vector<std::string> Sections(QSINIFile& ini) {
+    std::vector<std::string> out;
+    for (const char* s = ini.FirstSection(); s; s = ini.NextSection()) out.push_back(s);
+    return out;
+}
+
+std::vector<std::string> Keys(QSINIFile& ini, const char* section) {
+    std::vector<std::string> out;
+    for (const QSINIKey* k = ini.FirstKeyRecord(section); k; k = ini.NextKeyRecord(section)) {
+        out.push_back(std::string(k->name ? k->name : "<none>") + "=" + k->value);
+    }
+    return out;
+}
+
+const char kUnit[] =
+    "; Skarn Warrior\r\n"
+    "[ objectdata ]\r\n"
+    "UniqueName = Skarn_Warrior\r\n"
+    "MaxHitPoints=120   ; tough\r\n"
+    "Description=\r\n"
+    "\r\n"
+    "[UnitData]\r\n"
+    "Type = FRONT\r\n"
+    "Upkeep\t=\t0.5\r\n"
+    "[ObjectData]\r\n"
+    "Race=Skarn\r\n"
+    "[Attack1]\r\n"
+    "Race=none\r\n"
+    "Damage=12";  // the last line has no line end
+
+}  // namespace
+
+TEST(QSINIFile, FindsSectionsAndKeysWhateverTheirCaseAndBlanks) {
+    QSINIFile ini("Data\\ObjectData\\units\\Skarn_Warrior.ini");
+    ASSERT_EQ(ini.LoadText(kUnit), 1);
+    struct Case {
+        const char *section, *key, *value;
+    } cases[] = {
+        {"ObjectData", "UniqueName", "Skarn_Warrior"},
+        {"OBJECTDATA", "maxhitpoints", "120"},    // trailing blanks and comment dropped
+        {"objectdata", "Description", ""},        // empty value is found
+        {"UnitData", "Type", "FRONT"},            // CR LF: no carriage return kept
+        {"UnitData", "Upkeep", "0.5"},            // tabs are blanks
+        {"ObjectData", "Race", "Skarn"},          // a repeated header continues the section
+        {"Attack1", "Race", "none"},              // the same key in another section
+        {"Attack1", "Damage", "12"},              // terminated in the spare byte
+    };
+    for (const Case& c : cases) {
+        std::string out;
+        EXPECT_EQ(ini.GetINIString(c.section, c.key, "<default>", out), 1) << c.section << "/" << c.key;
+        EXPECT_EQ(out, c.value) << c.section << "/" << c.key;
+    }
+    EXPECT_EQ(ini.SectionCount(), 3u);
+}
+
+TEST(QSINIFile, MissingSectionOrKeyGivesTheDefault) {
+    QSINIFile ini;
+    ASSERT_EQ(ini.LoadText(kUnit), 1);
+    std::string out = "old";
+    EXPECT_EQ(ini.GetINIString("Nope", "Type", "dflt", out), 0);
+    EXPECT_EQ(out, "dflt");
+    EXPECT_EQ(ini.GetINIString("UnitData", "Nope", nullptr, out), 0);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(Get(ini, "UnitData", "UniqueName"), "<default>");  // key of another section
+}
+
+TEST(QSINIFile, BufferCopyIsBoundedAndZeroFilled) {
+    QSINIFile ini;
+    ASSERT_EQ(ini.LoadText("[A]\nk=abcdef\n"), 1);
+    char buffer[10];
+    std::memset(buffer, 'X', sizeof buffer);
+    EXPECT_EQ(ini.GetINIString("A", "k", "", buffer, sizeof buffer), 1);
+    EXPECT_EQ(std::string(buffer, 10), std::string("abcdef\0\0\0\0", 10));
+    std::memset(buffer, 'X', sizeof buffer);
+    EXPECT_EQ(ini.GetINIString("A", "k", "", buffer, 6), 1);  // fills: not terminated
+    EXPECT_EQ(std::string(buffer, 7), "abcdefX");
+    EXPECT_EQ(ini.GetINIString("A", "none", "dflt", buffer, sizeof buffer), 0);
+    EXPECT_STREQ(buffer, "dflt");
+}
+
+TEST(QSINIFile, TextWithoutContentIsNotKept) {
+    for (const char* text : {"", "   \r\n\t", "; only a comment\n;another", "\n\n"}) {
+        QSINIFile ini;
+        EXPECT_EQ(ini.LoadText(text), 0) << text;
+        EXPECT_EQ(ini.FirstSection(), nullptr);
+        EXPECT_EQ(Get(ini, "A", "k"), "<default>");
+    }
+}
+
+TEST(QSINIFile, SectionsIterateInHashOrderAndKeysInFileOrder) {
+    QSINIFile ini;
+    ASSERT_EQ(ini.LoadText("[Zeta]\nb=2\na=1\nc=3\n[Alpha]\nx=1\n[Mid]\n[Beta]\n"), 1);
+    std::vector<std::string> expected = {"Zeta", "Alpha", "Mid", "Beta"};
+    std::sort(expected.begin(), expected.end(), [](const std::string& a, const std::string& b) {
+        return HashName(a) < HashName(b);
+    });
+    EXPECT_EQ(Sections(ini), expected);
+    EXPECT_THAT(Keys(ini, "zeta"), ElementsAre("b=2", "a=1", "c=3"));
+
+    std::vector<std::string> names;
+    for (const char* k = ini.FirstKey("Zeta"); k; k = ini.NextKey("Zeta")) names.push_back(k);
+    EXPECT_THAT(names, ElementsAre("b", "a", "c"));
+    EXPECT_EQ(ini.FirstKey("Mid"), nullptr);
+    EXPECT_EQ(ini.FirstKey("Missing"), nullptr);
+    EXPECT_EQ(ini.NextKey("Missing"), nullptr);
+}
+
+TEST(QSINIFile, HashCollisionsAreSteppedPast) {
+    // "AAB" and "ABA" have the same HashName, as sections and as keys of one section.
+    QSINIFile ini;
+    ASSERT_EQ(ini.LoadText("[AAB]\nAAB=1\nABA=2\n[ABA]\nAAB=3\nABA=4\n"), 1);
+    EXPECT_EQ(Get(ini, "aab", "aab"), "1");
+    EXPECT_EQ(Get(ini, "aab", "aba"), "2");
+    EXPECT_EQ(Get(ini, "aba", "aab"), "3");
+    EXPECT_EQ(Get(ini, "aba", "aba"), "4");
+    EXPECT_THAT(Keys(ini, "ABA"), ElementsAre("AAB=3", "ABA=4"));
+}
+
+TEST(QSINIFile, OddLinesFollowTheParsingRules) {
+    struct Case {
+        const char* text;
+        std::map<std::string, std::string> section;  // section A's keys, in any order
+    } cases[] = {
+        // A key before the first section belongs to nothing.
+        {"k=0\n[A]\nk=1\n", {{"k", "1"}}},
+        // A line without '=' before the end is a key without a name.
+        {"[A]\nk=1\nnoequals", {{"k", "1"}, {"<none>", "noequals"}}},
+        // A name ends at its first ';'.
+        {"[A]\nkey;x=5\n", {{"key", "5"}}},
+        // Text after ']' starts the first key's name.
+        {"[A] k=1\n", {{"k", "1"}}},
+        // A header's ']' may stand on a later line.
+        {"[A\n]\nk=1\n", {{"k", "1"}}},
+        // Comments between keys, and a value cut at ';'.
+        {"[A]\n;c=9\n k = v w ; note\n\n;x\nl=2", {{"k", "v w"}, {"l", "2"}}},
+        // An '=' on a later line ends a key name that runs over lines.
+        {"[A]\nfoo\n[B]\nx=1\n", {{"foo\n[B]\nx", "1"}}},
+    };
+    for (const Case& c : cases) {
+        QSINIFile ini;
+        ASSERT_EQ(ini.LoadText(c.text), 1) << c.text;
+        std::map<std::string, std::string> got;
+        for (const QSINIKey* k = ini.FirstKeyRecord("A"); k; k = ini.NextKeyRecord("A")) {
+            got[k->name ? k->name : "<none>"] = k->value;
+        }
+        EXPECT_EQ(got, c.section) << c.text;
+        for (const auto& [key, value] : c.section) {
+            if (key != "<none>") {
+                EXPECT_EQ(Get(ini, "A", key.c_str()), value) << c.text;
+            }
+        }
+    }
+}
+
+TEST(QSINIFile, ParsesInPlaceWithinLenPlusOneBytes) {
+    // The buffer is exactly Len + 1 bytes; the sanitizer builds catch any stray access.
+    std::string text = "[A]\nk=value";
+    ResourceContent content;
+    std::memcpy(content.Allocate(static_cast<uint32_t>(text.size())), text.data(), text.size());
+    QSINIFile ini;
+    ASSERT_EQ(ini.Process(&content), 1);
+    EXPECT_EQ(Get(ini, "A", "k"), "value");
+    EXPECT_EQ(content.data[text.size()], '\0');
+    ini.Unload();
+    EXPECT_EQ(content.data, nullptr);  // Unload frees the content with the records
+    EXPECT_EQ(Get(ini, "A", "k"), "<default>");
+}
+
+TEST(QSINIFile, ValuesPassThroughTheTranslator) {
+    struct Upper : QSTranslator {
+        const char* Translate(const char* value) const override {
+            return std::strcmp(value, "STRING_3") == 0 ? "Skarn Warrior" : value;
+        }
+    } translator;
+    QSINIFile ini;
+    ASSERT_EQ(ini.LoadText("[A]\nname=STRING_3\nother=string_3\n"), 1);
+    EXPECT_EQ(Get(ini, "A", "name"), "STRING_3");  // no translator yet: as written
+    ini.SetTranslator(&translator);
+    EXPECT_EQ(Get(ini, "A", "name"), "Skarn Warrior");
+    EXPECT_EQ(Get(ini, "A", "other"), "string_3");
+}
+
+TEST(QSINIFileDeathTest, DuplicateKeyInOneSectionIsFatal) {
+    QSINIFile ini("Data\\Settings.ini");
+    EXPECT_EXIT(ini.LoadText("[Game]\nSpeed=1\n[Other]\nSpeed=1\n[game]\nSPEED=2\n"),
+                ::testing::ExitedWithCode(255),
+                "Duplicate key SPEED in section Game in file Data\\\\Settings.ini");
+}
