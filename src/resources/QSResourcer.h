@@ -1,0 +1,37 @@
+// QSResourcer: writes a stream file archive (a mod package) from a list of entries.
+//
+// The layout is computed in memory first, then the archive is written in one pass to a
+// fresh temporary file beside the output, with the XOR checksum taken as the bytes go out.
+// Only a complete, flushed archive is renamed over the output: a failed build leaves an
+// existing package untouched. Progress lines go to the log ("RSCR") and the build window.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+// One file handed to the writer. The data stays the caller's.
+struct PackageEntry {
+    std::string path;  // the name inside the archive, with backslashes; at most 79 characters
+    const char* data = nullptr;
+    uint32_t size = 0;
+    uint32_t hash = 0;  // HashName(path)
+    const void* info = nullptr;
+    uint32_t infoLength = 0;
+};
+
+class QSResourcer {
+public:
+    QSResourcer();
+
+    // Writes the archive at output with the two-character id, the version "a.b.c.d" and an
+    // access code of up to four characters (empty: none). modName is accepted for the
+    // build window's sake and not stored. Returns 1; every failure is fatal.
+    int Build(const std::filesystem::path& output, const char* id, const char* version,
+              const char* modName, std::vector<PackageEntry> entries, const char* accessCode);
+
+private:
+    std::mt19937 random_;
+};

@@ -1,0 +1,282 @@
+#include "resources/QSStreamFile.h"
+
+#include <cinttypes>
+#include <cstdarg>
+#include <cstring>
+#include <limits>
+
+#include "core/QSError.h"
+#include "resources/HiddenBlock.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace {
+
+std::string Printf(const char* format, ...) QS_PRINTF(1, 2);
+std::string Printf(const char* format, ...) {
+    char buffer[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    return buffer;
+}
+
+// A node's name for messages; names are checked for their terminator before any message
+// can use them.
+const char* NameOf(const FileNode& node) { return node.name; }
+
+}  // namespace
+
+QSStreamFile::QSStreamFile(const std::string& path) : path_(path) {
+    std::string problem;
+    if (!Load(&problem)) {
+        // The two checks every reader of the format makes keep their own wording.
+        if (problemKind_ == ProblemKind::LengthMismatch) {
+            QSERROR("File length %d of %s doesn't match expected file length of %d",
+                    static_cast<int>(realLength_), path_.c_str(), static_cast<int>(header_.FileLength));
+        }
+        if (problemKind_ == ProblemKind::Inconsistent) {
+            QSERROR("File %s may be corrupt, internal values are not consistent.", path_.c_str());
+        }
+        QSERROR("%s", problem.c_str());
+    }
+    QSLOG(kLogInfo, "New stream file %s", path_.c_str());
+}
+
+QSStreamFile::QSStreamFile(const std::string& path, CheckOnly) : path_(path) {}
+
+QSStreamFile::~QSStreamFile() {
+    QSLOG(kLogInfo, "CLEANUP: Closing StreamFile");
+    if (file_) std::fclose(file_);
+}
+
+std::string QSStreamFile::Check(const std::string& path) {
+    QSStreamFile archive(path, CheckOnly{});
+    std::string problem;
+    if (!archive.Load(&problem)) return problem;
+    if (!archive.IsOpen()) return Printf("Could not open %s", path.c_str());
+    uint32_t code = 0;
+    if (!archive.CheckCode(&code, &problem)) return problem;
+    return {};
+}
+
+std::string QSStreamFile::ModId() const {
+    return std::string(header_.ModId, strnlen(header_.ModId, sizeof header_.ModId));
+}
+
+bool QSStreamFile::ReadAt(uint64_t offset, void* buffer, size_t size) const {
+    if (size == 0) return true;
+#ifdef _WIN32
+    std::lock_guard lock(readMutex_);
+    if (_fseeki64(file_, static_cast<long long>(offset), SEEK_SET) != 0) return false;
+    return std::fread(buffer, 1, size, file_) == size;
+#else
+    char* p = static_cast<char*>(buffer);
+    while (size > 0) {
+        ssize_t n = pread(fileno(file_), p, size, static_cast<off_t>(offset));
+        if (n <= 0) return false;
+        p += n;
+        offset += static_cast<uint64_t>(n);
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+#endif
+}
+
+template <typename T>
+bool QSStreamFile::LoadTable(const char* what, uint64_t offset, uint64_t count,
+                             std::vector<T>& out, std::string* problem) {
+    if (count == 0) return true;
+    // Both factors are below 2^32, so the product cannot overflow 64 bits.
+    uint64_t bytes = count * sizeof(T);
+    if (offset > realLength_ || bytes > realLength_ - offset) {
+        *problem = Printf("File %s is corrupt: the %s (%" PRIu64 " bytes at offset %" PRIu64
+                          ") lies outside the file of %" PRIu64 " bytes.",
+                          path_.c_str(), what, bytes, offset, realLength_);
+        return false;
+    }
+    out.resize(static_cast<size_t>(count));
+    if (!ReadAt(offset, out.data(), static_cast<size_t>(bytes))) {
+        *problem = Printf("File %s could not be read: the %s at offset %" PRIu64 ".",
+                          path_.c_str(), what, offset);
+        return false;
+    }
+    return true;
+}
+
+bool QSStreamFile::Load(std::string* problem) {
+#ifdef _WIN32
+    file_ = std::fopen(path_.c_str(), "rb");
+#else
+    file_ = std::fopen(path_.c_str(), "rbe");
+#endif
+    if (!file_) return true;  // not open; the caller decides what that means
+#ifdef _WIN32
+    _fseeki64(file_, 0, SEEK_END);
+    long long end = _ftelli64(file_);
+#else
+    fseeko(file_, 0, SEEK_END);
+    off_t end = ftello(file_);
+#endif
+    realLength_ = end > 0 ? static_cast<uint64_t>(end) : 0;
+
+    uint32_t formatVersion = 0;
+    if (realLength_ < 4 || !ReadAt(0, &formatVersion, 4)) {
+        *problem = Printf("File %s is corrupt: it is too short to be a stream file.", path_.c_str());
+        return false;
+    }
+    uint32_t headerSize = formatVersion > kFormatLongHeaderAbove ? kHeaderSize : kShortHeaderSize;
+    if (realLength_ < headerSize || !ReadAt(0, &header_, headerSize)) {
+        *problem = Printf("File %s is corrupt: it is shorter than its %u-byte header.",
+                          path_.c_str(), headerSize);
+        return false;
+    }
+    if (header_.FormatVersion < kFormatModIdFrom) std::memcpy(header_.ModId, "NA\0\0", 4);
+
+    if (header_.Magic == kMagicOld || header_.Magic == kMagicCurrent) {
+        if (realLength_ != header_.FileLength) {
+            problemKind_ = ProblemKind::LengthMismatch;
+            *problem = Printf("File length %" PRIu64 " of %s doesn't match expected file length of %u",
+                              realLength_, path_.c_str(), header_.FileLength);
+            return false;
+        }
+        FormatVersionText(header_.ModVersion, versionText_, sizeof versionText_);
+        if (header_.Magic == kMagicCurrent) {
+            HiddenValues identity = DecodeHiddenBlock(header_.IdentityBlock, header_.IdentityBitTop);
+            if (!HiddenBlockConsistent(identity, header_.FileLength)) {
+                problemKind_ = ProblemKind::Inconsistent;
+                *problem = Printf("File %s may be corrupt, internal values are not consistent.",
+                                  path_.c_str());
+                return false;
+            }
+        }
+    }
+
+    uint32_t reservedOffset;
+    std::memcpy(&reservedOffset, header_.ModId, 4);
+    bool ok = LoadTable("first reserved table", reservedOffset,
+                        uint64_t{header_.ReservedCount} * kReservedRecord, reserved_, problem) &&
+              LoadTable("FileNode table", header_.NodeOffset, header_.NodeCount, nodes_, problem) &&
+              LoadTable("FileChunk table", header_.ChunkOffset, header_.ChunkCount, chunks_, problem) &&
+              LoadTable("FilePacket table", header_.PacketOffset, header_.PacketCount, packets_, problem) &&
+              LoadTable("second reserved table", header_.ReservedOffset2,
+                        uint64_t{header_.ReservedCount2} * kReservedRecord2, reserved2_, problem) &&
+              LoadTable("info blob", header_.InfoOffset, header_.InfoSize, info_, problem);
+    if (!ok) return false;
+    if (header_.FormatVersion < kFormatWideInfoFrom) {
+        for (FileNode& node : nodes_) node.InfoLength &= 0xFFFF;
+    }
+
+    if (header_.FormatVersion > kFormatLongHeaderAbove && header_.IgnoreCount != 0) {
+        std::vector<char> list;
+        if (!LoadTable("ignore list", header_.IgnoreOffset, header_.IgnoreSize, list, problem)) {
+            return false;
+        }
+        size_t pos = 0;
+        for (uint32_t i = 0; i < header_.IgnoreCount; ++i) {
+            const void* end = pos < list.size() ? std::memchr(&list[pos], 0, list.size() - pos) : nullptr;
+            if (!end) {
+                *problem = Printf("File %s is corrupt: the ignore list holds fewer than its %u names.",
+                                  path_.c_str(), header_.IgnoreCount);
+                return false;
+            }
+            size_t stop = static_cast<size_t>(static_cast<const char*>(end) - list.data());
+            ignoreNames_.emplace_back(&list[pos], stop - pos);
+            pos = stop + 1;
+        }
+    }
+    return CheckNodes(problem);
+}
+
+// Every file's chunks and packets must lie inside the tables, the file's content and the
+// archive, so that reading a file can trust them.
+bool QSStreamFile::CheckNodes(std::string* problem) const {
+    const char* path = path_.c_str();
+    for (size_t n = 0; n < nodes_.size(); ++n) {
+        const FileNode& node = nodes_[n];
+        if (!std::memchr(node.name, 0, sizeof node.name)) {
+            *problem = Printf("File %s is corrupt: the name of stored file %zu is not terminated.", path, n);
+            return false;
+        }
+        if (node.Len > realLength_) {
+            *problem = Printf("File %s is corrupt: %s claims %u bytes, more than the archive holds.",
+                              path, NameOf(node), node.Len);
+            return false;
+        }
+        if (uint64_t{node.ChkIdx} + node.ChkCnt > chunks_.size()) {
+            *problem = Printf("File %s is corrupt: the chunks of %s lie outside the FileChunk table.",
+                              path, NameOf(node));
+            return false;
+        }
+        if (node.InfoLength != 0 && uint64_t{node.InfoOffset} + node.InfoLength > info_.size()) {
+            *problem = Printf("File %s is corrupt: the info block of %s lies outside the info blob.",
+                              path, NameOf(node));
+            return false;
+        }
+        for (uint32_t c = 0; c < node.ChkCnt; ++c) {
+            const FileChunk& chunk = chunks_[node.ChkIdx + c];
+            if (chunk.FileStart > chunk.FileEnd || chunk.FileEnd > node.Len) {
+                *problem = Printf("File %s is corrupt: a chunk of %s lies outside its %u bytes.",
+                                  path, NameOf(node), node.Len);
+                return false;
+            }
+            if (chunk.PktIdx >= packets_.size()) {
+                *problem = Printf("File %s is corrupt: a chunk of %s names a packet outside the "
+                                  "FilePacket table.", path, NameOf(node));
+                return false;
+            }
+            const FilePacket& packet = packets_[chunk.PktIdx];
+            if (packet.PosStart > packet.PosEnd || packet.PosEnd > realLength_) {
+                *problem = Printf("File %s is corrupt: a packet of %s lies outside the archive.",
+                                  path, NameOf(node));
+                return false;
+            }
+            if (packet.PosEnd - packet.PosStart > node.Len - chunk.FileStart) {
+                *problem = Printf("File %s is corrupt: a packet of %s is longer than the rest of "
+                                  "its %u bytes.", path, NameOf(node), node.Len);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool QSStreamFile::CheckCode(uint32_t* value, std::string* problem) const {
+    *value = 0;
+    if (header_.Magic != kMagicCurrent) return true;
+    HiddenValues code = DecodeHiddenBlock(header_.CodeBlock, header_.CodeBitTop);
+    *value = code.value;
+    if (!HiddenBlockConsistent(code, header_.FileLength)) {
+        *problem = Printf("File %s may be corrupt, internal values are not consistent.", path_.c_str());
+        return false;
+    }
+    return true;
+}
+
+uint32_t QSStreamFile::AccessCode() const {
+    uint32_t value = 0;
+    std::string problem;
+    if (!CheckCode(&value, &problem)) {
+        QSERROR("File %s may be corrupt, internal values are not consistent.", path_.c_str());
+    }
+    return value;
+}
+
+const char* QSStreamFile::InfoBlock(const FileNode& node) const {
+    return node.InfoLength ? info_.data() + node.InfoOffset : nullptr;
+}
+
+uint32_t QSStreamFile::ReadContent(const FileNode& node, ResourceContent& out) const {
+    char* buffer = out.Allocate(node.Len);
+    uint32_t delivered = 0;
+    for (uint32_t c = 0; c < node.ChkCnt; ++c) {
+        const FileChunk& chunk = chunks_[node.ChkIdx + c];
+        const FilePacket& packet = packets_[chunk.PktIdx];
+        uint32_t size = packet.PosEnd - packet.PosStart;
+        if (ReadAt(packet.PosStart, buffer + chunk.FileStart, size)) delivered += size;
+    }
+    return delivered;
+}

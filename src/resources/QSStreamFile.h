@@ -1,0 +1,92 @@
+// QSStreamFile: one open stream file archive (.qsw of the game, .qsx of a mod).
+//
+// Opening reads the header and every table into memory and checks them against the file's
+// real size before anything is allocated from them: a table, blob, chunk or packet outside
+// the file, a count whose size overflows, or a name without its terminator is reported as a
+// corrupt archive naming the file, never read. The content of one file is then read by
+// chunks and packets on demand (by the asynchronous reader).
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/QSGameResource.h"
+#include "core/QSMoveableArray.h"
+#include "resources/StreamFormat.h"
+
+class QSStreamFile {
+public:
+    // Opens the archive and logs "New stream file <path>". A file that cannot be opened
+    // leaves the object not open; a corrupt one is a fatal error.
+    explicit QSStreamFile(const std::string& path);
+    // Logs "CLEANUP: Closing StreamFile" and closes the archive.
+    ~QSStreamFile();
+    QSStreamFile(const QSStreamFile&) = delete;
+    QSStreamFile& operator=(const QSStreamFile&) = delete;
+
+    // Checks an archive without ending the program: an empty text when it opens cleanly
+    // (its access code block included), else what is wrong, naming the file.
+    static std::string Check(const std::string& path);
+
+    bool IsOpen() const { return file_ != nullptr; }
+    const std::string& Path() const { return path_; }
+    // A copy of the header; for 104-byte headers the missing fields are 0.
+    const StreamHeader& Header() const { return header_; }
+    // "a.b.c.d" of ModVersion ("a.b.c" when d is 0); "0.0.0.0" until read.
+    const char* VersionText() const { return versionText_; }
+    // The two-character identifier ("NA" for archives older than the identifier).
+    std::string ModId() const;
+    uint64_t RealLength() const { return realLength_; }
+
+    const std::vector<FileNode>& Nodes() const { return nodes_; }
+    const std::vector<FileChunk>& Chunks() const { return chunks_; }
+    const std::vector<FilePacket>& Packets() const { return packets_; }
+    const std::vector<char>& InfoBlob() const { return info_; }
+    const std::vector<std::string>& IgnoreNames() const { return ignoreNames_; }
+    // The node's info block inside the info blob, or null when it has none.
+    const char* InfoBlock(const FileNode& node) const;
+
+    // The access code value of CodeBlock (0 unless Magic is the current kind). A length
+    // copy that does not match the archive is a fatal error.
+    uint32_t AccessCode() const;
+
+    // Reads one file's content into Len + 1 bytes (the spare byte stays zero) following its
+    // chunks and packets. Returns the number of bytes delivered.
+    uint32_t ReadContent(const FileNode& node, ResourceContent& out) const;
+
+private:
+    struct CheckOnly {};
+    QSStreamFile(const std::string& path, CheckOnly);
+    // Opens and checks; on a problem returns false with its text (file stays open).
+    bool Load(std::string* problem);
+    bool ReadAt(uint64_t offset, void* buffer, size_t size) const;
+    template <typename T>
+    bool LoadTable(const char* what, uint64_t offset, uint64_t count, std::vector<T>& out,
+                   std::string* problem);
+    bool CheckNodes(std::string* problem) const;
+    bool CheckCode(uint32_t* value, std::string* problem) const;
+
+    enum class ProblemKind { Other, LengthMismatch, Inconsistent };
+
+    std::string path_;
+    ProblemKind problemKind_ = ProblemKind::Other;
+    FILE* file_ = nullptr;
+    uint64_t realLength_ = 0;
+    StreamHeader header_{};
+    char versionText_[17] = "0.0.0.0";
+    std::vector<char> reserved_;
+    std::vector<FileNode> nodes_;
+    std::vector<FileChunk> chunks_;
+    std::vector<FilePacket> packets_;
+    std::vector<char> reserved2_;
+    std::vector<char> info_;
+    std::vector<std::string> ignoreNames_;
+#ifdef _WIN32
+    mutable std::mutex readMutex_;  // seek and read must stay together
+#endif
+};
+
+using QSStreamFileArray = QSMoveableArray<QSStreamFile*>;

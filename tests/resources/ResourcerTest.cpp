@@ -1,0 +1,258 @@
+#include "resources/QSResourcer.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <set>
+#include <sys/resource.h>
+
+#include "core/QSError.h"
+#include "resources/QSStreamFile.h"
+#include "support/Archives.h"
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+std::string Content(const QSStreamFile& archive, const char* name) {
+    for (const FileNode& node : archive.Nodes()) {
+        if (SameName(node.name, name)) {
+            ResourceContent content;
+            uint32_t delivered = archive.ReadContent(node, content);
+            EXPECT_EQ(delivered, node.Len) << name;
+            EXPECT_EQ(content.data[node.Len], '\0') << "spare byte of " << name;
+            return std::string(content.data.get(), node.Len);
+        }
+    }
+    ADD_FAILURE() << name << " is not in the archive";
+    return {};
+}
+
+std::string Bytes(size_t size, uint32_t seed) {
+    std::mt19937 random(seed);
+    std::string s(size, '\0');
+    for (char& c : s) c = static_cast<char>(random());
+    return s;
+}
+
+std::set<std::string> FilesIn(const std::filesystem::path& dir) {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) names.insert(e.path().filename().string());
+    return names;
+}
+
+}  // namespace
+
+TEST(QSResourcer, WritesAnArchiveThatReadsBackByteForByte) {
+    TempDir dir;
+    std::vector<TestFile> files = {
+        {"Data\\ObjectData\\units\\Skarn_Warrior.ini", "[ObjectData]\r\nMaxHitPoints=120\r\n", ""},
+        {"Data\\Empty.txt", "", ""},
+        {"Audio\\Game\\horn.wav", Bytes(2049, 1), "info-of-horn"},
+        {"Data\\Exact.bin", Bytes(2048, 2), ""},
+        {"data\\bonus.ini", std::string("a\0b", 3), ""},
+    };
+    WriteArchive(dir / "Test.qsx", files, "SK", "1.2.3.4", "");
+    EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"Test.qsx"});  // no temporary left
+
+    QSStreamFile archive((dir / "Test.qsx").string());
+    ASSERT_TRUE(archive.IsOpen());
+    const StreamHeader& h = archive.Header();
+    EXPECT_EQ(h.FormatVersion, 0x1000Fu);
+    EXPECT_EQ(h.Magic, 0xFA7E843Fu);
+    EXPECT_EQ(h.NodeOffset, 116u);
+    EXPECT_EQ(h.IgnoreCount, 0u);
+    EXPECT_EQ(h.IgnoreSize, 0u);
+    EXPECT_EQ(h.FileLength, std::filesystem::file_size(dir / "Test.qsx"));
+    EXPECT_EQ(h.FileLength % 2048, 0u);
+    EXPECT_EQ(archive.ModId(), "SK");
+    EXPECT_STREQ(archive.VersionText(), "1.2.3.4");
+    EXPECT_EQ(h.ModVersion, 1020304u);
+
+    for (const TestFile& f : files) EXPECT_EQ(Content(archive, f.name.c_str()), f.content) << f.name;
+
+    // Handed over in any order, the nodes come out in ascending hash order.
+    ASSERT_EQ(archive.Nodes().size(), files.size());
+    for (size_t i = 1; i < archive.Nodes().size(); ++i) {
+        EXPECT_LT(archive.Nodes()[i - 1].HashId, archive.Nodes()[i].HashId);
+    }
+    for (const FileNode& node : archive.Nodes()) {
+        EXPECT_EQ(node.HashId, HashName(node.name));
+        if (std::string(node.name) == "Audio\\Game\\horn.wav") {
+            ASSERT_NE(archive.InfoBlock(node), nullptr);
+            EXPECT_EQ(std::string(archive.InfoBlock(node), node.InfoLength), "info-of-horn");
+        } else {
+            EXPECT_EQ(archive.InfoBlock(node), nullptr);
+        }
+        if (node.Len == 0) {
+            EXPECT_EQ(node.ChkCnt, 0u);
+        }
+    }
+}
+
+TEST(QSResourcer, VersionTextDropsAZeroLastPart) {
+    struct Case {
+        const char *version, *text;
+        uint32_t packed;
+    } cases[] = {
+        {"1.2.3.4", "1.2.3.4", 1020304},
+        {"1.2.3.0", "1.2.3", 1020300},
+        {"1.2", "1.2.0", 1020000},
+        {"99.99.99.99", "99.99.99.99", 99999999},
+        {"0.0.0.1", "0.0.0.1", 1},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        WriteArchive(dir / "v.qsx", {{"a", "x", ""}}, "VV", c.version);
+        QSStreamFile archive((dir / "v.qsx").string());
+        EXPECT_EQ(archive.Header().ModVersion, c.packed) << c.version;
+        EXPECT_STREQ(archive.VersionText(), c.text) << c.version;
+    }
+}
+
+TEST(QSResourcer, CutsChunksAtFiveMillionBytesAndAlignsPackets) {
+    TempDir dir;
+    std::string exact = Bytes(5000000, 3), over = Bytes(5000001, 4);
+    WriteArchive(dir / "big.qsx", {{"exact.bin", exact, ""}, {"over.bin", over, ""}});
+    std::string bytes = ReadFile(dir / "big.qsx");
+    QSStreamFile archive((dir / "big.qsx").string());
+
+    for (const FileNode& node : archive.Nodes()) {
+        std::vector<std::pair<uint32_t, uint32_t>> spans;
+        for (uint32_t c = 0; c < node.ChkCnt; ++c) {
+            const FileChunk& chunk = archive.Chunks()[node.ChkIdx + c];
+            const FilePacket& packet = archive.Packets()[chunk.PktIdx];
+            EXPECT_EQ(chunk.Flag, 0u);
+            EXPECT_EQ(chunk.PktCnt, 1u);
+            EXPECT_EQ(packet.PosStart % 2048, 0u);
+            EXPECT_EQ(packet.PosEnd - packet.PosStart, chunk.FileEnd - chunk.FileStart);
+            // Padding after each packet is zero up to the next boundary.
+            uint64_t padEnd = RoundUpToPacket(packet.PosEnd);
+            EXPECT_EQ(std::string(bytes, packet.PosEnd, padEnd - packet.PosEnd),
+                      std::string(padEnd - packet.PosEnd, '\0'));
+            spans.push_back({chunk.FileStart, chunk.FileEnd});
+        }
+        if (std::string(node.name) == "exact.bin") {
+            EXPECT_THAT(spans, ElementsAre(std::pair<uint32_t, uint32_t>{0, 5000000}));
+        } else {
+            EXPECT_THAT(spans, ElementsAre(std::pair<uint32_t, uint32_t>{0, 5000000},
+                                           std::pair<uint32_t, uint32_t>{5000000, 5000001}));
+        }
+    }
+    EXPECT_EQ(Content(archive, "exact.bin"), exact);
+    EXPECT_EQ(Content(archive, "over.bin"), over);
+}
+
+TEST(QSResourcer, TablesEndingOnABoundaryNeedNoPadding) {
+    // 116 header + 104 node + 20 chunk + 8 packet + 1800 info = 2048.
+    TempDir dir;
+    std::string info(1800, 'i');
+    WriteArchive(dir / "b.qsx", {{"only", "abc", info}});
+    QSStreamFile archive((dir / "b.qsx").string());
+    EXPECT_EQ(archive.Packets().at(0).PosStart, 2048u);
+    EXPECT_EQ(archive.Header().FileLength, 4096u);
+    EXPECT_EQ(Content(archive, "only"), "abc");
+}
+
+TEST(QSResourcer, ChecksumCoversEveryByteButItsOwnField) {
+    TempDir dir;
+    WriteArchive(dir / "c.qsx", {{"a.ini", "[A]\nk=1\n", ""}, {"b.bin", Bytes(3000, 5), ""}});
+    std::string bytes = ReadFile(dir / "c.qsx");
+    uint32_t stored = GetU32(bytes, 0x10);
+    auto computed = [](std::string b) {
+        PutU32(b, 0x10, 0);
+        return XorWords(b);
+    };
+    EXPECT_EQ(computed(bytes), stored);
+    for (size_t pos = 0; pos < bytes.size(); pos += (pos < 4096 ? 1 : 97)) {
+        std::string changed = bytes;
+        changed[pos] = static_cast<char>(changed[pos] ^ 0x5A);
+        if (pos >= 0x10 && pos < 0x14) {
+            EXPECT_EQ(computed(changed), stored) << pos;
+        } else {
+            EXPECT_NE(computed(changed), stored) << pos;
+        }
+    }
+}
+
+TEST(QSResourcer, HiddenBlocksCarryTheCodeOrTheSentinel) {
+    TempDir dir;
+    WriteArchive(dir / "open.qsx", {{"a", "1", ""}}, "OP", "1.0", "");
+    WriteArchive(dir / "coded.qsx", {{"a", "1", ""}}, "CD", "1.0", "#K\xE9");
+
+    QSStreamFile open((dir / "open.qsx").string());
+    EXPECT_EQ(open.AccessCode(), kNoValue);
+    HiddenValues openCode = DecodeHiddenBlock(open.Header().CodeBlock, open.Header().CodeBitTop);
+    HiddenValues identity = DecodeHiddenBlock(open.Header().IdentityBlock, open.Header().IdentityBitTop);
+    EXPECT_EQ(identity.value, kNoValue);
+    EXPECT_EQ(openCode.value, kNoValue);
+
+    QSStreamFile coded((dir / "coded.qsx").string());
+    EXPECT_EQ(coded.AccessCode(), 0x234BE900u);  // '#', 'K', 0xE9 as an unsigned byte, none
+    HiddenValues code = DecodeHiddenBlock(coded.Header().CodeBlock, coded.Header().CodeBitTop);
+    EXPECT_EQ(code.lengthCopy, coded.Header().FileLength);
+    EXPECT_EQ(QSStreamFile::Check((dir / "coded.qsx").string()), "");
+}
+
+TEST(QSResourcer, ProgressLinesGoToTheSinkAndTheLog) {
+    TempDir dir;
+    ASSERT_TRUE(OpenLog(dir / "Brix_log.txt"));
+    std::vector<std::string> lines;
+    SetResourcerSink([&](const std::string& line) { lines.push_back(line); });
+    std::string out = (dir / "m.qsx").string();
+    WriteArchive(out, {{"b", "22", ""}, {"a", "1", ""}});
+    SetResourcerSink({});
+    DisableLog();
+    ASSERT_EQ(lines.size(), 10u);
+    std::string length = std::to_string(std::filesystem::file_size(out));
+    std::vector<std::string> expected = {
+        "Writing mod file '" + out + "'", "Adding 'a' length: 1", "Adding 'b' length: 2",
+        "Writing mod file '" + out + "'...", "Length of mod file '" + out + "' = " + length + ".",
+        "Files: 2", "Writing checksum...", lines[7], "Mod built with no errors.",
+        "Click OK to continue."};
+    EXPECT_EQ(lines, expected);
+    EXPECT_THAT(lines[7], ::testing::MatchesRegex("Checksum [0-9a-f]+ written successfully\\."));
+    EXPECT_THAT(ReadFile(dir / "Brix_log.txt"), HasSubstr("(RSCR) : Files: 2\n"));
+}
+
+TEST(QSResourcerDeathTest, NameOfEightyCharactersIsRefusedAndNothingIsLost) {
+    TempDir dir;
+    std::string name79(79, 'n'), name80(80, 'n');
+    WriteArchive(dir / "ok.qsx", {{name79, "fine", ""}});
+    QSStreamFile ok((dir / "ok.qsx").string());
+    EXPECT_EQ(ok.Nodes().at(0).name, name79);
+
+    std::string before = ReadFile(dir / "ok.qsx");
+    EXPECT_EXIT(WriteArchive(dir / "ok.qsx", {{"a", "1", ""}, {name80, "x", ""}}),
+                ::testing::ExitedWithCode(255), name80 + " name too long \\(80 chars max\\)");
+    EXPECT_EQ(ReadFile(dir / "ok.qsx"), before);
+    EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"ok.qsx"});
+}
+
+TEST(QSResourcerDeathTest, FailedWriteKeepsTheOldPackageAndSaysSo) {
+    TempDir dir;
+    WriteArchive(dir / "mod.qsx", {{"a", "old", ""}});
+    std::string before = ReadFile(dir / "mod.qsx");
+    std::string big = Bytes(1 << 20, 6);
+    EXPECT_EXIT(
+        {
+            // Cap file sizes at 64 KiB: the build's writes fail as on a full disk.
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit;
+            limit.rlim_cur = limit.rlim_max = 65536;
+            setrlimit(RLIMIT_FSIZE, &limit);
+            WriteArchive(dir / "mod.qsx", {{"a", big, ""}});
+        },
+        ::testing::ExitedWithCode(255),
+        "Error writing to .*mod.qsx, check disc space.\n(Current drive has|Unable to determine)");
+    EXPECT_EQ(ReadFile(dir / "mod.qsx"), before);
+    EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"mod.qsx"});
+}
+
+TEST(QSResourcerDeathTest, MissingOutputDirectoryIsFatal) {
+    TempDir dir;
+    EXPECT_EXIT(WriteArchive(dir / "no" / "mod.qsx", {{"a", "1", ""}}), ::testing::ExitedWithCode(255),
+                "Couldn't open output file .*mod.qsx");
+}
