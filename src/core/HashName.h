@@ -24,8 +24,12 @@ inline uint32_t HashName(std::string_view name) {
     return h;
 }
 
+// The same over a zero-terminated string, in one pass.
 inline uint32_t HashName(const char* name) {
-    return name ? HashName(std::string_view(name)) : 0;
+    if (!name || !*name) return 0;
+    uint32_t h = HashFoldByte(static_cast<unsigned char>(*name)) * 256u;
+    for (uint32_t k = 0; *++name; ++k) h = h + (h >> 4) * HashFoldByte(static_cast<unsigned char>(*name)) + k;
+    return h;
 }
 
 // Case-insensitive comparison of names, folding ASCII letters only (as HashName does).

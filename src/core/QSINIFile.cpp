@@ -89,8 +89,8 @@ int QSINIFile::LoadText(std::string_view text) {
 }
 
 void QSINIFile::ClearRecords() {
-    keys_.Clear();
-    sections_.Clear();
+    if (!keys_.Empty()) keys_.Clear();
+    if (!sections_.Empty()) sections_.Clear();
     keyStore_.clear();
     sectionStore_.clear();
     sectionCursor_ = 0;
@@ -168,10 +168,11 @@ QSINISection* QSINIFile::FindOrAddSection(const char* name) {
 void QSINIFile::AddKey(QSINISection* section, const char* name, const char* value) {
     auto byHash = [](uint32_t key, const QSINIKey* k) { return CompareHash(key, k->hash); };
     uint32_t h = HashName(name) + section->hash;
+    uint32_t place;
     for (;; ++h) {
-        QSINIKey** slot = keys_.Find(h, byHash);
-        if (!slot) break;
-        if ((*slot)->section == section && SameName((*slot)->name, name)) {
+        place = keys_.SearchPlace(h, byHash);
+        if (place == keys_.Count() || keys_[place]->hash != h) break;
+        if (keys_[place]->section == section && SameName(keys_[place]->name, name)) {
             QSERROR("Duplicate key %s in section %s in file %s", name, section->name,
                     name_.c_str());
         }
@@ -187,7 +188,7 @@ void QSINIFile::AddKey(QSINISection* section, const char* name, const char* valu
         section->firstKey = key;
     }
     section->lastKey = key;
-    *keys_.InsertAt(keys_.SearchPlace(h, byHash)) = key;
+    *keys_.InsertAt(place) = key;
 }
 
 const char* QSINIFile::Translated(const char* value) const {

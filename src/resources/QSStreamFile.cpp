@@ -50,7 +50,6 @@ QSStreamFile::QSStreamFile(const std::string& path, CheckOnly) : path_(path) {}
 
 QSStreamFile::~QSStreamFile() {
     QSLOG(kLogInfo, "CLEANUP: Closing StreamFile");
-    if (file_) std::fclose(file_);
 }
 
 std::string QSStreamFile::Check(const std::string& path) {
@@ -71,12 +70,12 @@ bool QSStreamFile::ReadAt(uint64_t offset, void* buffer, size_t size) const {
     if (size == 0) return true;
 #ifdef _WIN32
     std::lock_guard lock(readMutex_);
-    if (_fseeki64(file_, static_cast<long long>(offset), SEEK_SET) != 0) return false;
-    return std::fread(buffer, 1, size, file_) == size;
+    if (_fseeki64(file_.get(), static_cast<long long>(offset), SEEK_SET) != 0) return false;
+    return std::fread(buffer, 1, size, file_.get()) == size;
 #else
     char* p = static_cast<char*>(buffer);
     while (size > 0) {
-        ssize_t n = pread(fileno(file_), p, size, static_cast<off_t>(offset));
+        ssize_t n = pread(fileno(file_.get()), p, size, static_cast<off_t>(offset));
         if (n <= 0) return false;
         p += n;
         offset += static_cast<uint64_t>(n);
@@ -109,17 +108,17 @@ bool QSStreamFile::LoadTable(const char* what, uint64_t offset, uint64_t count,
 
 bool QSStreamFile::Load(std::string* problem) {
 #ifdef _WIN32
-    file_ = std::fopen(path_.c_str(), "rb");
+    file_.reset(std::fopen(path_.c_str(), "rb"));
 #else
-    file_ = std::fopen(path_.c_str(), "rbe");
+    file_.reset(std::fopen(path_.c_str(), "rbe"));
 #endif
     if (!file_) return true;  // not open; the caller decides what that means
 #ifdef _WIN32
-    _fseeki64(file_, 0, SEEK_END);
-    long long end = _ftelli64(file_);
+    _fseeki64(file_.get(), 0, SEEK_END);
+    long long end = _ftelli64(file_.get());
 #else
-    fseeko(file_, 0, SEEK_END);
-    off_t end = ftello(file_);
+    fseeko(file_.get(), 0, SEEK_END);
+    off_t end = ftello(file_.get());
 #endif
     realLength_ = end > 0 ? static_cast<uint64_t>(end) : 0;
 

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -73,7 +74,10 @@ private:
 
     std::string path_;
     ProblemKind problemKind_ = ProblemKind::Other;
-    FILE* file_ = nullptr;
+    struct FileCloser {
+        void operator()(FILE* f) const { std::fclose(f); }
+    };
+    std::unique_ptr<FILE, FileCloser> file_;
     uint64_t realLength_ = 0;
     StreamHeader header_{};
     char versionText_[17] = "0.0.0.0";
