@@ -325,6 +325,12 @@ void QSMutex::Lock() {
     owner_.store(std::this_thread::get_id(), std::memory_order_release);
 }
 
+bool QSMutex::TryLock() {
+    if (!mutex_.try_lock()) return false;
+    owner_.store(std::this_thread::get_id(), std::memory_order_release);
+    return true;
+}
+
 void QSMutex::Unlock() {
     owner_.store(std::thread::id{}, std::memory_order_release);
     mutex_.unlock();

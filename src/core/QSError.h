@@ -100,6 +100,7 @@ public:
     QSMutex& operator=(const QSMutex&) = delete;
 
     void Lock();
+    bool TryLock();
     void Unlock();
     // The id of the holding thread; a default id when free.
     std::thread::id Owner() const { return owner_.load(std::memory_order_acquire); }

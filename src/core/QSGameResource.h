@@ -28,6 +28,8 @@ struct ResourceContent {
     }
 };
 
+struct QSResource;  // the resource manager's entry for one name
+
 class QSGameResource {
 public:
     explicit QSGameResource(std::string name = {}) : name_(std::move(name)) {}
@@ -46,7 +48,10 @@ public:
 
     const std::string& ResourceName() const { return name_; }
     void SetResourceName(std::string name) { name_ = std::move(name); }
+    QSResource* Resource() const { return resource_; }
+    void SetResource(QSResource* resource) { resource_ = resource; }
 
 protected:
     std::string name_;
+    QSResource* resource_ = nullptr;
 };

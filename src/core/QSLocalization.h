@@ -1,0 +1,53 @@
+// QSLocalization: the table of display texts through which every INI value passes.
+//
+// Loads "Data\Localized\Strings_01.ini" onwards (and once "Strings_demo.ini" in place of the
+// first missing number). Each line of a resource is an entry of tab-separated fields whose
+// fourth is the source text and fifth the display text; entries are numbered across
+// resources in load order. A value "STRING_<n>" is shown as entry n's display text, and a
+// value equal to a source text as that entry's display text.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/QSTextSource.h"
+#include "core/QSTranslator.h"
+
+struct QSTranslatedString {
+    const char* source = nullptr;
+    const char* display = nullptr;
+};
+
+class QSLocalization : public QSTranslator {
+public:
+    // Registers the table's part of the fatal shut-down.
+    QSLocalization();
+    ~QSLocalization() override;
+    QSLocalization(const QSLocalization&) = delete;
+    QSLocalization& operator=(const QSLocalization&) = delete;
+
+    // Loads every localisation resource the source holds. The language argument is not used:
+    // the language comes from the resources.
+    void LoadLocalization(QSTextSource& source, const char* language = "English");
+    // Releases every entry and text; the language is kept.
+    void ReleaseLocalization();
+
+    const char* Translate(const char* value) const override;
+
+    bool Loaded() const { return loaded_; }
+    const std::string& Language() const { return language_; }
+    uint32_t EntryCount() const { return static_cast<uint32_t>(entries_.size()); }
+    const QSTranslatedString& Entry(uint32_t n) const { return entries_[n]; }
+
+private:
+    void LoadResource(const char* name, const std::string& text);
+
+    std::string language_;
+    bool loaded_ = false;
+    std::vector<QSTranslatedString> entries_;
+    std::vector<const QSTranslatedString*> lookup_;  // sorted by source text, byte order
+    std::vector<std::unique_ptr<char[]>> storage_;   // one block per resource
+    int shutdownHook_ = 0;
+};
