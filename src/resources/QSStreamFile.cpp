@@ -2,6 +2,7 @@
 
 #include <cinttypes>
 #include <cstdarg>
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -60,6 +61,32 @@ std::string QSStreamFile::Check(const std::string& path) {
     uint32_t code = 0;
     if (!archive.CheckCode(&code, &problem)) return problem;
     return {};
+}
+
+bool QSStreamFile::ChecksumMatches(const std::string& path, uint32_t* stored, uint32_t* computed) {
+    *stored = *computed = 0;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    std::vector<char> buffer(1 << 20);
+    uint32_t sum = 0;
+    uint64_t position = 0;
+    size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), f)) > 0) {
+        // Blocks start on a word: a short block is the last one, padded with zero bytes.
+        for (size_t i = 0; i < n; i += 4) {
+            uint32_t word = 0;
+            std::memcpy(&word, buffer.data() + i, std::min<size_t>(4, n - i));
+            if (position + i == 0x10) {
+                *stored = word;
+                word = 0;
+            }
+            sum ^= word;
+        }
+        position += n;
+    }
+    std::fclose(f);
+    *computed = sum;
+    return sum == *stored;
 }
 
 std::string QSStreamFile::ModId() const {

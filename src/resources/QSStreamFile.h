@@ -31,6 +31,8 @@ public:
     // Checks an archive without ending the program: an empty text when it opens cleanly
     // (its access code block included), else what is wrong, naming the file.
     static std::string Check(const std::string& path);
+    // Compares the stored Checksum with the XOR of the file's words (the field taken as 0).
+    static bool ChecksumMatches(const std::string& path, uint32_t* stored, uint32_t* computed);
 
     bool IsOpen() const { return file_ != nullptr; }
     const std::string& Path() const { return path_; }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 uint32_t PackVersion(const char* text) {
     uint32_t parts[4] = {0, 0, 0, 0};
@@ -22,4 +23,20 @@ void FormatVersionText(uint32_t v, char* out, size_t size) {
     } else {
         std::snprintf(out, size, "%u.%u.%u", a, b, c);
     }
+}
+
+bool IsValidModVersion(const char* text) {
+    if (!text || std::strlen(text) > 11) return false;
+    int parts = 0;
+    const char* p = text;
+    for (;;) {
+        int digits = 0;
+        while (*p >= '0' && *p <= '9') ++p, ++digits;
+        if (digits < 1 || digits > 2) return false;
+        ++parts;
+        if (*p == '\0') break;
+        if (*p != '.') return false;
+        ++p;
+    }
+    return parts >= 2 && parts <= 4;
 }

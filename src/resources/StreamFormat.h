@@ -98,5 +98,7 @@ inline constexpr uint64_t RoundUpToPacket(uint64_t n) {
 
 // "a.b.c.d" packed as a*1000000 + b*10000 + c*100 + d; missing parts are 0.
 uint32_t PackVersion(const char* text);
+// 2 to 4 parts of one or two digits separated by single dots, at most 11 characters.
+bool IsValidModVersion(const char* text);
 // "%d.%d.%d.%d", or "%d.%d.%d" when the last part is 0.
 void FormatVersionText(uint32_t modVersion, char* out, size_t size);

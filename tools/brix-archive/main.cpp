@@ -1,0 +1,458 @@
+// brix-archive: look inside stream file archives and mod packages, pull files out, pack a
+// folder, check a package before release, and resolve names across a mounted installation.
+//
+// Exit codes: 0 success, 1 failure (messages on stderr name the file and the problem),
+// 2 usage. Nothing is logged unless --log FILE is given.
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "core/HashName.h"
+#include "core/QSError.h"
+#include "core/QSINIFile.h"
+#include "resources/HiddenBlock.h"
+#include "resources/QSResourceMgr.h"
+#include "resources/QSResourcer.h"
+#include "resources/QSStreamFile.h"
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kFailure = 1;
+constexpr int kUsage = 2;
+
+int Fail(const std::string& file, const std::string& problem) {
+    std::fprintf(stderr, "brix-archive: %s: %s\n", file.c_str(), problem.c_str());
+    return kFailure;
+}
+
+// Shows a line of progress on a terminal, at most ten times a second.
+class Progress {
+public:
+    Progress(const char* verb, size_t total) : verb_(verb), total_(total), shown_(isatty(fileno(stderr)) != 0) {}
+    void Step(size_t done) {
+        if (!shown_) return;
+        auto now = std::chrono::steady_clock::now();
+        if (done != total_ && now - last_ < std::chrono::milliseconds(100)) return;
+        last_ = now;
+        std::fprintf(stderr, "\r%s %zu/%zu files", verb_, done, total_);
+        if (done == total_) std::fputc('\n', stderr);
+        std::fflush(stderr);
+    }
+
+private:
+    const char* verb_;
+    size_t total_;
+    bool shown_;
+    std::chrono::steady_clock::time_point last_{};
+};
+
+// Opens an archive after checking it, so a corrupt one is a message, not a fatal error.
+std::unique_ptr<QSStreamFile> OpenChecked(const std::string& path, int* status) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) {
+        *status = Fail(path, "no such archive");
+        return nullptr;
+    }
+    std::string problem = QSStreamFile::Check(path);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "brix-archive: %s\n", problem.c_str());
+        *status = kFailure;
+        return nullptr;
+    }
+    *status = 0;
+    return std::make_unique<QSStreamFile>(path);
+}
+
+std::string Content(const QSStreamFile& archive, const FileNode& node) {
+    ResourceContent content;
+    uint32_t delivered = archive.ReadContent(node, content);
+    return std::string(content.data.get(), delivered);
+}
+
+const FileNode* FindNode(const QSStreamFile& archive, const std::string& name) {
+    for (const FileNode& node : archive.Nodes()) {
+        if (SameName(node.name, name)) return &node;
+    }
+    return nullptr;
+}
+
+int List(const std::string& path) {
+    int status;
+    auto archive = OpenChecked(path, &status);
+    if (!archive) return status;
+    for (const FileNode& node : archive->Nodes()) {
+        std::printf("%u %08x %s\n", node.Len, HashName(node.name), node.name);
+    }
+    return 0;
+}
+
+int Info(const std::string& path) {
+    int status;
+    auto archive = OpenChecked(path, &status);
+    if (!archive) return status;
+    const StreamHeader& h = archive->Header();
+    uint32_t stored, computed;
+    bool checksumOk = QSStreamFile::ChecksumMatches(path, &stored, &computed);
+    uint32_t code = archive->AccessCode();
+    const char* access = "none";
+    if (h.Magic == kMagicCurrent && code != kNoValue) {
+        access = (code >> 24) == '#' ? "protected, read-only without code" : "protected";
+    }
+    std::printf("format-version: 0x%x\n", h.FormatVersion);
+    std::printf("header-size: %u\n", h.FormatVersion > kFormatLongHeaderAbove ? kHeaderSize : kShortHeaderSize);
+    std::printf("mod-id: %s\n", archive->ModId().c_str());
+    std::printf("version: %s\n", archive->VersionText());
+    std::printf("files: %zu\n", archive->Nodes().size());
+    std::printf("length: %llu\n", static_cast<unsigned long long>(archive->RealLength()));
+    std::printf("checksum: %s\n", checksumOk ? "ok" : "mismatch");
+    std::printf("access-code: %s\n", access);
+    return 0;
+}
+
+int Cat(const std::string& path, const std::string& name) {
+    int status;
+    auto archive = OpenChecked(path, &status);
+    if (!archive) return status;
+    const FileNode* node = FindNode(*archive, name);
+    if (!node) return Fail(path, "holds no file named " + name);
+    std::string bytes = Content(*archive, *node);
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : Fail("standard output", std::strerror(errno));
+}
+
+// The parts of an archive name as directories and a file name; empty when the name is
+// absolute, carries a drive letter or a ".." part, and so could land outside the target.
+std::vector<std::string> SafeParts(const std::string& name) {
+    std::vector<std::string> parts;
+    if (name.empty() || name[0] == '\\' || name[0] == '/') return {};
+    size_t start = 0;
+    for (size_t i = 0; i <= name.size(); ++i) {
+        if (i < name.size() && name[i] != '\\' && name[i] != '/') continue;
+        std::string part = name.substr(start, i - start);
+        start = i + 1;
+        if (part.empty() || part == ".") continue;
+        if (part == ".." || part.find(':') != std::string::npos) return {};
+        parts.push_back(part);
+    }
+    return parts;
+}
+
+// Writes a file under root without following a symbolic link anywhere below root.
+bool WriteUnder(const fs::path& root, const std::vector<std::string>& parts, const std::string& bytes,
+                bool force, std::string* problem) {
+    fs::path dir = root;
+    for (size_t i = 0; i + 1 < parts.size(); ++i) {
+        dir /= parts[i];
+        std::error_code ec;
+        fs::file_status st = fs::symlink_status(dir, ec);
+        if (fs::is_symlink(st)) {
+            *problem = "refusing to follow the symbolic link " + dir.string();
+            return false;
+        }
+        if (!fs::exists(st)) {
+            fs::create_directory(dir, ec);
+            if (ec) {
+                *problem = "cannot create " + dir.string() + ": " + ec.message();
+                return false;
+            }
+        } else if (!fs::is_directory(st)) {
+            *problem = dir.string() + " exists and is not a directory";
+            return false;
+        }
+    }
+    fs::path file = dir / parts.back();
+#ifdef _WIN32
+    std::error_code ec;
+    if (!force && fs::exists(file, ec)) {
+        *problem = file.string() + " exists (use --force to overwrite)";
+        return false;
+    }
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        *problem = "cannot write " + file.string();
+        return false;
+    }
+    return true;
+#else
+    int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (force ? O_TRUNC : O_EXCL);
+    int fd = ::open(file.c_str(), flags, 0644);
+    if (fd < 0) {
+        *problem = errno == EEXIST ? file.string() + " exists (use --force to overwrite)"
+                                   : "cannot write " + file.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            *problem = "cannot write " + file.string() + ": " + std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    if (::close(fd) != 0) {
+        *problem = "cannot write " + file.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+#endif
+}
+
+int Extract(const std::string& path, const std::string& target, const std::vector<std::string>& patterns,
+            bool force) {
+    int status;
+    auto archive = OpenChecked(path, &status);
+    if (!archive) return status;
+    std::error_code ec;
+    fs::create_directories(target, ec);
+    if (!fs::is_directory(target, ec)) return Fail(target, "cannot create the target directory");
+
+    std::vector<const FileNode*> chosen;
+    for (const FileNode& node : archive->Nodes()) {
+        bool wanted = patterns.empty() ||
+                      std::any_of(patterns.begin(), patterns.end(),
+                                  [&](const std::string& p) { return ResourceNameMatches(p.c_str(), node.name); });
+        if (wanted) chosen.push_back(&node);
+    }
+    Progress progress("extracting", chosen.size());
+    int result = 0;
+    for (size_t i = 0; i < chosen.size(); ++i) {
+        const FileNode& node = *chosen[i];
+        std::vector<std::string> parts = SafeParts(node.name);
+        std::string problem;
+        if (parts.empty()) {
+            result = Fail(path, std::string("refusing the unsafe name ") + node.name);
+        } else if (!WriteUnder(target, parts, Content(*archive, node), force, &problem)) {
+            result = Fail(path, problem);
+        }
+        progress.Step(i + 1);
+    }
+    return result;
+}
+
+int Pack(const std::string& dir, const std::string& out, const std::string& id, const std::string& version,
+         const std::string& code) {
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) return Fail(dir, "not a directory");
+    std::vector<fs::path> files;
+    for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->is_regular_file(ec)) files.push_back(it->path());
+    }
+    if (ec) return Fail(dir, "cannot list: " + ec.message());
+    std::sort(files.begin(), files.end());
+
+    std::vector<std::string> contents(files.size());
+    std::vector<PackageEntry> entries(files.size());
+    Progress progress("packing", files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        std::string name = fs::relative(files[i], dir).generic_string();
+        std::replace(name.begin(), name.end(), '/', '\\');
+        std::ifstream in(files[i], std::ios::binary);
+        contents[i].assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (in.bad()) return Fail(files[i].string(), "cannot read");
+        if (contents[i].size() > UINT32_MAX) return Fail(files[i].string(), "larger than an archive can hold");
+        entries[i].path = name;
+        entries[i].data = contents[i].data();
+        entries[i].size = static_cast<uint32_t>(contents[i].size());
+        entries[i].hash = HashName(name);
+        progress.Step(i + 1);
+    }
+    QSResourcer().Build(out, id.c_str(), version.c_str(), "", std::move(entries), code.c_str());
+    return 0;
+}
+
+int Verify(const std::string& path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return Fail(path, "no such archive");
+    std::string problem = QSStreamFile::Check(path);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "brix-archive: %s\n", problem.c_str());
+        return kFailure;
+    }
+    uint32_t stored, computed;
+    if (!QSStreamFile::ChecksumMatches(path, &stored, &computed)) {
+        char text[128];
+        std::snprintf(text, sizeof text, "checksum mismatch: stored %08x, computed %08x", stored, computed);
+        return Fail(path, text);
+    }
+    QSStreamFile archive(path);
+    for (const FileNode& node : archive.Nodes()) {
+        if (node.HashId != HashName(node.name)) {
+            char text[200];
+            std::snprintf(text, sizeof text, "the stored hash %08x of %s is not its HashName %08x", node.HashId,
+                          node.name, HashName(node.name));
+            return Fail(path, text);
+        }
+    }
+    std::printf("%s: ok\n", path.c_str());
+    return 0;
+}
+
+int Resolve(const std::string& install, const std::string& mod, const std::vector<std::string>& names) {
+    std::error_code ec;
+    if (!fs::is_directory(install, ec)) return Fail(install, "not a directory");
+    if (!mod.empty()) {
+        std::string problem = QSStreamFile::Check(mod);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "brix-archive: %s\n", problem.c_str());
+            return kFailure;
+        }
+    }
+    QSResourceMgr mgr;
+    mgr.Init(install.c_str(), mod.empty() ? nullptr : mod.c_str());
+    int result = 0;
+    for (const std::string& name : names) {
+        const QSResource* entry = mgr.FindEntry(name.c_str());
+        if (!entry) {
+            std::printf("not found\n");
+            result = kFailure;
+        } else {
+            std::printf("%s\n", entry->directory ? "directory" : entry->archivePath.c_str());
+        }
+    }
+    mgr.UnInit();
+    return result;
+}
+
+int Ini(const std::string& path, const std::string& name, const std::vector<std::string>& where) {
+    int status;
+    auto archive = OpenChecked(path, &status);
+    if (!archive) return status;
+    const FileNode* node = FindNode(*archive, name);
+    if (!node) return Fail(path, "holds no file named " + name);
+    QSINIFile ini(node->name);
+    ini.LoadText(Content(*archive, *node));
+    auto printKeys = [&](const char* section) {
+        for (const QSINIKey* k = ini.FirstKeyRecord(section); k; k = ini.NextKeyRecord(section)) {
+            if (k->name) std::printf("%s=%s\n", k->name, k->value);
+        }
+    };
+    if (where.size() == 2) {
+        std::string value;
+        if (!ini.GetINIString(where[0].c_str(), where[1].c_str(), "", value)) {
+            return Fail(name, "has no key " + where[1] + " in section " + where[0]);
+        }
+        std::printf("%s\n", value.c_str());
+    } else if (where.size() == 1) {
+        bool exists = false;
+        for (const char* s = ini.FirstSection(); s; s = ini.NextSection()) exists = exists || SameName(s, where[0]);
+        if (!exists) return Fail(name, "has no section " + where[0]);
+        printKeys(where[0].c_str());
+    } else {
+        for (const char* s = ini.FirstSection(); s; s = ini.NextSection()) {
+            std::printf("[%s]\n", s);
+            printKeys(s);
+        }
+    }
+    return 0;
+}
+
+[[noreturn]] void ExitWithFailure(int) { std::exit(kFailure); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    DisableLog();
+    SetFatalPresenter([](const std::string& line) {
+        // The log line's "File.cpp(12): (FATL) : " prefix means nothing to a user here.
+        size_t cut = line.find(" : ");
+        std::string message = cut == std::string::npos ? line : line.substr(cut + 3);
+        std::fprintf(stderr, "brix-archive: %s%s", message.c_str(),
+                     message.empty() || message.back() != '\n' ? "\n" : "");
+    });
+    SetExitFunction(ExitWithFailure);
+
+    CLI::App app{"Looks inside Dravik stream file archives (.qsw) and mod packages (.qsx), extracts and packs "
+                 "them, verifies packages and resolves names across an installation.",
+                 "brix-archive"};
+    app.require_subcommand(1);
+    std::string logFile;
+    app.add_option("--log", logFile, "Write Brix's log to FILE");
+
+    std::string archive, name, dir, out, id, version, code, install, mod;
+    std::vector<std::string> patterns, names, where;
+    bool force = false;
+
+    auto* list = app.add_subcommand("list", "One line per stored file: length, HashName (hex), name");
+    list->add_option("ARCHIVE", archive)->required();
+    auto* info = app.add_subcommand("info", "Header facts as key: value lines");
+    info->add_option("ARCHIVE", archive)->required();
+    auto* cat = app.add_subcommand("cat", "Write one stored file to standard output");
+    cat->add_option("ARCHIVE", archive)->required();
+    cat->add_option("NAME", name, "Name inside the archive (any letter case)")->required();
+    auto* extract = app.add_subcommand("extract", "Write stored files under a directory");
+    extract->add_option("ARCHIVE", archive)->required();
+    extract->add_option("-C", dir, "Target directory")->required();
+    extract->add_option("PATTERN", patterns, "Wildcard patterns (default: every file)");
+    extract->add_flag("--force", force, "Overwrite existing files");
+    auto* pack = app.add_subcommand("pack", "Pack every file under a directory into a new archive");
+    pack->add_option("DIR", dir)->required();
+    pack->add_option("-o", out, "Output archive")->required();
+    pack->add_option("--id", id, "Two-character mod identifier")->required();
+    pack->add_option("--version", version, "Version a.b(.c)(.d), each part 0-99")->required();
+    pack->add_option("--code", code, "Access code of up to four characters");
+    auto* verify = app.add_subcommand("verify", "Check length, checksum, hidden blocks and tables");
+    verify->add_option("ARCHIVE", archive)->required();
+    auto* resolve = app.add_subcommand("resolve", "Which archive provides each name once mounted");
+    resolve->add_option("INSTALL_DIR", install)->required();
+    resolve->add_option("--mod", mod, "Mod package mounted last");
+    resolve->add_option("NAME", names)->required();
+    auto* ini = app.add_subcommand("ini", "How Brix reads an INI file of an archive");
+    ini->add_option("ARCHIVE", archive)->required();
+    ini->add_option("NAME", name)->required();
+    ini->add_option("SECTION_KEY", where, "SECTION [KEY]")->expected(0, 2);
+
+    try {
+        app.parse(argc, argv);
+        if (pack->parsed()) {
+            if (id.size() != 2) throw CLI::ValidationError("--id", "must be exactly two characters");
+            if (!IsValidModVersion(version.c_str())) {
+                throw CLI::ValidationError("--version", "must be 2 to 4 dot-separated parts of one or two digits");
+            }
+            if (code.size() > 4) throw CLI::ValidationError("--code", "holds at most four characters");
+        }
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return kUsage;
+    }
+
+    if (!logFile.empty() && !OpenLog(logFile)) return Fail(logFile, "cannot create the log");
+    if (list->parsed()) return List(archive);
+    if (info->parsed()) return Info(archive);
+    if (cat->parsed()) return Cat(archive, name);
+    if (extract->parsed()) return Extract(archive, dir, patterns, force);
+    if (pack->parsed()) return Pack(dir, out, id, version, code);
+    if (verify->parsed()) return Verify(archive);
+    if (resolve->parsed()) return Resolve(install, mod, names);
+    if (ini->parsed()) return Ini(archive, name, where);
+    return kUsage;
+}
