@@ -138,20 +138,29 @@ QSResourceMgr::~QSResourceMgr() {
     UnInit();
 }
 
-// The fatal path may run on either thread, while the other holds a lock and waits for
-// content that will never come; shut-down takes only the locks it can have at once.
+// The fatal path may run on either thread. On the reader's thread (a parse failed) the
+// window thread may be waiting on an entry, so the tables stay as they are: the reader stops
+// serving and the process ends. On any other thread the reader is stopped first and the
+// manager shuts down in full; the INI queue is flushed only when its lock is free.
 void QSResourceMgr::ShutDownForFatal(bool iniQueue) {
+    bool onReader = reader_ && reader_->OnReaderThread();
     if (!iniQueue) {
-        UnInit();
+        if (!onReader) {
+            UnInit();
+        } else if (initialised_) {
+            QSLOG(kLogInfo, "EXIT: QSResourceMgr::UnInit");
+            reader_->UnInit();
+            QSLOG(kLogInfo, "EXIT: AsyncReader deleted");
+        }
         return;
     }
+    if (onReader) return;
     if (iniQueueLock_.HeldByCurrentThread()) {
         FlushINIQueue();
     } else if (iniQueueLock_.TryLock()) {
         FlushINIQueue();
         iniQueueLock_.Unlock();
     }
-    // Otherwise another thread holds the queue while it waits for the reader: leave it.
 }
 
 int QSResourceMgr::Init(const char* directory, const char* modPath) {
@@ -561,11 +570,7 @@ int QSResourceMgr::UnInit() {
     QSLOG(kLogInfo, "EXIT: QSResourceMgr::UnInit");
     if (reader_) {
         reader_->UnInit();
-        if (reader_->OnReaderThread()) {
-            (void)reader_.release();  // its thread is still running this code
-        } else {
-            reader_.reset();
-        }
+        reader_.reset();
     }
     QSLOG(kLogInfo, "EXIT: AsyncReader deleted");
     ManagerLock lock(lock_);
