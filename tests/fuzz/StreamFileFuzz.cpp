@@ -1,4 +1,5 @@
-// Opens arbitrary bytes as a stream file archive and reads every stored file: the reader
+// Opens arbitrary bytes as a stream file archive, checks its checksum and reads every stored
+// file: the reader
 // must report bad tables as errors, never read outside the file or its buffers, never
 // allocate more than the file could hold, and never hang.
 #include <unistd.h>
@@ -24,6 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fclose(f);
 
     bool clean = QSStreamFile::Check(ScratchPath()).empty();
+    uint32_t stored, computed;
+    QSStreamFile::ChecksumMatches(ScratchPath(), &stored, &computed);
     RunGuarded([&] {
         QSStreamFile archive(ScratchPath());
         uint64_t total = 0;
