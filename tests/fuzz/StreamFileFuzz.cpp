@@ -1,7 +1,6 @@
 // Opens arbitrary bytes as a stream file archive, checks its checksum and reads every stored
-// file: the reader
-// must report bad tables as errors, never read outside the file or its buffers, never
-// allocate more than the file could hold, and never hang.
+// file: the reader must report bad tables as errors, never read outside the file or its
+// buffers, never allocate more than the file could hold, and never hang.
 #include <unistd.h>
 
 #include <cstdint>
