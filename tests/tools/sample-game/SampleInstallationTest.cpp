@@ -487,11 +487,15 @@ TEST_F(SampleExpansion, ExpansionShipsFilesAgainAndAddsItsOwn) {
         if (!r->directory) baseNames.insert(r->name);
     }
     std::map<std::string, int> again, added;  // by directory
+    std::set<std::string> shipped;
     for (const FileNode& node : expansion.Nodes()) {
         const std::string name = node.name;
+        shipped.insert(name);
         const std::string folder = name.substr(0, name.rfind('\\'));
         (baseNames.count(name) ? again : added)[folder]++;
-        EXPECT_EQ(game.mgr.IsModResource(name.c_str()), baseNames.count(name) ? 1 : 0) << name;
+        ResourceContent content;
+        const uint32_t n = expansion.ReadContent(node, content);
+        EXPECT_EQ(game.mgr.ReadTextResource(name.c_str()), std::string(content.data.get(), n)) << name;
     }
     for (const char* kind : {"units", "heroes", "buildings"}) {
         EXPECT_GE(again[std::string("Data\\ObjectData\\") + kind], 1) << kind;
@@ -499,7 +503,7 @@ TEST_F(SampleExpansion, ExpansionShipsFilesAgainAndAddsItsOwn) {
     }
     for (const char* name : {"Data\\Settings.ini", "data\\objectdata\\components.ini", "data\\bonus.ini",
                              "Data\\Localized\\Strings_02.ini"}) {
-        EXPECT_TRUE(baseNames.count(name) && game.mgr.IsModResource(name)) << name;
+        EXPECT_TRUE(baseNames.count(name) && shipped.count(name)) << name;
     }
     EXPECT_NE(game.Value("Data\\Settings.ini", "SimulationSettings", "ResourceMultiplier"),
               base.Value("Data\\Settings.ini", "SimulationSettings", "ResourceMultiplier"));
