@@ -16,9 +16,10 @@ struct ResourceContent {
     std::unique_ptr<char[]> data;
     uint32_t len = 0;
 
-    // Allocates len + 1 zeroed bytes.
+    // Allocates len + 1 bytes; the spare byte is zero, the rest is for the caller to fill.
     char* Allocate(uint32_t length) {
-        data.reset(new char[static_cast<size_t>(length) + 1]());
+        data.reset(new char[static_cast<size_t>(length) + 1]);
+        data[length] = '\0';
         len = length;
         return data.get();
     }

@@ -14,6 +14,7 @@
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -123,6 +124,19 @@ bool SyncToDisk(FILE* f) {
     return _commit(_fileno(f)) == 0;
 #else
     return fsync(fileno(f)) == 0;
+#endif
+}
+
+// Makes the rename itself durable, so that after a crash the new package is the one in place.
+void SyncDirectory(const std::filesystem::path& dir) {
+#ifndef _WIN32
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    (void)dir;
 #endif
 }
 
@@ -267,6 +281,7 @@ int QSResourcer::Build(const std::filesystem::path& output, const char* id, cons
         discard();
         QSERROR("Couldn't replace %s: %s", outName.c_str(), ec.message().c_str());
     }
+    SyncDirectory(dir);
     RSCLOG(kLogInfo, "Checksum %x written successfully.", checksum);
     RSCLOG(kLogInfo, "Mod built with no errors.");
     RSCLOG(kLogInfo, "Click OK to continue.");

@@ -1,5 +1,6 @@
 #include "resources/QSStreamFile.h"
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdarg>
 #include <algorithm>
@@ -103,6 +104,7 @@ bool QSStreamFile::ReadAt(uint64_t offset, void* buffer, size_t size) const {
     char* p = static_cast<char*>(buffer);
     while (size > 0) {
         ssize_t n = pread(fileno(file_.get()), p, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         p += n;
         offset += static_cast<uint64_t>(n);
@@ -302,7 +304,11 @@ uint32_t QSStreamFile::ReadContent(const FileNode& node, ResourceContent& out) c
         const FileChunk& chunk = chunks_[node.ChkIdx + c];
         const FilePacket& packet = packets_[chunk.PktIdx];
         uint32_t size = packet.PosEnd - packet.PosStart;
-        if (ReadAt(packet.PosStart, buffer + chunk.FileStart, size)) delivered += size;
+        if (ReadAt(packet.PosStart, buffer + chunk.FileStart, size)) {
+            delivered += size;
+        } else {
+            std::memset(buffer + chunk.FileStart, 0, size);  // never hand out stale memory
+        }
     }
     return delivered;
 }
