@@ -299,6 +299,15 @@ const char* QSStreamFile::InfoBlock(const FileNode& node) const {
 
 uint32_t QSStreamFile::ReadContent(const FileNode& node, ResourceContent& out) const {
     char* buffer = out.Allocate(node.Len);
+    // Stored files are cut into consecutive chunks; if these do not tile the content (an odd
+    // or hostile archive), clear it first so no stale memory is handed out.
+    uint64_t covered = 0;
+    for (uint32_t c = 0; c < node.ChkCnt && covered != UINT64_MAX; ++c) {
+        const FileChunk& chunk = chunks_[node.ChkIdx + c];
+        const FilePacket& packet = packets_[chunk.PktIdx];
+        covered = chunk.FileStart == covered ? covered + (packet.PosEnd - packet.PosStart) : UINT64_MAX;
+    }
+    if (covered != node.Len) std::memset(buffer, 0, node.Len);
     uint32_t delivered = 0;
     for (uint32_t c = 0; c < node.ChkCnt; ++c) {
         const FileChunk& chunk = chunks_[node.ChkIdx + c];
