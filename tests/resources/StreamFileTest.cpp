@@ -130,6 +130,20 @@ TEST(QSStreamFile, EmptyFileReadsAsItsSpareByte) {
     EXPECT_EQ(content.data[0], '\0');
 }
 
+TEST(QSStreamFile, ContentNotCoveredByChunksReadsAsZeros) {
+    TempDir dir;
+    RawArchive raw;
+    raw.files = {{"gap.bin", std::string(3000, 'x'), ""}};
+    std::string bytes = raw.Build();
+    const uint32_t chunk = GetU32(bytes, 0x44), packet = GetU32(bytes, 0x4C);
+    PutU32(bytes, chunk + 4, 1000);  // the chunk now starts at 1000 and is 2000 bytes long
+    PutU32(bytes, packet + 4, GetU32(bytes, packet) + 2000);
+    WriteFile(dir / "gap.qsw", bytes);
+    ASSERT_EQ(QSStreamFile::Check((dir / "gap.qsw").string()), "");
+    QSStreamFile archive((dir / "gap.qsw").string());
+    EXPECT_EQ(Read(archive, 0), std::string(1000, '\0') + std::string(2000, 'x'));
+}
+
 TEST(QSStreamFile, MissingFileIsNotOpenAndNotFatal) {
     TempDir dir;
     ASSERT_TRUE(OpenLog(dir / "Brix_log.txt"));
