@@ -92,12 +92,12 @@ void FillFindData(QSFindData* data, const QSResource* entry) {
 }
 
 // Locks a QSMutex unless the calling thread already holds it; unlocks only what it locked.
-class ManagerLock {
+class LockUnlessHeld {
 public:
-    explicit ManagerLock(QSMutex& mutex) : mutex_(mutex), taken_(!mutex.HeldByCurrentThread()) {
+    explicit LockUnlessHeld(QSMutex& mutex) : mutex_(mutex), taken_(!mutex.HeldByCurrentThread()) {
         if (taken_) mutex_.Lock();
     }
-    ~ManagerLock() { Release(); }
+    ~LockUnlessHeld() { Release(); }
     void Release() {
         if (taken_) mutex_.Unlock();
         taken_ = false;
@@ -318,7 +318,7 @@ QSResource* QSResourceMgr::Find(const char* name) const {
 const QSResource* QSResourceMgr::FindEntry(const char* name) const { return Find(name); }
 
 QSGameResource* QSResourceMgr::GetResource(const char* name, int type) {
-    ManagerLock lock(lock_);
+    LockUnlessHeld lock(lock_);
     QSResource* entry = Find(name);
     if (!entry) {
         lock.Release();
@@ -363,7 +363,7 @@ void QSResourceMgr::Completion(void* context, ResourceContent& buffer, uint32_t 
                                void* resource) {
     auto* mgr = static_cast<QSResourceMgr*>(context);
     auto* entry = static_cast<QSResource*>(resource);
-    ManagerLock lock(mgr->lock_);
+    LockUnlessHeld lock(mgr->lock_);
     entry->content = std::move(buffer);
     entry->content.len = delivered;
     entry->state = 2;
@@ -379,7 +379,7 @@ void QSResourceMgr::Completion(void* context, ResourceContent& buffer, uint32_t 
 
 int QSResourceMgr::RequestResource(QSGameResource* object, int8_t priority) {
     if (!object || !object->Resource()) return 0;
-    ManagerLock lock(lock_);
+    LockUnlessHeld lock(lock_);
     QSResource* entry = object->Resource();
     if (entry->refCount++ == 0) {
         entry->state = 1;
@@ -415,7 +415,7 @@ int QSResourceMgr::ReleaseResource(QSGameResource* object) {
         return 0;
     }
     Wait(object);
-    ManagerLock lock(lock_);
+    LockUnlessHeld lock(lock_);
     if (--entry->refCount != 0) return 0;
     object->Unload();
     entry->content.Free();
@@ -428,7 +428,7 @@ int QSResourceMgr::ReleaseResource(QSGameResource* object) {
 QSINIFile* QSResourceMgr::GetINIFile(const char* name) {
     auto* ini = dynamic_cast<QSINIFile*>(GetResource(name, kINIFile));
     if (!ini) return nullptr;
-    ManagerLock queue(iniQueueLock_);
+    LockUnlessHeld queue(iniQueueLock_);
     // Queued files are recognised by their object, so two names sharing a hash stay apart.
     for (int i = 0; i < iniCount_; ++i) {
         if (iniQueue_[(iniHead_ + i) % kINIQueueSize] == ini) return ini;
@@ -446,7 +446,7 @@ QSINIFile* QSResourceMgr::GetINIFile(const char* name) {
 }
 
 int QSResourceMgr::FlushINIQueue() {
-    ManagerLock queue(iniQueueLock_);
+    LockUnlessHeld queue(iniQueueLock_);
     int released = 0;
     while (iniCount_ > 0) {
         QSINIFile* ini = iniQueue_[iniHead_];
@@ -459,12 +459,12 @@ int QSResourceMgr::FlushINIQueue() {
 }
 
 bool QSResourceMgr::ResourceExists(const char* name) {
-    ManagerLock lock(lock_);
+    LockUnlessHeld lock(lock_);
     return Find(name) != nullptr;
 }
 
 int QSResourceMgr::IsModResource(const char* name) {
-    ManagerLock lock(lock_);
+    LockUnlessHeld lock(lock_);
     const QSResource* entry = Find(name);
     return entry && entry->modFlag ? 1 : 0;
 }
@@ -484,7 +484,7 @@ QSResourceSearch* QSResourceMgr::FindFirstResource(const char* pattern, QSFindDa
     std::snprintf(search->pattern, sizeof search->pattern, "%s", pattern ? pattern : "");
     search->anyDirectory = anyDirectory;
     search->parent = ParentDirectory(search->pattern);
-    ManagerLock lock(lock_);
+    LockUnlessHeld lock(lock_);
     for (uint32_t i = 0; i < names_.Count(); ++i) {
         if (SearchAccepts(*search, names_[i])) {
             search->position = i;
@@ -497,7 +497,7 @@ QSResourceSearch* QSResourceMgr::FindFirstResource(const char* pattern, QSFindDa
 
 int QSResourceMgr::FindNextResource(QSResourceSearch* search, QSFindData* data) {
     if (!search) return 0;
-    ManagerLock lock(lock_);
+    LockUnlessHeld lock(lock_);
     for (uint32_t i = search->position + 1; i < names_.Count(); ++i) {
         if (SearchAccepts(*search, names_[i])) {
             search->position = i;
@@ -573,7 +573,7 @@ int QSResourceMgr::UnInit() {
         reader_.reset();
     }
     QSLOG(kLogInfo, "EXIT: AsyncReader deleted");
-    ManagerLock lock(lock_);
+    LockUnlessHeld lock(lock_);
     ignoreHashes_.clear();
     initialised_ = false;
     modPaths_.clear();
