@@ -214,7 +214,15 @@ int QSResourcer::Build(const std::filesystem::path& output, const char* id, cons
     header.PacketOffset = static_cast<uint32_t>(pos);
     header.PacketCount = static_cast<uint32_t>(packets.size());
     pos += packets.size() * sizeof(FilePacket);
+    std::string ignoreList;
+    for (const std::string& name : ignore_) {
+        ignoreList += name;
+        ignoreList += '\0';
+    }
     header.IgnoreOffset = static_cast<uint32_t>(pos);
+    header.IgnoreSize = static_cast<uint32_t>(ignoreList.size());
+    header.IgnoreCount = static_cast<uint32_t>(ignore_.size());
+    pos += ignoreList.size();
     header.InfoOffset = static_cast<uint32_t>(pos);
     header.InfoSize = static_cast<uint32_t>(info.size());
     pos += info.size();
@@ -252,6 +260,7 @@ int QSResourcer::Build(const std::filesystem::path& output, const char* id, cons
     out.Put(nodes.data(), nodes.size() * sizeof(FileNode));
     out.Put(chunks.data(), chunks.size() * sizeof(FileChunk));
     out.Put(packets.data(), packets.size() * sizeof(FilePacket));
+    out.Put(ignoreList.data(), ignoreList.size());
     out.Put(info.data(), info.size());
     out.Zeros(static_cast<size_t>(dataStart - tablesEnd));
     for (const ChunkPlan& chunk : plan) {

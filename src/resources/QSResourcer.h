@@ -32,6 +32,11 @@ public:
     int Build(const std::filesystem::path& output, const char* id, const char* version,
               const char* modName, std::vector<PackageEntry> entries, const char* accessCode);
 
+    // Names the next archives hide in every archive of an installation. Only game archives
+    // carry such a list; packages never do, and a new writer has none.
+    void SetIgnoreList(std::vector<std::string> names) { ignore_ = std::move(names); }
+
 private:
     std::mt19937 random_;
+    std::vector<std::string> ignore_;
 };

@@ -92,6 +92,20 @@ TEST(QSResourcer, WritesAnArchiveThatReadsBackByteForByte) {
     }
 }
 
+TEST(QSResourcer, GameArchivesMayCarryAnIgnoreList) {
+    TempDir dir;
+    QSResourcer writer;
+    writer.SetIgnoreList({"Data\\Old.ini", "Audio\\gone.wav"});
+    writer.Build(dir / "Dravik_AT.qsw", "AT", "1.1", "", {{"Data\\New.ini", "abc", 3, HashName("Data\\New.ini")}}, "");
+    EXPECT_EQ(QSStreamFile::Check((dir / "Dravik_AT.qsw").string()), "");
+    QSStreamFile archive((dir / "Dravik_AT.qsw").string());
+    EXPECT_THAT(archive.IgnoreNames(), ElementsAre("Data\\Old.ini", "Audio\\gone.wav"));
+    EXPECT_EQ(archive.Header().IgnoreSize, 28u);  // both names and their terminators
+    EXPECT_EQ(Content(archive, "Data\\New.ini"), "abc");
+    uint32_t stored, computed;
+    EXPECT_TRUE(QSStreamFile::ChecksumMatches((dir / "Dravik_AT.qsw").string(), &stored, &computed));
+}
+
 TEST(QSResourcer, VersionTextDropsAZeroLastPart) {
     struct Case {
         const char *version, *text;

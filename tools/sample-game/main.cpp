@@ -137,12 +137,10 @@ int main(int argc, char** argv) {
     Report(dir / kBaseArchive, std::to_string(inst.base.size()) + " files, the base game, version " + kBaseVersion);
 
     if (ed == Edition::Dat) {
-        std::mt19937 random(static_cast<uint32_t>(seed ^ (seed >> 32)));
-        const std::string bytes = LayOutGameArchive(inst.expansion, inst.ignore, "AT", kExpansionVersion, random);
-        if (!WriteWholeFile(dir / kExpansionArchive, bytes)) {
-            std::fprintf(stderr, "brix-sample-game: cannot write %s\n", (dir / kExpansionArchive).string().c_str());
-            return 1;
-        }
+        QSResourcer expansion;
+        expansion.SetIgnoreList(inst.ignore);
+        expansion.Build(dir / kExpansionArchive, "AT", kExpansionVersion, "Dravik Ashen Tithe", Entries(inst.expansion),
+                        "");
         Report(dir / kExpansionArchive, std::to_string(inst.expansion.size()) + " files, the expansion, version " +
                                             kExpansionVersion + "; hides " + inst.ignore.front());
     } else if (fs::exists(dir / kExpansionArchive)) {
