@@ -1,0 +1,255 @@
+#include "objects/FieldTable.h"
+
+#include "core/HashName.h"
+
+namespace {
+
+constexpr uint8_t kUB = kKindUnits | kKindBuildings;
+constexpr auto E = ControlKind::Edit;
+constexpr auto L = ControlKind::List;
+constexpr auto P = LoadRule::Plain;
+constexpr auto WC = LoadRule::WordCase;
+constexpr auto UP = LoadRule::UpkeepInteger;
+constexpr auto SET = LoadRule::FromSettings;
+constexpr auto COMP = LoadRule::ComponentSection;
+
+constexpr const char* kColorItems[] = {"Red",    "Blue", "Green", "Black", "Orange", "Purple",
+                                       "Cyan",   "Brown", "Mod",  "Gold",  "Silver", "Player"};
+constexpr const char* kFactionItems[] = {"Freeholder", "Crownward", "Conclave", "Veyl"};
+constexpr const char* kOnlyFactionItems[] = {"Any", "Freeholder", "Crownward", "Conclave", "Veyl"};
+constexpr const char* kExceptFactionItems[] = {"None", "Freeholder", "Crownward", "Conclave", "Veyl"};
+constexpr const char* kRaceItems[] = {"None", "Corvane", "Skarn", "Elith", "Thuld", "Ossk", "Any"};
+constexpr const char* kTypeItems[] = {"Front", "Support", "Captain", "Monster", "Hero", "Solo", "Militia"};
+constexpr const char* kAttack1TypeItems[] = {"Melee", "Projectile"};
+constexpr const char* kAttack2TypeItems[] = {"None", "Melee", "Projectile", "Cast", "Build"};
+constexpr const char* kDamageTypeItems[] = {"Normal", "Magic", "Holy", "Unholy", "Vorpal", "Vaelorite"};
+constexpr const char* kMoraleTypeItems[] = {"Normal", "Holy", "Unholy", "Vorpal"};
+
+// A field shown and recorded under the section and key it is read from.
+constexpr FieldDef Field(int row, const char* section, const char* key, const char* def, uint8_t kinds,
+                         LoadRule rule, const char* control, ControlKind kind, const char* label,
+                         const char* caption, uint8_t level = 0, uint8_t maxLength = 0) {
+    return FieldDef{row,     section, key,     nullptr, def,   kinds,     rule,
+                    control, kind,    section, key,     label, caption,   level,
+                    maxLength, ListSource::None, {}, false, false};
+}
+constexpr FieldDef Items(FieldDef f, std::span<const char* const> items) {
+    f.listSource = ListSource::Fixed;
+    f.items = items;
+    return f;
+}
+constexpr FieldDef Source(FieldDef f, ListSource source) {
+    f.listSource = source;
+    return f;
+}
+constexpr FieldDef Typed(FieldDef f) {
+    f.acceptsTypedText = true;
+    return f;
+}
+
+// Level variants share their base field's label.
+constexpr FieldDef Level(int row, const char* section, const char* key, const char* def,
+                         const char* control, ControlKind kind, const char* label, const char* caption,
+                         uint8_t level) {
+    return Field(row, section, key, def, kUB, P, control, kind, label, caption, level);
+}
+
+constexpr FieldDef Component(int row, const char* key, const char* control, const char* label,
+                             const char* caption) {
+    return Field(row, nullptr, key, "", kKindComponents, COMP, control, E, label, caption);
+}
+
+constexpr FieldDef Colors(int row, const char* key, const char* altKey, const char* control,
+                          const char* label, const char* caption) {
+    FieldDef f = Field(row, "PlayerColors", key, "", kKindGlobal, LoadRule::FromColors, control, E, label, caption);
+    f.altKey = altKey;
+    f.shownKey = altKey;
+    return f;
+}
+
+constexpr FieldDef MoraleType(int row, const char* section, const char* control, const char* label) {
+    FieldDef f = Items(Field(row, section, "MoraleType", "Normal", kUB, WC, control, L, label, "Mor. Dmg Type:"),
+                       kMoraleTypeItems);
+    f.shownKey = "MoraleDamageType";
+    return f;
+}
+
+constexpr FieldDef Hidden(FieldDef f) {
+    f.labelHidden = true;
+    return f;
+}
+
+}  // namespace
+
+constexpr std::array<FieldDef, kFieldCount> kFieldTable = {{
+    Field(1, "UnitData", "Description", "", kUB, P, "description", ControlKind::Memo, "description_label", "Description:"),
+    Field(2, "ObjectData", "Defense", "", kUB, P, "defense", E, "defense_label", "Defense:", 0, 2),
+    Level(3, "Level1", "Defense", "", "defense_enlightened", E, "defense_label", "Defense:", 1),
+    Level(4, "Level2", "Defense", "", "defense_restored", E, "defense_label", "Defense:", 2),
+    Level(5, "Level3", "Defense", "", "defense_ascended", E, "defense_label", "Defense:", 3),
+    Field(6, "SimulationSettings", "ResourceMultiplier", "", kKindGlobal, SET, "resource_multiplier", E, "resource_multiplier_label", "Resource Multiplier"),
+    Field(7, "SimulationSettings", "NegativeResourceMultiplier", "", kKindGlobal, SET, "negative_resource_multiplier", E, "negative_resource_multiplier_label", "Negative Resource Multiplier:"),
+    Field(8, "SimulationSettings", "StoneExchange", "", kKindGlobal, SET, "stone_exchange", E, "stone_exchange_label", "Stone Exchange:"),
+    Field(9, "SimulationSettings", "WoodExchange", "", kKindGlobal, SET, "wood_exchange", E, "wood_exchange_label", "Wood Exchange:"),
+    Field(10, "SimulationSettings", "IronExchange", "", kKindGlobal, SET, "iron_exchange", E, "iron_exchange_label", "Iron Exchange:"),
+    Field(11, "SimulationSettings", "ManaExchange", "", kKindGlobal, SET, "mana_exchange", E, "mana_exchange_label", "Mana Exchange:"),
+    Field(12, "SimulationSettings", "MinimumDamage", "", kKindGlobal, SET, "minimum_damage", E, "minimum_damage_label", "Minimum Damage:"),
+    Colors(13, "Color_9_shade_1", "Color_9_min", "mod_color_darkest", "mod_color_darkest_label", "Mod Color Darkest:"),
+    Colors(14, "Color_9_shade_32", "Color_9_max", "mod_color_brightest", "mod_color_brightest_label", "Mod Color Brightest:"),
+    Component(15, "GoldCost", "component_gold_cost", "component_gold_cost_label", "Gold Cost:"),
+    Component(16, "SellPrice", "component_sell_price", "component_sell_price_label", "Sell Price:"),
+    Component(17, "WoodProduction", "component_wood_production", "component_wood_production_label", "Wood Production:"),
+    Component(18, "StoneProduction", "component_stone_production", "component_stone_production_label", "Stone Production:"),
+    Component(19, "IronProduction", "component_iron_production", "component_iron_production_label", "Iron Production:"),
+    Component(20, "ManaProduction", "component_mana_production", "component_mana_production_label", "Mana Production:"),
+    Component(21, "GoldProduction", "component_gold_production", "component_gold_production_label", "Gold Production:"),
+    Component(22, "BuildTime", "component_build_time", "component_build_time_label", "Build Time:"),
+    Component(23, "SurrenderModifier", "component_surrender_modifier", "component_surrender_modifier_label", "Surrender Modifier:"),
+    Items(Field(24, "ObjectData", "OverwriteColor", "-1", kUB, LoadRule::ColorName, "overwrite_color", L, "overwrite_color_label", "Color:"), kColorItems),
+    Typed(Items(Field(25, "ObjectData", "Faction", "", kUB, P, "hero_faction", L, "hero_faction_label", "Faction:"), kFactionItems)),
+    Field(26, "HeroData", "Boss", "", kUB, P, "boss", E, "boss_label", "Boss:"),
+    Hidden(Field(27, "HeroData", "TranslatedName", "", kUB, P, "translated_name", E, "translated_name_label", "")),
+    Field(28, "HeroData", "AwakenCost", "", kUB, P, "awaken_cost", E, "awaken_cost_label", "Awaken Cost:"),
+    Field(29, "ObjectData", "Weight", "", kUB, P, "weight", E, "weight_label", "Weight:"),
+    Field(30, "ObjectData", "Captureable", "", kUB, P, "captureable", E, "captureable_label", "Captureable:"),
+    Field(31, "BuildingData", "GoldProduction", "", kUB, P, "gold_production", E, "gold_production_label", "Gold Production:"),
+    Field(32, "BuildingData", "booty_min", "", kUB, P, "booty_min", E, "booty_min_label", "Min. Booty:"),
+    Field(33, "BuildingData", "booty_max", "", kUB, P, "booty_max", E, "booty_max_label", "Max. Booty:"),
+    Field(34, "BaseData", "SupplyRange", "", kUB, P, "supply_range", E, "supply_range_label", "Supply Range:"),
+    Field(35, "BaseData", "ControlRange", "", kUB, P, "control_range", E, "control_range_label", "Control Range:"),
+    Field(36, "BaseData", "MilitiaStart", "", kUB, P, "militia_start", E, "militia_start_label", "Militia Start:"),
+    Field(37, "BaseData", "MaxMilitia", "", kUB, P, "max_militia", E, "max_militia_label", "Max Militia:"),
+    Field(38, "BaseData", "CompanySize", "", kUB, P, "company_size", E, "company_size_label", "Company Size:"),
+    Field(39, "BaseData", "CompanyLimit", "", kUB, P, "company_limit", E, "company_limit_label", "Company Limit:"),
+    Field(40, "BaseData", "MilitiaGrowth", "", kUB, P, "militia_growth", E, "militia_growth_label", "Militia Growth:"),
+    Source(Field(41, "BaseData", "MilitiaType", "", kUB, P, "militia_type", L, "militia_type_label", "Militia Type:"), ListSource::Militia),
+    Source(Field(42, "BaseData", "MilitiaType2", "", kUB, P, "militia_type_2", L, "militia_type_2_label", "Militia Type 2:"), ListSource::Militia),
+    Typed(Source(Field(43, "BaseData", "NextLevel", "", kUB, P, "nextlevel", L, "nextlevel_label", "Next Level:"), ListSource::Buildings)),
+    Field(44, "SettlementData", "ComponentLimit", "", kUB, P, "component_limit", E, "component_limit_label", "Component Limit:"),
+    Field(45, "SettlementData", "ComponentsRequiredToLevel", "", kUB, P, "components_to_level", E, "components_to_level_label", "Components to level:"),
+    Field(46, "SettlementData", "UpgradesRequiredToLevel", "", kUB, P, "upgrades_to_level", E, "upgrades_to_level_label", "Upgrades to level:"),
+    Field(47, "SettlementData", "UpgradeCost", "", kUB, P, "upgrade_cost", E, "upgrade_cost_label", "Upgrade Cost:"),
+    Field(48, "SettlementData", "UpgradeTime", "", kUB, P, "upgrade_time", E, "upgrade_time_label", "Upgrade Time:"),
+    Field(49, "SettlementData", "GoldLimitModifier", "", kUB, P, "gold_limit_modifier", E, "gold_limit_modifier_label", "Gold Limit Modifier:"),
+    Field(50, "ObjectData", "MaxHitPoints", "50.0", kUB, P, "max_hit_points", E, "max_hit_points_label", "Max hit points:", 0, 5),
+    Level(51, "Level2", "MaxHitPoints", "", "max_hit_points_restored", E, "max_hit_points_label", "Max hit points:", 2),
+    Level(52, "Level1", "MaxHitPoints", "", "max_hit_points_enlightened", E, "max_hit_points_label", "Max hit points:", 1),
+    Level(53, "Level3", "MaxHitPoints", "", "max_hit_points_ascended", E, "max_hit_points_label", "Max hit points:", 3),
+    Field(54, "ObjectData", "CostGold", "10", kUB, P, "cost_in_gold", E, "cost_in_gold_label", "Cost in gold:", 0, 2),
+    Items(Field(55, "UnitData", "Type", "Front", kUB, WC, "type", L, "type_label", "Type:"), kTypeItems),
+    Field(56, "UnitData", "MovementRate", "15.0", kUB, P, "movement_rate", E, "movement_rate_label", "Move:", 0, 2),
+    Field(57, "UnitData", "BannerFrame", "", kUB, P, "banner", E, "banner_label", "Banner:"),
+    Source(Field(58, "UnitData", "Captain", "", kUB, WC, "captain", L, "captain_label", "Captain:"), ListSource::Captains),
+    Field(59, "UnitData", "WalkDistance", "0.85", kUB, P, "walk_distance", E, "walk_distance_label", "Walk distance:", 0, 4),
+    Field(60, "ObjectData", "UpkeepStone", "0", kUB, UP, "stone_upkeep", E, "stone_upkeep_label", "Stone upkeep:", 0, 1),
+    Field(61, "ObjectData", "UpkeepWood", "0", kUB, UP, "wood_upkeep", E, "wood_upkeep_label", "Wood upkeep:", 0, 1),
+    Field(62, "ObjectData", "UpkeepIron", "0", kUB, UP, "iron_upkeep", E, "iron_upkeep_label", "Iron upkeep:", 0, 1),
+    Field(63, "ObjectData", "UpkeepMana", "0", kUB, UP, "mana_upkeep", E, "mana_upkeep_label", "Mana upkeep:", 0, 1),
+    Field(64, "CompanyData", "Morale", "35", kUB, P, "morale", E, "morale_label", "Morale:"),
+    Field(65, "CompanyData", "VisualRange", "8", kUB, P, "visual_range", E, "visual_range_label", "Visual range:"),
+    Field(66, "CompanyData", "ControlZone", "3", kUB, P, "control_zone", E, "control_zone_label", "Control zone:"),
+    Field(67, "CompanyData", "EntrenchmentRate", "1", kUB, P, "entrenchment_rate", E, "entrenchment_rate_label", "Entrenchment:", 0, 4),
+    Field(68, "SpellData", "MaxMana", "", kUB, P, "max_mana", E, "max_mana_label", "Max Mana:"),
+    Level(69, "SpellData1", "MaxMana", "", "max_mana_enlightened", E, "max_mana_label", "Max Mana:", 1),
+    Level(70, "SpellData2", "MaxMana", "", "max_mana_restored", E, "max_mana_label", "Max Mana:", 2),
+    Level(71, "SpellData3", "MaxMana", "", "max_mana_ascended", E, "max_mana_label", "Max Mana:", 3),
+    Field(72, "SpellData", "ManaRegenerationRate", "", kUB, P, "mana_regen", E, "mana_regen_label", "Regen:"),
+    Level(73, "SpellData1", "ManaRegenerationRate", "", "mana_regen_enlightened", E, "mana_regen_label", "Regen:", 1),
+    Level(74, "SpellData2", "ManaRegenerationRate", "", "mana_regen_restored", E, "mana_regen_label", "Regen:", 2),
+    Level(75, "SpellData3", "ManaRegenerationRate", "", "mana_regen_ascended", E, "mana_regen_label", "Regen:", 3),
+    Source(Field(76, "SpellData", "Spell0", "None", kUB, P, "spell_0", L, "spell_0_label", "Spell 0:"), ListSource::SpellNames),
+    Typed(Source(Level(77, "SpellData1", "Spell0", "None", "spell_0_enlightened", L, "spell_0_label", "Spell 0:", 1), ListSource::SpellNames)),
+    Typed(Source(Level(78, "SpellData2", "Spell0", "None", "spell_0_restored", L, "spell_0_label", "Spell 0:", 2), ListSource::SpellNames)),
+    Typed(Source(Level(79, "SpellData3", "Spell0", "None", "spell_0_ascended", L, "spell_0_label", "Spell 0:", 3), ListSource::SpellNames)),
+    Source(Field(80, "SpellData", "Spell1", "None", kUB, P, "spell_1", L, "spell_1_label", "Spell 1:"), ListSource::SpellNames),
+    Typed(Source(Level(81, "SpellData1", "Spell1", "None", "spell_1_enlightened", L, "spell_1_label", "Spell 1:", 1), ListSource::SpellNames)),
+    Typed(Source(Level(82, "SpellData2", "Spell1", "None", "spell_1_restored", L, "spell_1_label", "Spell 1:", 2), ListSource::SpellNames)),
+    Typed(Source(Level(83, "SpellData3", "Spell1", "None", "spell_1_ascended", L, "spell_1_label", "Spell 1:", 3), ListSource::SpellNames)),
+    Items(Field(84, "Attack1", "AttackType", "None", kUB, WC, "attack_1_type", L, "attack_1_type_label", "Type:"), kAttack1TypeItems),
+    Field(85, "Attack1", "Animation", "", kUB, P, "attack_1_animation", E, "attack_1_animation_label", "Anim:"),
+    Field(86, "Attack1", "Damage", "", kUB, P, "attack_1_damage", E, "attack_1_damage_label", "Damage:"),
+    Level(87, "Attack0Data1", "Damage", "", "attack_1_damage_enlightened", E, "attack_1_damage_label", "Damage:", 1),
+    Level(88, "Attack0Data2", "Damage", "", "attack_1_damage_restored", E, "attack_1_damage_label", "Damage:", 2),
+    Level(89, "Attack0Data3", "Damage", "", "attack_1_damage_ascended", E, "attack_1_damage_label", "Damage:", 3),
+    Items(Field(90, "Attack1", "DamageType", "Normal", kUB, WC, "attack_1_damage_type", L, "attack_1_damage_type_label", "DamageType:"), kDamageTypeItems),
+    Field(91, "Attack1", "MoraleDamage", "0", kUB, P, "attack_1_morale_damage", E, "attack_1_morale_damage_label", "Morale Damage:"),
+    MoraleType(92, "Attack1", "attack_1_morale_damage_type", "attack_1_morale_damage_type_label"),
+    Field(93, "Attack1", "ReloadTime", "0.5", kUB, P, "attack_1_reload_time", E, "attack_1_reload_time_label", "Reload Time:"),
+    Items(Field(94, "Attack2", "AttackType", "None", kUB, LoadRule::WordCaseZeroNone, "attack_2_type", L, "attack_2_type_label", "Type:"), kAttack2TypeItems),
+    Field(95, "Attack2", "Animation", "", kUB, P, "attack_2_animation", E, "attack_2_animation_label", "Anim:"),
+    Field(96, "Attack2", "Damage", "", kUB, P, "attack_2_damage", E, "attack_2_damage_label", "Damage:"),
+    Items(Field(97, "Attack2", "DamageType", "Normal", kUB, WC, "attack_2_damage_type", L, "attack_2_damage_type_label", "DamageType:"), kDamageTypeItems),
+    Field(98, "Attack2", "MoraleDamage", "0", kUB, P, "attack_2_morale_damage", E, "attack_2_morale_damage_label", "Morale Damage:"),
+    MoraleType(99, "Attack2", "attack_2_morale_damage_type", "attack_2_morale_damage_type_label"),
+    Field(100, "Attack2", "ReloadTime", "0.5", kUB, P, "attack_2_reload_time", E, "attack_2_reload_time_label", "Reload Time:"),
+    Items(Field(101, "BuildHierarchy", "OnlyFaction", "Any", kUB, P, "only_faction", L, "only_faction_label", "OnlyFaction:"), kOnlyFactionItems),
+    Items(Field(102, "BuildHierarchy", "ExceptFaction", "None", kUB, P, "except_faction", L, "except_faction_label", "ExceptFaction:"), kExceptFactionItems),
+    Source(Field(103, "BuildHierarchy", "Technology", "None", kUB, P, "technology", L, "technology_label", "Tech:"), ListSource::TechnologyNames),
+    Items(Field(104, "BuildHierarchy", "Race", "Any", kUB, P, "race", L, "race_label", "Race:"), kRaceItems),
+}};
+
+constexpr FieldDef kProperNameField = {0, "ObjectData", "ProperName", nullptr, "", kUB, P,
+                                       "proper_name", E, "ObjectData", "ProperName",
+                                       "proper_name_label", "Proper name:", 0, 20, ListSource::None,
+                                       {}, false, false};
+
+constexpr std::array<SoundSlotDef, 15> kSoundSlotTable = {{
+    {SoundGroup::Death, 0, "ObjectData", "DeathSound1", "death_sound_1"},
+    {SoundGroup::Death, 1, "ObjectData", "DeathSound2", "death_sound_2"},
+    {SoundGroup::Attack1, 0, "Attack1", "Sound1", "attack_1_sound_1"},
+    {SoundGroup::Attack1, 1, "Attack1", "Sound2", "attack_1_sound_2"},
+    {SoundGroup::Attack2, 0, "Attack2", "Sound1", "attack_2_sound_1"},
+    {SoundGroup::Attack2, 1, "Attack2", "Sound2", "attack_2_sound_2"},
+    {SoundGroup::Selection, 0, "ObjectData", "SelectionSound1", "select_sound_1"},
+    {SoundGroup::Selection, 1, "ObjectData", "SelectionSound2", "select_sound_2"},
+    {SoundGroup::Selection, 2, "ObjectData", "SelectionSound3", "select_sound_3"},
+    {SoundGroup::Selection, 3, "ObjectData", "SelectionSound4", "select_sound_4"},
+    {SoundGroup::Selection, 4, "ObjectData", "SelectionSound5", "select_sound_5"},
+    {SoundGroup::Command, 0, "ObjectData", "CommandSound1", "command_sound_1"},
+    {SoundGroup::Command, 1, "ObjectData", "CommandSound2", "command_sound_2"},
+    {SoundGroup::Command, 2, "ObjectData", "CommandSound3", "command_sound_3"},
+    {SoundGroup::Command, 3, "ObjectData", "CommandSound4", "command_sound_4"},
+}};
+
+namespace {
+
+constexpr bool RowsAreInOrder() {
+    for (int i = 0; i < kFieldCount; ++i) {
+        if (kFieldTable[i].row != i + 1) return false;
+    }
+    return true;
+}
+static_assert(RowsAreInOrder(), "kFieldTable[row - 1] must be row `row`");
+
+constexpr bool EveryFieldHasALabel() {
+    for (const FieldDef& f : kFieldTable) {
+        if (!f.control || !f.label || !f.caption || !f.key || !f.shownKey || !f.defaultValue) return false;
+    }
+    return true;
+}
+static_assert(EveryFieldHasALabel(), "every field has a control, a label and keys");
+
+}  // namespace
+
+const FieldDef* FieldByRow(int row) {
+    return row >= 1 && row <= kFieldCount ? &kFieldTable[static_cast<size_t>(row - 1)] : nullptr;
+}
+
+const FieldDef* FieldByControl(std::string_view control) {
+    if (control == kProperNameField.control) return &kProperNameField;
+    for (const FieldDef& f : kFieldTable) {
+        if (control == f.control) return &f;
+    }
+    return nullptr;
+}
+
+const FieldDef* FieldByShownKey(const char* section, std::string_view key) {
+    if (section && SameName(section, kProperNameField.shownSection) && SameName(key, kProperNameField.shownKey)) {
+        return &kProperNameField;
+    }
+    for (const FieldDef& f : kFieldTable) {
+        const bool sameSection = section ? (f.shownSection && SameName(section, f.shownSection)) : !f.shownSection;
+        if (sameSection && SameName(key, f.shownKey)) return &f;
+    }
+    return nullptr;
+}

@@ -1,0 +1,366 @@
+#include "objects/ObjectCatalogue.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/HashName.h"
+#include "core/QSError.h"
+#include "core/QSINIFile.h"
+#include "resources/QSResourceMgr.h"
+
+namespace {
+
+constexpr const char* kObjectDataDir = "Data\\ObjectData\\";
+
+bool NameBefore(const std::string& a, const std::string& b) { return CompareNames(a, b) < 0; }
+
+void SortNames(std::vector<std::string>& names) { std::stable_sort(names.begin(), names.end(), NameBefore); }
+
+// The directory part of a pattern or path, up to and including its last backslash.
+std::string DirectoryPart(const std::string& path) {
+    const size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The unique name of an object file: its name without an extension of at most three
+// characters.
+std::string UniqueNameOf(const char* fileName) {
+    std::string name(fileName);
+    const size_t slash = name.rfind('\\');
+    if (slash != std::string::npos) name.erase(0, slash + 1);
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos && name.size() - dot - 1 <= 3) name.erase(dot);
+    return name;
+}
+
+// Drops every reference, keeping the room.
+void EmptyList(QSObjectList& list) {
+    while (list.Count()) list.RemoveAt(list.Count() - 1);
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view part) {
+    if (part.size() > text.size()) return false;
+    for (size_t i = 0; i + part.size() <= text.size(); ++i) {
+        if (CompareNames(text.substr(i, part.size()), part) == 0) return true;
+    }
+    return false;
+}
+
+// Calls visit with the full name (the pattern's directory and the found name) of every file
+// matching pattern in the pattern's directory, until visit returns false.
+template <typename Visit>
+void ForEachResource(QSResourceMgr& mgr, const std::string& pattern, Visit visit) {
+    const std::string directory = DirectoryPart(pattern);
+    QSFindData data;
+    QSResourceSearch* search = mgr.FindFirstResource(pattern.c_str(), &data, false);
+    for (bool more = search != nullptr; more; more = mgr.FindNextResource(search, &data)) {
+        if (data.attributes & kFindDirectory) continue;
+        std::string full = directory;
+        full += data.fileName;
+        if (!visit(full)) break;
+    }
+    mgr.FindCloseResource(search);
+}
+
+// The INI file of a resource, or null when the resource does not exist (asking the manager
+// for a missing resource would be fatal).
+QSINIFile* IniIfPresent(QSResourceMgr& mgr, const char* name) {
+    return mgr.ResourceExists(name) ? mgr.GetINIFile(name) : nullptr;
+}
+
+}  // namespace
+
+ObjectCatalogue::ObjectCatalogue(QSResourceMgr& mgr) : mgr_(mgr), workingCompare_(CompareByProperName) {
+    for (int v = 0; v < kViewCount; ++v) {
+        working_[v] = std::make_unique<QSObjectList>(256, 128);
+        retail_[v] = std::make_unique<QSObjectList>(256, 128);
+    }
+}
+
+ObjectCatalogue::~ObjectCatalogue() {
+    DeleteAllObjects(false);
+    DeleteAllObjects(true);
+}
+
+int ObjectCatalogue::CompareByProperName(const QSObjectData* a, const QSObjectData* b) {
+    const int c = CompareNames(a->ProperName(), b->ProperName());
+    return c != 0 ? c : CompareNames(a->UniqueName(), b->UniqueName());
+}
+
+void ObjectCatalogue::SetWorkingComparator(ObjectComparator compare) {
+    workingCompare_ = compare ? std::move(compare) : ObjectComparator(CompareByProperName);
+}
+
+void ObjectCatalogue::SortWorking(QSObjectList& list) const { list.Sort(workingCompare_); }
+
+QSObjectList& ObjectCatalogue::Objects(int viewCode, bool retail) {
+    if (viewCode < 0 || viewCode >= kViewCount) QSERROR("invalid view %d", viewCode);
+    return retail ? *retail_[static_cast<size_t>(viewCode)] : *working_[static_cast<size_t>(viewCode)];
+}
+
+const QSObjectList& ObjectCatalogue::Objects(int viewCode, bool retail) const {
+    return const_cast<ObjectCatalogue*>(this)->Objects(viewCode, retail);
+}
+
+void ObjectCatalogue::LoadAllObjects(bool retail) {
+    LoadComponents(retail);
+    LoadGlobalObjects(retail);
+    LoadObjectKind("units", kKindCodeUnits, retail);
+    LoadObjectKind("heroes", kKindCodeHeroes, retail);
+    LoadObjectKind("buildings", kKindCodeBuildings, retail);
+}
+
+int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool retail) {
+    char pattern[300];
+    std::snprintf(pattern, sizeof pattern, "%s%s\\%s", kObjectDataDir, directory ? directory : "", "*.ini");
+
+    int read = 0;
+    QSObjectList* list = nullptr;
+    ForEachResource(mgr_, pattern, [&](const std::string& full) {
+        if (read >= kMaxObjectsPerKind) return false;
+        switch (kindCode) {
+            case kKindCodeUnits: list = &Objects(kViewUnits, retail); break;
+            case kKindCodeHeroes: list = &Objects(kViewHeroes, retail); break;
+            case kKindCodeBuildings: list = &Objects(kViewBuildings, retail); break;
+            default: QSERROR("invalid type");
+        }
+        auto* record = new QSObjectData;
+        record->resourceName = full;
+        record->sourceResourceName = full;
+        record->SetUniqueName(UniqueNameOf(full.c_str()));
+        record->changeState = mgr_.IsModResource(full.c_str()) ? kSuppliedByMod : kUnchanged;
+        record->LoadFromIni(mgr_, full.c_str());
+        list->Append(record);
+        ++read;
+        if (progress_) progress_();
+        return true;
+    });
+
+    if (read == kMaxObjectsPerKind) QSLOG(kLogNote, "WARNING: read in the maximum number of object types");
+    QSLOG(kLogInfo, "Read %d objects.", read);
+    if (list) {
+        if (retail) {
+            list->Sort(CompareByProperName);
+        } else {
+            SortWorking(*list);
+        }
+    }
+    return read;
+}
+
+QSObjectData* ObjectCatalogue::NewFixedRecord(const char* resource, const std::string& uniqueName) {
+    auto* record = new QSObjectData;
+    record->resourceName = resource;
+    record->sourceResourceName = resource;
+    record->SetUniqueName(uniqueName);
+    record->changeState = mgr_.IsModResource(resource) ? kSuppliedByMod : kUnchanged;
+    return record;
+}
+
+void ObjectCatalogue::LoadGlobalObjects(bool retail) {
+    QSObjectList& list = Objects(kViewGlobal, retail);
+
+    QSObjectData* settings = NewFixedRecord(kSettingsResource, "Settings");
+    settings->SetProperName("Settings");
+    QSObjectData* colors = NewFixedRecord(kColorsResource, "Colors");
+    colors->SetProperName("Colors");
+    QSINIFile* settingsIni = IniIfPresent(mgr_, kSettingsResource);
+    for (const FieldDef& f : kFieldTable) {
+        if (f.rule == LoadRule::FromSettings && settingsIni) settings->LoadRow(*settingsIni, f);
+    }
+    // Fetched after the settings rows are read: the manager keeps only a few files at hand.
+    QSINIFile* colorsIni = IniIfPresent(mgr_, kColorsResource);
+    for (const FieldDef& f : kFieldTable) {
+        if (f.rule != LoadRule::FromColors || !colorsIni) continue;
+        settings->LoadRow(*colorsIni, f);
+        colors->LoadRow(*colorsIni, f);
+    }
+    list.Append(settings);
+    list.Append(colors);
+}
+
+void ObjectCatalogue::LoadComponents(bool retail) {
+    QSINIFile* ini = IniIfPresent(mgr_, kComponentsResource);
+    if (retail) {
+        componentNames_.clear();
+        if (ini) {
+            for (const char* section = ini->FirstSection(); section; section = ini->NextSection()) {
+                if (!ContainsNoCase(section, "bonuses")) componentNames_.emplace_back(section);
+            }
+        }
+        SortNames(componentNames_);
+    }
+    QSObjectList& list = Objects(kViewComponents, retail);
+    for (const std::string& name : componentNames_) {
+        QSObjectData* record = NewFixedRecord(kComponentsResource, name);
+        if (ini) {
+            std::string proper;
+            ini->GetINIString(name.c_str(), kProperNameField.key, "", proper);
+            record->SetProperName(proper);
+            record->LoadRows(*ini, kKindComponents, name.c_str());
+        }
+        list.Append(record);
+    }
+}
+
+void ObjectCatalogue::LoadBonusDefinitions() {
+    QSLOG(kLogInfo, "Loading bonuses from %s", kBonusResource);
+    bonuses_.clear();
+    if (QSINIFile* ini = IniIfPresent(mgr_, kBonusResource)) {
+        for (const char* section = ini->FirstSection(); section; section = ini->NextSection()) {
+            QSBRIXBonusData bonus;
+            bonus.name = section;
+            ini->GetINIString(section, "name1", "", bonus.name1);
+            ini->GetINIString(section, "name2", "", bonus.name2);
+            ini->GetINIString(section, "action", "", bonus.action);
+            bonuses_.push_back(std::move(bonus));
+        }
+    }
+    std::stable_sort(bonuses_.begin(), bonuses_.end(),
+                     [](const QSBRIXBonusData& a, const QSBRIXBonusData& b) { return NameBefore(a.name, b.name); });
+    QSLOG(kLogInfo, "Loaded %d bonuses.", static_cast<int>(bonuses_.size()));
+}
+
+void ObjectCatalogue::LoadSpellNames() {
+    spellNames_.clear();
+    ForEachResource(mgr_, "data\\spells*.ini", [&](const std::string& full) {
+        QSLOG(kLogInfo, "Processing spell file: %s", full.c_str());
+        if (QSINIFile* ini = IniIfPresent(mgr_, full.c_str())) {
+            for (int n = 0;; ++n) {
+                std::string name;
+                ini->GetINIString(std::to_string(n).c_str(), "name", "", name);
+                if (name.empty()) break;
+                spellNames_.push_back(std::move(name));
+            }
+        }
+        return true;
+    });
+    SortNames(spellNames_);
+}
+
+void ObjectCatalogue::LoadTechnologyNames() {
+    technologyNames_.assign(1, "None");
+    ForEachResource(mgr_, "data\\technology*.ini", [&](const std::string& full) {
+        QSLOG(kLogInfo, "Processing technology file: %s", full.c_str());
+        if (QSINIFile* ini = IniIfPresent(mgr_, full.c_str())) {
+            for (int n = 0;; ++n) {
+                char key[32];
+                std::snprintf(key, sizeof key, "Technology%d", n);
+                std::string name;
+                ini->GetINIString("TechnologyData", key, "", name);
+                if (name.empty()) break;
+                technologyNames_.push_back(std::move(name));
+            }
+        }
+        return true;
+    });
+    SortNames(technologyNames_);
+}
+
+void ObjectCatalogue::LoadSampleNames() {
+    sampleNames_.clear();
+    for (const char* pattern : {"Audio\\Game\\*.wav", "Audio\\Spells\\*.wav"}) {
+        ForEachResource(mgr_, pattern, [&](const std::string& full) {
+            std::string name = full.substr(6);  // after "Audio\"
+            NormalizeWordCase(name);
+            sampleNames_.push_back(std::move(name));
+            return true;
+        });
+    }
+    SortNames(sampleNames_);
+}
+
+int ObjectCatalogue::FindSampleName(const std::string& name) const {
+    auto it = std::lower_bound(sampleNames_.begin(), sampleNames_.end(), name, NameBefore);
+    return it != sampleNames_.end() && CompareNames(*it, name) == 0 ? static_cast<int>(it - sampleNames_.begin()) : -1;
+}
+
+void ObjectCatalogue::FreeAll(QSObjectList& list) {
+    for (uint32_t i = list.Count(); i-- > 0;) delete list[i];
+    EmptyList(list);
+}
+
+void ObjectCatalogue::DeleteAllObjects(bool retail) {
+    for (int v = 0; v < kViewCount; ++v) FreeAll(Objects(v, retail));
+    if (retail) {
+        EmptyList(viewRetailList_);
+    } else {
+        FreeAll(loose_);
+        EmptyList(viewList_);
+        componentNames_.clear();
+    }
+    QSLOG(kLogInfo, "Successfully deleted all objects.");
+}
+
+void ObjectCatalogue::ClearSideLists() {
+    bonuses_.clear();
+    spellNames_.clear();
+    technologyNames_.clear();
+    sampleNames_.clear();
+}
+
+void ObjectCatalogue::SelectView(int viewCode) {
+    const QSObjectList& working = Objects(viewCode, false);
+    const QSObjectList& retail = Objects(viewCode, true);
+    view_ = viewCode;
+    EmptyList(viewList_);
+    EmptyList(viewRetailList_);
+    for (QSObjectData* r : working) viewList_.Append(r);
+    for (QSObjectData* r : retail) viewRetailList_.Append(r);
+}
+
+int ObjectCatalogue::FindObjectIndex(const char* uniqueName) const {
+    if (!uniqueName) return -1;
+    for (uint32_t i = 0; i < viewList_.Count(); ++i) {
+        if (SameName(viewList_[i]->UniqueName(), uniqueName)) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+QSObjectData* ObjectCatalogue::FindRetailCounterpart(const char* uniqueName) const {
+    if (!uniqueName) return nullptr;
+    for (QSObjectData* r : viewRetailList_) {
+        if (SameName(r->UniqueName(), uniqueName)) return r;
+    }
+    return nullptr;
+}
+
+int ObjectCatalogue::CloneObject(int shownIndex, const char* newUniqueName, std::vector<ClonedField>* changes) {
+    if (shownIndex < 0 || static_cast<uint32_t>(shownIndex) >= viewList_.Count() || !newUniqueName) return -1;
+    const QSObjectData& shown = *viewList_[static_cast<uint32_t>(shownIndex)];
+    if (SameName(shown.resourceName, kComponentsResource)) return -1;
+    if (FindObjectIndex(newUniqueName) >= 0) return -1;
+
+    auto* clone = new QSObjectData(shown);
+    clone->sourceResourceName = shown.resourceName;
+    clone->resourceName = DirectoryPart(shown.resourceName);
+    clone->resourceName += newUniqueName;
+    clone->resourceName += ".ini";
+    clone->SetUniqueName(newUniqueName);
+    clone->changeState = kChangedInSession;
+
+    if (changes) {
+        auto enter = [&](const FieldDef& f, const std::string& value) {
+            changes->push_back({clone->UniqueName(), f.shownSection, f.shownKey, value, "Off", "Off", f.caption});
+        };
+        enter(kProperNameField, clone->ProperName());
+        const bool hero = SameName(shown.Value(kRowType), "hero");
+        for (const FieldDef& f : kFieldTable) {
+            if (f.row > 5 && f.row < 24) continue;  // global settings and component rows
+            if (f.row == kRowOverwriteColor && hero) continue;
+            const std::string& value = clone->Value(f);
+            if (!value.empty()) enter(f, value);
+        }
+    }
+
+    viewList_.Append(clone);
+    viewList_.Sort(workingCompare_);
+    if (view_ == kViewGlobal) {
+        loose_.Append(clone);
+    } else {
+        QSObjectList& working = Objects(view_, false);
+        working.Append(clone);
+        SortWorking(working);
+    }
+    return FindObjectIndex(newUniqueName);
+}

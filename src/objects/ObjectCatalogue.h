@@ -1,0 +1,144 @@
+// ObjectCatalogue: every game object the editor can show and change, and the name lists its
+// choice controls offer.
+//
+// A catalogue is loaded twice for one open mod: the retail pass reads the game alone and
+// fills the retail lists (and the component name list); the working pass reads with the mod
+// package mounted and fills the working lists, marking each record whose resource comes from
+// the package. The catalogue owns every record of the kind lists; the view lists only refer
+// to records of the current view's pair. All reads go through the resource manager handed
+// to the constructor, which must be open over the right archives during a load.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/QSMoveableArray.h"
+#include "objects/QSObjectData.h"
+
+class QSResourceMgr;
+
+// A bonus definition: a section of "data\bonus.ini" with its three keys.
+struct QSBRIXBonusData {
+    std::string name;
+    std::string name1;
+    std::string name2;
+    std::string action;
+};
+
+// View codes, one list pair each.
+enum ViewCode : int { kViewUnits = 0, kViewHeroes = 1, kViewBuildings = 2, kViewGlobal = 3, kViewComponents = 4 };
+inline constexpr int kViewCount = 5;
+
+// Kind codes of LoadObjectKind.
+inline constexpr int kKindCodeUnits = 1;
+inline constexpr int kKindCodeBuildings = 3;
+inline constexpr int kKindCodeHeroes = 6;
+
+inline constexpr int kMaxObjectsPerKind = 1023;
+
+inline constexpr const char* kSettingsResource = "Data\\Settings.ini";
+inline constexpr const char* kColorsResource = "Data\\Colors.ini";
+inline constexpr const char* kComponentsResource = "data\\objectdata\\components.ini";
+inline constexpr const char* kBonusResource = "data\\bonus.ini";
+
+using QSObjectList = QSMoveableArray<QSObjectData*>;
+// Orders two records: <0, 0 or >0.
+using ObjectComparator = std::function<int(const QSObjectData*, const QSObjectData*)>;
+
+// A field a clone enters as a change of the session (the change list records it).
+struct ClonedField {
+    std::string identity;  // the clone's unique name
+    std::string section;
+    std::string key;
+    std::string value;     // the copied value
+    std::string before;    // "Off"
+    std::string retail;    // "Off"
+    std::string label;     // the caption of the field's label
+};
+
+class ObjectCatalogue {
+public:
+    explicit ObjectCatalogue(QSResourceMgr& mgr);
+    ~ObjectCatalogue();
+    ObjectCatalogue(const ObjectCatalogue&) = delete;
+    ObjectCatalogue& operator=(const ObjectCatalogue&) = delete;
+
+    // Called after every object a kind loader reads, so that a window can repaint.
+    void SetProgressCallback(std::function<void()> progress) { progress_ = std::move(progress); }
+    // The order of working lists; proper name, then unique name, until set.
+    void SetWorkingComparator(ObjectComparator compare);
+    // Proper name, then unique name, both case-insensitive.
+    static int CompareByProperName(const QSObjectData* a, const QSObjectData* b);
+
+    // Components, global settings, units, heroes and buildings, in this order.
+    void LoadAllObjects(bool retail);
+    // Every INI resource of "Data\ObjectData\<directory>\"; returns the number read.
+    int LoadObjectKind(const char* directory, int kindCode, bool retail);
+    void LoadGlobalObjects(bool retail);
+    void LoadComponents(bool retail);
+    void LoadBonusDefinitions();
+    void LoadSpellNames();
+    void LoadTechnologyNames();
+    void LoadSampleNames();
+
+    // Frees every record of the retail or the working lists of all five kinds; the working
+    // pass also empties the component name list. A view list that refers to the freed
+    // records is emptied as well.
+    void DeleteAllObjects(bool retail);
+    // Empties the bonus definitions and the spell, technology and sample name lists.
+    void ClearSideLists();
+
+    // Makes the view lists refer to the records of one view's pair.
+    void SelectView(int viewCode);
+    int CurrentView() const { return view_; }
+
+    // Index of the first view-list record with that unique name (case-insensitive), or -1.
+    int FindObjectIndex(const char* uniqueName) const;
+    // The first view retail record with that unique name, or null.
+    QSObjectData* FindRetailCounterpart(const char* uniqueName) const;
+    // Copies the view record at shownIndex under a new unique name into the view list and
+    // the working list of the current view, and reports in changes the fields that are to be
+    // entered as changes of the session. Returns the clone's index in the view list, or -1
+    // when nothing was cloned (no such record, a component, or the name already exists).
+    int CloneObject(int shownIndex, const char* newUniqueName, std::vector<ClonedField>* changes);
+
+    QSObjectList& Objects(int viewCode, bool retail);
+    const QSObjectList& Objects(int viewCode, bool retail) const;
+    const QSObjectList& ViewList() const { return viewList_; }
+    const QSObjectList& ViewRetailList() const { return viewRetailList_; }
+
+    const std::vector<QSBRIXBonusData>& BonusDefinitions() const { return bonuses_; }
+    const std::vector<std::string>& ComponentNames() const { return componentNames_; }
+    const std::vector<std::string>& SpellNames() const { return spellNames_; }
+    const std::vector<std::string>& TechnologyNames() const { return technologyNames_; }
+    const std::vector<std::string>& SampleNames() const { return sampleNames_; }
+    // Index of a sample name (binary search, case-insensitive), or -1.
+    int FindSampleName(const std::string& name) const;
+
+private:
+    QSObjectData* NewFixedRecord(const char* resource, const std::string& uniqueName);
+    static void FreeAll(QSObjectList& list);
+    void SortWorking(QSObjectList& list) const;
+
+    QSResourceMgr& mgr_;
+    std::function<void()> progress_;
+    ObjectComparator workingCompare_;
+
+    // Index: view code. Working lists own their records; so do the retail lists.
+    std::array<std::unique_ptr<QSObjectList>, kViewCount> working_;
+    std::array<std::unique_ptr<QSObjectList>, kViewCount> retail_;
+    QSObjectList viewList_{256, 128};
+    QSObjectList viewRetailList_{256, 128};
+    // Clones made in a view without a working list of its own (the global settings view).
+    QSObjectList loose_{8, 8};
+    int view_ = kViewUnits;
+
+    std::vector<QSBRIXBonusData> bonuses_;
+    std::vector<std::string> componentNames_;
+    std::vector<std::string> spellNames_;
+    std::vector<std::string> technologyNames_;
+    std::vector<std::string> sampleNames_;
+};

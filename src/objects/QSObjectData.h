@@ -1,0 +1,93 @@
+// QSObjectData: one game object as loaded from its INI resource.
+//
+// Every value is text: one per row of the field table (the build fields are rows 101 to
+// 104), the sixteen bonus lists, the component list and the five sound lists. A loaded
+// record is never changed by editing; the session's changes live in the change list.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "objects/FieldTable.h"
+
+class QSINIFile;
+class QSResourceMgr;
+
+// One sound slot: the value as entered and the resolved value; both the INI value on loading.
+struct QSSoundData {
+    std::string entered;
+    std::string resolved;
+};
+
+// One key of a bonus section with its value.
+struct QSBonusPair {
+    std::string key;
+    std::string value;
+};
+
+// The bonus sections, in the order of the record's first (and again its second) eight lists.
+inline constexpr std::array<const char*, 8> kBonusSections = {
+    "ElementBonus",  "SupportBonus",  "ElementBonus1", "SupportBonus1",
+    "ElementBonus2", "SupportBonus2", "ElementBonus3", "SupportBonus3"};
+inline constexpr int kBonusListCount = 16;
+
+// Change state of a record.
+enum : uint8_t { kUnchanged = 0, kSuppliedByMod = 1, kChangedInSession = 2 };
+
+inline constexpr size_t kMaxNameLength = 31;  // unique and proper names
+
+class QSObjectData {
+public:
+    QSObjectData() = default;
+    virtual ~QSObjectData() = default;
+    QSObjectData(const QSObjectData&) = default;
+    QSObjectData& operator=(const QSObjectData&) = default;
+
+    // Reads the proper name, every unit and building field, the sound lists, the bonus
+    // sections and the component list from the named resource. A resource that does not
+    // exist leaves everything empty.
+    virtual void LoadFromIni(QSResourceMgr& mgr, const char* resourceName);
+
+    // Reads the rows whose kinds include `kinds` from ini; section stands for the
+    // component's own section.
+    void LoadRows(QSINIFile& ini, uint8_t kinds, const char* section = nullptr);
+    // Reads one row from ini with its default and loading rule.
+    void LoadRow(QSINIFile& ini, const FieldDef& field, const char* section = nullptr);
+
+    const std::string& Value(int row) const { return values_[static_cast<size_t>(row - 1)]; }
+    void SetValue(int row, std::string value) { values_[static_cast<size_t>(row - 1)] = std::move(value); }
+    const std::string& Value(const FieldDef& field) const { return Value(field.row); }
+
+    void SetUniqueName(std::string_view name);
+    void SetProperName(std::string_view name);
+    const std::string& UniqueName() const { return uniqueName_; }
+    const std::string& ProperName() const { return properName_; }
+
+    std::string resourceName;
+    std::string sourceResourceName;
+    // ElementBonus .. SupportBonus3 in kBonusSections order, then the same sections again.
+    std::array<std::vector<QSBonusPair>, kBonusListCount> bonusLists;
+    std::vector<std::string> components;
+    std::array<std::vector<QSSoundData>, kSoundGroupCount> sounds;  // SoundGroup order
+    uint8_t changeState = kUnchanged;
+
+private:
+    std::string uniqueName_;
+    std::string properName_;
+    std::array<std::string, kFieldCount> values_;
+};
+
+// Converts every character after the first to lower case unless it or the one before it is
+// white space (a space or a code from 9 to 32); so each word keeps its first letter.
+void NormalizeWordCase(std::string& text);
+
+// The decimal text of a value's integer part: leading white space and a sign are allowed,
+// reading stops at the first non-digit, no digits give "0".
+std::string UpkeepInteger(std::string_view text);
+
+// The colour name of an OverwriteColor value: "-1" is "Player", 0 to 11 index kColorNames.
+// A value outside -1..11 has no colour name and keeps its text.
+std::string ColorNameOf(const std::string& value);
