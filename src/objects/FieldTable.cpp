@@ -13,25 +13,29 @@ constexpr auto UP = LoadRule::UpkeepInteger;
 constexpr auto SET = LoadRule::FromSettings;
 constexpr auto COMP = LoadRule::ComponentSection;
 
-constexpr const char* kColorItems[] = {"Red",    "Blue", "Green", "Black", "Orange", "Purple",
-                                       "Cyan",   "Brown", "Mod",  "Gold",  "Silver", "Player"};
+constexpr const char* kColorItems[] = {"Red",  "Blue",  "Green", "Black", "Orange", "Purple",
+                                       "Cyan", "Brown", "Mod",   "Gold",  "Silver", "Player"};
 constexpr const char* kFactionItems[] = {"Freeholder", "Crownward", "Conclave", "Veyl"};
 constexpr const char* kOnlyFactionItems[] = {"Any", "Freeholder", "Crownward", "Conclave", "Veyl"};
-constexpr const char* kExceptFactionItems[] = {"None", "Freeholder", "Crownward", "Conclave", "Veyl"};
+constexpr const char* kExceptFactionItems[] = {"None", "Freeholder", "Crownward", "Conclave",
+                                               "Veyl"};
 constexpr const char* kRaceItems[] = {"None", "Corvane", "Skarn", "Elith", "Thuld", "Ossk", "Any"};
-constexpr const char* kTypeItems[] = {"Front", "Support", "Captain", "Monster", "Hero", "Solo", "Militia"};
+constexpr const char* kTypeItems[] = {"Front", "Support", "Captain", "Monster",
+                                      "Hero",  "Solo",    "Militia"};
 constexpr const char* kAttack1TypeItems[] = {"Melee", "Projectile"};
 constexpr const char* kAttack2TypeItems[] = {"None", "Melee", "Projectile", "Cast", "Build"};
-constexpr const char* kDamageTypeItems[] = {"Normal", "Magic", "Holy", "Unholy", "Vorpal", "Vaelorite"};
+constexpr const char* kDamageTypeItems[] = {"Normal", "Magic",  "Holy",
+                                            "Unholy", "Vorpal", "Vaelorite"};
 constexpr const char* kMoraleTypeItems[] = {"Normal", "Holy", "Unholy", "Vorpal"};
 
 // A field shown and recorded under the section and key it is read from.
-constexpr FieldDef Field(int row, const char* section, const char* key, const char* def, uint8_t kinds,
-                         LoadRule rule, const char* control, ControlKind kind, const char* label,
-                         const char* caption, uint8_t level = 0, uint8_t maxLength = 0) {
-    return FieldDef{row,     section, key,     nullptr, def,   kinds,     rule,
-                    control, kind,    section, key,     label, caption,   level,
-                    maxLength, ListSource::None, {}, false, false};
+constexpr FieldDef Field(int row, const char* section, const char* key, const char* def,
+                         uint8_t kinds, LoadRule rule, const char* control, ControlKind kind,
+                         const char* label, const char* caption, uint8_t level = 0,
+                         uint8_t maxLength = 0) {
+    return FieldDef{row,  section, key,  nullptr, def,     kinds, rule,      control,
+                    kind, section, key,  label,   caption, level, maxLength, ListSource::None,
+                    {},   false,   false};
 }
 constexpr FieldDef Items(FieldDef f, std::span<const char* const> items) {
     f.listSource = ListSource::Fixed;
@@ -49,8 +53,8 @@ constexpr FieldDef Typed(FieldDef f) {
 
 // Level variants share their base field's label.
 constexpr FieldDef Level(int row, const char* section, const char* key, const char* def,
-                         const char* control, ControlKind kind, const char* label, const char* caption,
-                         uint8_t level) {
+                         const char* control, ControlKind kind, const char* label,
+                         const char* caption, uint8_t level) {
     return Field(row, section, key, def, kUB, P, control, kind, label, caption, level);
 }
 
@@ -61,15 +65,18 @@ constexpr FieldDef Component(int row, const char* key, const char* control, cons
 
 constexpr FieldDef Colors(int row, const char* key, const char* altKey, const char* control,
                           const char* label, const char* caption) {
-    FieldDef f = Field(row, "PlayerColors", key, "", kKindGlobal, LoadRule::FromColors, control, E, label, caption);
+    FieldDef f = Field(row, "PlayerColors", key, "", kKindGlobal, LoadRule::FromColors, control, E,
+                       label, caption);
     f.altKey = altKey;
     f.shownKey = altKey;
     return f;
 }
 
-constexpr FieldDef MoraleType(int row, const char* section, const char* control, const char* label) {
-    FieldDef f = Items(Field(row, section, "MoraleType", "Normal", kUB, WC, control, L, label, "Mor. Dmg Type:"),
-                       kMoraleTypeItems);
+constexpr FieldDef MoraleType(int row, const char* section, const char* control,
+                              const char* label) {
+    FieldDef f = Items(
+        Field(row, section, "MoraleType", "Normal", kUB, WC, control, L, label, "Mor. Dmg Type:"),
+        kMoraleTypeItems);
     f.shownKey = "MoraleDamageType";
     return f;
 }
@@ -81,6 +88,8 @@ constexpr FieldDef Hidden(FieldDef f) {
 
 }  // namespace
 
+// One row per line: the table reads like the list of fields it is.
+// clang-format off
 constexpr std::array<FieldDef, kFieldCount> kFieldTable = {{
     Field(1, "UnitData", "Description", "", kUB, P, "description", ControlKind::Memo, "description_label", "Description:"),
     Field(2, "ObjectData", "Defense", "", kUB, P, "defense", E, "defense_label", "Defense:", 0, 2),
@@ -187,12 +196,29 @@ constexpr std::array<FieldDef, kFieldCount> kFieldTable = {{
     Source(Field(103, "BuildHierarchy", "Technology", "None", kUB, P, "technology", L, "technology_label", "Tech:"), ListSource::TechnologyNames),
     Items(Field(104, "BuildHierarchy", "Race", "Any", kUB, P, "race", L, "race_label", "Race:"), kRaceItems),
 }};
+// clang-format on
 
-constexpr FieldDef kProperNameField = {0, "ObjectData", "ProperName", nullptr, "", kUB, P,
-                                       "proper_name", E, "ObjectData", "ProperName",
-                                       "proper_name_label", "Proper name:", 0, 20, ListSource::None,
-                                       {}, false, false};
+constexpr FieldDef kProperNameField = {0,
+                                       "ObjectData",
+                                       "ProperName",
+                                       nullptr,
+                                       "",
+                                       kUB,
+                                       P,
+                                       "proper_name",
+                                       E,
+                                       "ObjectData",
+                                       "ProperName",
+                                       "proper_name_label",
+                                       "Proper name:",
+                                       0,
+                                       20,
+                                       ListSource::None,
+                                       {},
+                                       false,
+                                       false};
 
+// clang-format off
 constexpr std::array<SoundSlotDef, 15> kSoundSlotTable = {{
     {SoundGroup::Death, 0, "ObjectData", "DeathSound1", "death_sound_1"},
     {SoundGroup::Death, 1, "ObjectData", "DeathSound2", "death_sound_2"},
@@ -210,6 +236,7 @@ constexpr std::array<SoundSlotDef, 15> kSoundSlotTable = {{
     {SoundGroup::Command, 2, "ObjectData", "CommandSound3", "command_sound_3"},
     {SoundGroup::Command, 3, "ObjectData", "CommandSound4", "command_sound_4"},
 }};
+// clang-format on
 
 namespace {
 
@@ -223,7 +250,8 @@ static_assert(RowsAreInOrder(), "kFieldTable[row - 1] must be row `row`");
 
 constexpr bool EveryFieldHasALabel() {
     for (const FieldDef& f : kFieldTable) {
-        if (!f.control || !f.label || !f.caption || !f.key || !f.shownKey || !f.defaultValue) return false;
+        if (!f.control || !f.label || !f.caption || !f.key || !f.shownKey || !f.defaultValue)
+            return false;
     }
     return true;
 }
@@ -244,11 +272,13 @@ const FieldDef* FieldByControl(std::string_view control) {
 }
 
 const FieldDef* FieldByShownKey(const char* section, std::string_view key) {
-    if (section && SameName(section, kProperNameField.shownSection) && SameName(key, kProperNameField.shownKey)) {
+    if (section && SameName(section, kProperNameField.shownSection) &&
+        SameName(key, kProperNameField.shownKey)) {
         return &kProperNameField;
     }
     for (const FieldDef& f : kFieldTable) {
-        const bool sameSection = section ? (f.shownSection && SameName(section, f.shownSection)) : !f.shownSection;
+        const bool sameSection =
+            section ? (f.shownSection && SameName(section, f.shownSection)) : !f.shownSection;
         if (sameSection && SameName(key, f.shownKey)) return &f;
     }
     return nullptr;

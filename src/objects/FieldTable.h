@@ -24,48 +24,48 @@ enum FieldKindMask : uint8_t {
 
 // How a loaded text is stored.
 enum class LoadRule : uint8_t {
-    Plain,            // as read
-    FromSettings,     // read from "Data\Settings.ini"
-    FromColors,       // read from "Data\Colors.ini"; the alternative key when the first is empty
-    ComponentSection, // the section is the component's name
-    ColorName,        // an OverwriteColor index stored as its colour name
-    WordCase,         // NormalizeWordCase
-    WordCaseZeroNone, // NormalizeWordCase, then "0" becomes "None"
-    UpkeepInteger,    // the decimal text of its integer value
+    Plain,             // as read
+    FromSettings,      // read from "Data\Settings.ini"
+    FromColors,        // read from "Data\Colors.ini"; the alternative key when the first is empty
+    ComponentSection,  // the section is the component's name
+    ColorName,         // an OverwriteColor index stored as its colour name
+    WordCase,          // NormalizeWordCase
+    WordCaseZeroNone,  // NormalizeWordCase, then "0" becomes "None"
+    UpkeepInteger,     // the decimal text of its integer value
 };
 
 enum class ControlKind : uint8_t { Edit, Memo, List, SampleList };
 
 // Where a drop-down list takes its items from.
 enum class ListSource : uint8_t {
-    None,            // not a list
-    Fixed,           // FieldDef::items
-    TechnologyNames, // the technology name list, which begins with "None"
-    SpellNames,      // "None", then the spell name list
-    Captains,        // "None", then every working unit of Type "Captain"
-    Militia,         // "None", then every working unit of Type "Militia" or "Monster"
-    Buildings,       // "None", then every working building
+    None,             // not a list
+    Fixed,            // FieldDef::items
+    TechnologyNames,  // the technology name list, which begins with "None"
+    SpellNames,       // "None", then the spell name list
+    Captains,         // "None", then every working unit of Type "Captain"
+    Militia,          // "None", then every working unit of Type "Militia" or "Monster"
+    Buildings,        // "None", then every working building
 };
 
 struct FieldDef {
-    int row;                    // 1-based position in the record
-    const char* section;        // null: the component's own section
+    int row;              // 1-based position in the record
+    const char* section;  // null: the component's own section
     const char* key;
-    const char* altKey;         // read when key gives an empty value; null when none
-    const char* defaultValue;   // stored when the key is absent
-    uint8_t kinds;              // FieldKindMask
+    const char* altKey;        // read when key gives an empty value; null when none
+    const char* defaultValue;  // stored when the key is absent
+    uint8_t kinds;             // FieldKindMask
     LoadRule rule;
-    const char* control;        // object name of the control that shows the field
+    const char* control;  // object name of the control that shows the field
     ControlKind controlKind;
-    const char* shownSection;   // section under which a change is recorded; null: component
-    const char* shownKey;       // key under which a change is recorded
-    const char* label;          // object name of the label control
-    const char* caption;        // the label's caption, the field's name in the change log
-    uint8_t level;              // 0 base; 1, 2, 3 the hero level variants
-    uint8_t maxLength;          // 0 when the box has no limit
+    const char* shownSection;  // section under which a change is recorded; null: component
+    const char* shownKey;      // key under which a change is recorded
+    const char* label;         // object name of the label control
+    const char* caption;       // the label's caption, the field's name in the change log
+    uint8_t level;             // 0 base; 1, 2, 3 the hero level variants
+    uint8_t maxLength;         // 0 when the box has no limit
     ListSource listSource;
     std::span<const char* const> items;  // Fixed lists only
-    bool acceptsTypedText;      // a list whose box takes typing (never stored)
+    bool acceptsTypedText;               // a list whose box takes typing (never stored)
     bool labelHidden;
 };
 
@@ -77,8 +77,9 @@ inline constexpr int kRowTranslatedName = 27;
 inline constexpr int kRowType = 55;  // rows 101 to 104 are the BuildHierarchy values
 
 // Colour names of ObjectData/OverwriteColor, by index; -1 is "Player" as well.
-inline constexpr std::array<const char*, 12> kColorNames = {
-    "Red", "Blue", "Green", "Black", "Orange", "Purple", "Cyan", "Brown", "Mod", "Gold", "Silver", "Player"};
+inline constexpr std::array<const char*, 12> kColorNames = {"Red",    "Blue",   "Green",  "Black",
+                                                            "Orange", "Purple", "Cyan",   "Brown",
+                                                            "Mod",    "Gold",   "Silver", "Player"};
 
 extern const std::array<FieldDef, kFieldCount> kFieldTable;
 

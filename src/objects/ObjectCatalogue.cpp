@@ -12,9 +12,13 @@ namespace {
 
 constexpr const char* kObjectDataDir = "Data\\ObjectData\\";
 
-bool NameBefore(const std::string& a, const std::string& b) { return CompareNames(a, b) < 0; }
+bool NameBefore(const std::string& a, const std::string& b) {
+    return CompareNames(a, b) < 0;
+}
 
-void SortNames(std::vector<std::string>& names) { std::stable_sort(names.begin(), names.end(), NameBefore); }
+void SortNames(std::vector<std::string>& names) {
+    std::stable_sort(names.begin(), names.end(), NameBefore);
+}
 
 // The directory part of a pattern or path, up to and including its last backslash.
 std::string DirectoryPart(const std::string& path) {
@@ -70,7 +74,8 @@ QSINIFile* IniIfPresent(QSResourceMgr& mgr, const char* name) {
 
 }  // namespace
 
-ObjectCatalogue::ObjectCatalogue(QSResourceMgr& mgr) : mgr_(mgr), workingCompare_(CompareByProperName) {
+ObjectCatalogue::ObjectCatalogue(QSResourceMgr& mgr)
+    : mgr_(mgr), workingCompare_(CompareByProperName) {
     for (int v = 0; v < kViewCount; ++v) {
         working_[v] = std::make_unique<QSObjectList>(256, 128);
         retail_[v] = std::make_unique<QSObjectList>(256, 128);
@@ -91,11 +96,14 @@ void ObjectCatalogue::SetWorkingComparator(ObjectComparator compare) {
     workingCompare_ = compare ? std::move(compare) : ObjectComparator(CompareByProperName);
 }
 
-void ObjectCatalogue::SortWorking(QSObjectList& list) const { list.Sort(workingCompare_); }
+void ObjectCatalogue::SortWorking(QSObjectList& list) const {
+    list.Sort(workingCompare_);
+}
 
 QSObjectList& ObjectCatalogue::Objects(int viewCode, bool retail) {
     if (viewCode < 0 || viewCode >= kViewCount) QSERROR("invalid view %d", viewCode);
-    return retail ? *retail_[static_cast<size_t>(viewCode)] : *working_[static_cast<size_t>(viewCode)];
+    return retail ? *retail_[static_cast<size_t>(viewCode)]
+                  : *working_[static_cast<size_t>(viewCode)];
 }
 
 const QSObjectList& ObjectCatalogue::Objects(int viewCode, bool retail) const {
@@ -112,17 +120,25 @@ void ObjectCatalogue::LoadAllObjects(bool retail) {
 
 int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool retail) {
     char pattern[300];
-    std::snprintf(pattern, sizeof pattern, "%s%s\\%s", kObjectDataDir, directory ? directory : "", "*.ini");
+    std::snprintf(pattern, sizeof pattern, "%s%s\\%s", kObjectDataDir, directory ? directory : "",
+                  "*.ini");
 
     int read = 0;
     QSObjectList* list = nullptr;
     ForEachResource(mgr_, pattern, [&](const std::string& full) {
         if (read >= kMaxObjectsPerKind) return false;
         switch (kindCode) {
-            case kKindCodeUnits: list = &Objects(kViewUnits, retail); break;
-            case kKindCodeHeroes: list = &Objects(kViewHeroes, retail); break;
-            case kKindCodeBuildings: list = &Objects(kViewBuildings, retail); break;
-            default: QSERROR("invalid type");
+            case kKindCodeUnits:
+                list = &Objects(kViewUnits, retail);
+                break;
+            case kKindCodeHeroes:
+                list = &Objects(kViewHeroes, retail);
+                break;
+            case kKindCodeBuildings:
+                list = &Objects(kViewBuildings, retail);
+                break;
+            default:
+                QSERROR("invalid type");
         }
         auto* record = new QSObjectData;
         record->resourceName = full;
@@ -136,7 +152,8 @@ int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool re
         return true;
     });
 
-    if (read == kMaxObjectsPerKind) QSLOG(kLogNote, "WARNING: read in the maximum number of object types");
+    if (read == kMaxObjectsPerKind)
+        QSLOG(kLogNote, "WARNING: read in the maximum number of object types");
     QSLOG(kLogInfo, "Read %d objects.", read);
     if (list) {
         if (retail) {
@@ -217,7 +234,9 @@ void ObjectCatalogue::LoadBonusDefinitions() {
         }
     }
     std::stable_sort(bonuses_.begin(), bonuses_.end(),
-                     [](const QSBRIXBonusData& a, const QSBRIXBonusData& b) { return NameBefore(a.name, b.name); });
+                     [](const QSBRIXBonusData& a, const QSBRIXBonusData& b) {
+                         return NameBefore(a.name, b.name);
+                     });
     QSLOG(kLogInfo, "Loaded %d bonuses.", static_cast<int>(bonuses_.size()));
 }
 
@@ -272,7 +291,9 @@ void ObjectCatalogue::LoadSampleNames() {
 
 int ObjectCatalogue::FindSampleName(const std::string& name) const {
     auto it = std::lower_bound(sampleNames_.begin(), sampleNames_.end(), name, NameBefore);
-    return it != sampleNames_.end() && CompareNames(*it, name) == 0 ? static_cast<int>(it - sampleNames_.begin()) : -1;
+    return it != sampleNames_.end() && CompareNames(*it, name) == 0
+               ? static_cast<int>(it - sampleNames_.begin())
+               : -1;
 }
 
 void ObjectCatalogue::FreeAll(QSObjectList& list) {
@@ -325,8 +346,10 @@ QSObjectData* ObjectCatalogue::FindRetailCounterpart(const char* uniqueName) con
     return nullptr;
 }
 
-int ObjectCatalogue::CloneObject(int shownIndex, const char* newUniqueName, std::vector<ClonedField>* changes) {
-    if (shownIndex < 0 || static_cast<uint32_t>(shownIndex) >= viewList_.Count() || !newUniqueName) return -1;
+int ObjectCatalogue::CloneObject(int shownIndex, const char* newUniqueName,
+                                 std::vector<ClonedField>* changes) {
+    if (shownIndex < 0 || static_cast<uint32_t>(shownIndex) >= viewList_.Count() || !newUniqueName)
+        return -1;
     const QSObjectData& shown = *viewList_[static_cast<uint32_t>(shownIndex)];
     if (SameName(shown.resourceName, kComponentsResource)) return -1;
     if (FindObjectIndex(newUniqueName) >= 0) return -1;
@@ -341,7 +364,8 @@ int ObjectCatalogue::CloneObject(int shownIndex, const char* newUniqueName, std:
 
     if (changes) {
         auto enter = [&](const FieldDef& f, const std::string& value) {
-            changes->push_back({clone->UniqueName(), f.shownSection, f.shownKey, value, "Off", "Off", f.caption});
+            changes->push_back(
+                {clone->UniqueName(), f.shownSection, f.shownKey, value, "Off", "Off", f.caption});
         };
         enter(kProperNameField, clone->ProperName());
         const bool hero = SameName(shown.Value(kRowType), "hero");

@@ -29,7 +29,13 @@ struct QSBRIXBonusData {
 };
 
 // View codes, one list pair each.
-enum ViewCode : int { kViewUnits = 0, kViewHeroes = 1, kViewBuildings = 2, kViewGlobal = 3, kViewComponents = 4 };
+enum ViewCode : int {
+    kViewUnits = 0,
+    kViewHeroes = 1,
+    kViewBuildings = 2,
+    kViewGlobal = 3,
+    kViewComponents = 4
+};
 inline constexpr int kViewCount = 5;
 
 // Kind codes of LoadObjectKind.
@@ -53,14 +59,14 @@ struct ClonedField {
     std::string identity;  // the clone's unique name
     std::string section;
     std::string key;
-    std::string value;     // the copied value
-    std::string before;    // "Off"
-    std::string retail;    // "Off"
-    std::string label;     // the caption of the field's label
+    std::string value;   // the copied value
+    std::string before;  // "Off"
+    std::string retail;  // "Off"
+    std::string label;   // the caption of the field's label
 };
 
 class ObjectCatalogue {
-public:
+  public:
     explicit ObjectCatalogue(QSResourceMgr& mgr);
     ~ObjectCatalogue();
     ObjectCatalogue(const ObjectCatalogue&) = delete;
@@ -118,7 +124,7 @@ public:
     // Index of a sample name (binary search, case-insensitive), or -1.
     int FindSampleName(const std::string& name) const;
 
-private:
+  private:
     QSObjectData* NewFixedRecord(const char* resource, const std::string& uniqueName);
     static void FreeAll(QSObjectList& list);
     void SortWorking(QSObjectList& list) const;

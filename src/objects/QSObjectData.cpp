@@ -10,7 +10,9 @@
 
 namespace {
 
-bool IsBlank(unsigned char c) { return c >= 9 && c <= 32; }
+bool IsBlank(unsigned char c) {
+    return c >= 9 && c <= 32;
+}
 
 // The integer of a text as the C library's atoi reads it, held within int's range.
 long long LeadingInteger(std::string_view text) {
@@ -20,7 +22,8 @@ long long LeadingInteger(std::string_view text) {
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     long long value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = std::min<long long>(value * 10 + (text[i] - '0'), static_cast<long long>(INT_MAX) + 1);
+        value =
+            std::min<long long>(value * 10 + (text[i] - '0'), static_cast<long long>(INT_MAX) + 1);
     }
     value = negative ? -value : value;
     return std::clamp<long long>(value, INT_MIN, INT_MAX);
@@ -48,18 +51,25 @@ void NormalizeWordCase(std::string& text) {
     }
 }
 
-std::string UpkeepInteger(std::string_view text) { return std::to_string(LeadingInteger(text)); }
+std::string UpkeepInteger(std::string_view text) {
+    return std::to_string(LeadingInteger(text));
+}
 
 std::string ColorNameOf(const std::string& value) {
     const long long index = LeadingInteger(value);
     if (index == -1) return "Player";
-    if (index >= 0 && index < static_cast<long long>(kColorNames.size())) return kColorNames[static_cast<size_t>(index)];
+    if (index >= 0 && index < static_cast<long long>(kColorNames.size()))
+        return kColorNames[static_cast<size_t>(index)];
     return value;
 }
 
-void QSObjectData::SetUniqueName(std::string_view name) { uniqueName_ = name.substr(0, kMaxNameLength); }
+void QSObjectData::SetUniqueName(std::string_view name) {
+    uniqueName_ = name.substr(0, kMaxNameLength);
+}
 
-void QSObjectData::SetProperName(std::string_view name) { properName_ = name.substr(0, kMaxNameLength); }
+void QSObjectData::SetProperName(std::string_view name) {
+    properName_ = name.substr(0, kMaxNameLength);
+}
 
 void QSObjectData::LoadRows(QSINIFile& ini, uint8_t kinds, const char* section) {
     for (const FieldDef& f : kFieldTable) {
@@ -109,7 +119,8 @@ void QSObjectData::LoadFromIni(QSResourceMgr& mgr, const char* resourceName) {
         std::string value = Read(*ini, slot.section, slot.key, "");
         sounds[static_cast<size_t>(slot.group)].push_back({value, value});
     }
-    for (std::vector<QSSoundData>& list : sounds) std::stable_sort(list.begin(), list.end(), SoundBefore);
+    for (std::vector<QSSoundData>& list : sounds)
+        std::stable_sort(list.begin(), list.end(), SoundBefore);
 
     for (size_t s = 0; s < kBonusSections.size(); ++s) {
         std::vector<QSBonusPair>& first = bonusLists[s];
@@ -123,7 +134,9 @@ void QSObjectData::LoadFromIni(QSResourceMgr& mgr, const char* resourceName) {
             first.push_back(pair);
             second.push_back(std::move(pair));
         }
-        auto byKey = [](const QSBonusPair& a, const QSBonusPair& b) { return CompareNames(a.key, b.key) < 0; };
+        auto byKey = [](const QSBonusPair& a, const QSBonusPair& b) {
+            return CompareNames(a.key, b.key) < 0;
+        };
         std::stable_sort(first.begin(), first.end(), byKey);
         std::stable_sort(second.begin(), second.end(), byKey);
     }

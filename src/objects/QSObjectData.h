@@ -40,7 +40,7 @@ enum : uint8_t { kUnchanged = 0, kSuppliedByMod = 1, kChangedInSession = 2 };
 inline constexpr size_t kMaxNameLength = 31;  // unique and proper names
 
 class QSObjectData {
-public:
+  public:
     QSObjectData() = default;
     virtual ~QSObjectData() = default;
     QSObjectData(const QSObjectData&) = default;
@@ -58,7 +58,9 @@ public:
     void LoadRow(QSINIFile& ini, const FieldDef& field, const char* section = nullptr);
 
     const std::string& Value(int row) const { return values_[static_cast<size_t>(row - 1)]; }
-    void SetValue(int row, std::string value) { values_[static_cast<size_t>(row - 1)] = std::move(value); }
+    void SetValue(int row, std::string value) {
+        values_[static_cast<size_t>(row - 1)] = std::move(value);
+    }
     const std::string& Value(const FieldDef& field) const { return Value(field.row); }
 
     void SetUniqueName(std::string_view name);
@@ -74,7 +76,7 @@ public:
     std::array<std::vector<QSSoundData>, kSoundGroupCount> sounds;  // SoundGroup order
     uint8_t changeState = kUnchanged;
 
-private:
+  private:
     std::string uniqueName_;
     std::string properName_;
     std::array<std::string, kFieldCount> values_;

@@ -15,7 +15,7 @@
 #include "support/TempDir.h"
 
 class CatalogueTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(OpenLog(dir / "Brix_log.txt")); }
     void TearDown() override {
         catalogue.reset();
@@ -35,7 +35,9 @@ protected:
             package = (dir / "Test.qsx").string();
             WriteArchive(package, modFiles, "TM", "1.0.0.1");
         }
-        ASSERT_EQ(mgr.Init((dir / "game").string().c_str(), package.empty() ? nullptr : package.c_str()), 1);
+        ASSERT_EQ(
+            mgr.Init((dir / "game").string().c_str(), package.empty() ? nullptr : package.c_str()),
+            1);
         if (!catalogue) catalogue = std::make_unique<ObjectCatalogue>(mgr);
     }
 
@@ -48,7 +50,8 @@ protected:
     void MountWithMod() {
         mgr.FlushINIQueue();
         mgr.UnInit();
-        ASSERT_EQ(mgr.Init((dir / "game").string().c_str(), (dir / "Test.qsx").string().c_str()), 1);
+        ASSERT_EQ(mgr.Init((dir / "game").string().c_str(), (dir / "Test.qsx").string().c_str()),
+                  1);
     }
 
     std::string log() {

@@ -10,17 +10,19 @@ using ::testing::ElementsAre;
 namespace {
 
 class CloneTest : public CatalogueTest {
-protected:
+  protected:
     void SetUp() override {
         CatalogueTest::SetUp();
-        Mount({Unit("Archer.ini",
-                    "[ObjectData]\nProperName=Archer\nOverwriteColor=2\nMaxHitPoints=60\nSelectionSound1=a.wav\n"
-                    "[UnitData]\nType=Support\n[Attack1]\nMoraleType=Holy\n[ElementBonus]\nFire=1\n"
-                    "[BuildHierarchy]\nComponent1=Forge\n"),
-               Unit("Zealot.ini", "[ObjectData]\nProperName=Zealot\n"),
-               {"Data\\ObjectData\\heroes\\Knight.ini",
-                "[ObjectData]\nProperName=Knight\nOverwriteColor=3\n[UnitData]\nType=HERO\n", ""},
-               {"data\\objectdata\\components.ini", "[Tower]\nProperName=Tower\nGoldCost=1\n", ""}});
+        Mount(
+            {Unit("Archer.ini",
+                  "[ObjectData]\nProperName=Archer\nOverwriteColor=2\nMaxHitPoints="
+                  "60\nSelectionSound1=a.wav\n"
+                  "[UnitData]\nType=Support\n[Attack1]\nMoraleType=Holy\n[ElementBonus]\nFire=1\n"
+                  "[BuildHierarchy]\nComponent1=Forge\n"),
+             Unit("Zealot.ini", "[ObjectData]\nProperName=Zealot\n"),
+             {"Data\\ObjectData\\heroes\\Knight.ini",
+              "[ObjectData]\nProperName=Knight\nOverwriteColor=3\n[UnitData]\nType=HERO\n", ""},
+             {"data\\objectdata\\components.ini", "[Tower]\nProperName=Tower\nGoldCost=1\n", ""}});
         catalogue->LoadAllObjects(true);
         catalogue->LoadAllObjects(false);
     }
@@ -53,7 +55,8 @@ TEST_F(CloneTest, CloneCopiesTheShownUnitAndEntersEveryNonEmptyField) {
     EXPECT_EQ(clone.bonusLists[0].size(), 1u);
     EXPECT_THAT(clone.components, ElementsAre("Forge"));
     // In the working list too, sorted, and nothing in the retail list.
-    EXPECT_THAT(Names(catalogue->Objects(kViewUnits, false)), ElementsAre("Archer", "Archer_Elite", "Zealot"));
+    EXPECT_THAT(Names(catalogue->Objects(kViewUnits, false)),
+                ElementsAre("Archer", "Archer_Elite", "Zealot"));
     EXPECT_EQ(catalogue->Objects(kViewUnits, true).Count(), 2u);
     EXPECT_EQ(catalogue->FindRetailCounterpart("Archer_Elite"), nullptr);
 

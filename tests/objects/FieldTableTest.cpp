@@ -1,5 +1,3 @@
-#include "objects/FieldTable.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -7,6 +5,7 @@
 #include <string>
 
 #include "core/HashName.h"
+#include "objects/FieldTable.h"
 
 namespace {
 
@@ -36,7 +35,8 @@ TEST(FieldTable, ControlsAreUniqueAndLabelsFollowTheirBaseControl) {
             EXPECT_EQ(basis->controlKind, f.controlKind);
         }
     }
-    for (const SoundSlotDef& s : kSoundSlotTable) EXPECT_TRUE(controls.insert(s.control).second) << s.control;
+    for (const SoundSlotDef& s : kSoundSlotTable)
+        EXPECT_TRUE(controls.insert(s.control).second) << s.control;
     EXPECT_TRUE(controls.insert(kProperNameField.control).second);
 }
 
@@ -90,15 +90,15 @@ TEST(FieldTable, Lookups) {
         int row;  // -1: not found; 0: the proper name
     };
     for (const Case& c : std::initializer_list<Case>{{"attack1", "moraledamagetype", 92},
-                                                      {"Attack2", "MoraleDamageType", 99},
-                                                      {"Attack1", "MoraleType", -1},
-                                                      {"PlayerColors", "Color_9_MIN", 13},
-                                                      {"PlayerColors", "Color_9_shade_1", -1},
-                                                      {nullptr, "GoldCost", 15},
-                                                      {"BuildingData", "GoldProduction", 31},
-                                                      {nullptr, "GoldProduction", 21},
-                                                      {"objectdata", "propername", 0},
-                                                      {"Level3", "Defense", 5}}) {
+                                                     {"Attack2", "MoraleDamageType", 99},
+                                                     {"Attack1", "MoraleType", -1},
+                                                     {"PlayerColors", "Color_9_MIN", 13},
+                                                     {"PlayerColors", "Color_9_shade_1", -1},
+                                                     {nullptr, "GoldCost", 15},
+                                                     {"BuildingData", "GoldProduction", 31},
+                                                     {nullptr, "GoldProduction", 21},
+                                                     {"objectdata", "propername", 0},
+                                                     {"Level3", "Defense", 5}}) {
         const FieldDef* f = FieldByShownKey(c.section, c.key);
         if (c.row < 0) {
             EXPECT_EQ(f, nullptr) << c.key;

@@ -59,21 +59,21 @@ TEST_F(CatalogueTest, UnitFieldsFollowTheirLoadingRules) {
         const char* expected;
     };
     for (const Case& c : std::initializer_list<Case>{
-             {24, "Purple"},           // OverwriteColor 5
-             {60, "2"},                // a fractional upkeep keeps its integer part
-             {61, "-3"},               // white space and sign, digits up to the first other
-             {62, "0"},                // no digits
-             {63, "0"},                // absent upkeep
-             {55, "Captain"},          // CAPTAIN in capitals
-             {58, "Iron captain"},     // each word keeps its first letter; lower case stays
+             {24, "Purple"},        // OverwriteColor 5
+             {60, "2"},             // a fractional upkeep keeps its integer part
+             {61, "-3"},            // white space and sign, digits up to the first other
+             {62, "0"},             // no digits
+             {63, "0"},             // absent upkeep
+             {55, "Captain"},       // CAPTAIN in capitals
+             {58, "Iron captain"},  // each word keeps its first letter; lower case stays
              {84, "Melee"},
              {90, "vorpal"},
-             {92, "Holy"},             // morale type is read from MoraleType
-             {94, "None"},             // a switched-off second attack
-             {97, "Normal"},           // defaults of absent keys
+             {92, "Holy"},    // morale type is read from MoraleType
+             {94, "None"},    // a switched-off second attack
+             {97, "Normal"},  // defaults of absent keys
              {99, "Normal"},
              {50, "50.0"},
-             {51, "240"},              // Level2 is row 51
+             {51, "240"},  // Level2 is row 51
              {52, ""},
              {54, "10"},
              {56, "15.0"},
@@ -85,8 +85,8 @@ TEST_F(CatalogueTest, UnitFieldsFollowTheirLoadingRules) {
              {102, "None"},
              {103, "Smithing"},
              {104, "Any"},
-             {6, ""},                  // a global row is not a unit's
-             {15, ""},                 // nor is a component row
+             {6, ""},   // a global row is not a unit's
+             {15, ""},  // nor is a component row
          }) {
         EXPECT_EQ(u.Value(c.row), c.expected) << "row " << c.row;
     }
@@ -105,7 +105,8 @@ TEST_F(CatalogueTest, SoundSlotsAreSortedWithEmptySlotsLast) {
         return v;
     };
     EXPECT_THAT(entered(SoundGroup::Death), ElementsAre("b_death.wav", ""));
-    EXPECT_THAT(entered(SoundGroup::Selection), ElementsAre("alpha.wav", "Beta.wav", "Zeta.wav", "", ""));
+    EXPECT_THAT(entered(SoundGroup::Selection),
+                ElementsAre("alpha.wav", "Beta.wav", "Zeta.wav", "", ""));
     EXPECT_THAT(entered(SoundGroup::Command), ElementsAre("", "", "", ""));
     EXPECT_THAT(entered(SoundGroup::Attack1), ElementsAre("swing.wav", ""));
     EXPECT_THAT(entered(SoundGroup::Attack2), ElementsAre("", ""));
@@ -117,7 +118,8 @@ TEST_F(CatalogueTest, BonusSectionsFillBothListsSortedByKeyAndComponentsStopAtTh
     const QSObjectData& u = *Loaded(kViewUnits, true, "Warden");
     auto pairs = [&](int list) {
         std::vector<std::string> v;
-        for (const QSBonusPair& p : u.bonusLists[static_cast<size_t>(list)]) v.push_back(p.key + "=" + p.value);
+        for (const QSBonusPair& p : u.bonusLists[static_cast<size_t>(list)])
+            v.push_back(p.key + "=" + p.value);
         return v;
     };
     EXPECT_THAT(pairs(0), ElementsAre("alpha=2", "Mid=", "Zed=1"));
@@ -135,7 +137,8 @@ TEST_F(CatalogueTest, ValuesPassThroughTheTranslator) {
         }
     } translator;
     mgr.SetTranslator(&translator);
-    Mount({Unit("Knight.ini", "[ObjectData]\nProperName=STRING_1\n[UnitData]\nDescription=STRING_1\n")});
+    Mount({Unit("Knight.ini",
+                "[ObjectData]\nProperName=STRING_1\n[UnitData]\nDescription=STRING_1\n")});
     catalogue->LoadObjectKind("units", kKindCodeUnits, true);
     const QSObjectData& u = *Loaded(kViewUnits, true, "Knight");
     EXPECT_EQ(u.ProperName(), "Vaelor Knight");
@@ -149,19 +152,27 @@ TEST_F(CatalogueTest, OverwriteColorNames) {
         const char* expected;
     };
     const Case cases[] = {
-        {"OverwriteColor=-1\n", "Player"}, {"", "Player"},           {"OverwriteColor=5\n", "Purple"},
-        {"OverwriteColor=0\n", "Red"},     {"OverwriteColor=11\n", "Player"}, {"OverwriteColor=10\n", "Silver"},
+        {"OverwriteColor=-1\n", "Player"},
+        {"", "Player"},
+        {"OverwriteColor=5\n", "Purple"},
+        {"OverwriteColor=0\n", "Red"},
+        {"OverwriteColor=11\n", "Player"},
+        {"OverwriteColor=10\n", "Silver"},
         // No colour has these numbers: the text is kept rather than read past the table.
-        {"OverwriteColor=12\n", "12"},     {"OverwriteColor=-2\n", "-2"},     {"OverwriteColor=99999999999\n", "99999999999"},
+        {"OverwriteColor=12\n", "12"},
+        {"OverwriteColor=-2\n", "-2"},
+        {"OverwriteColor=99999999999\n", "99999999999"},
     };
     std::vector<TestFile> files;
     for (size_t i = 0; i < std::size(cases); ++i) {
-        files.push_back(Unit("U" + std::to_string(i) + ".ini", std::string("[ObjectData]\n") + cases[i].line));
+        files.push_back(
+            Unit("U" + std::to_string(i) + ".ini", std::string("[ObjectData]\n") + cases[i].line));
     }
     Mount(files);
     catalogue->LoadObjectKind("units", kKindCodeUnits, true);
     for (size_t i = 0; i < std::size(cases); ++i) {
-        EXPECT_EQ(Loaded(kViewUnits, true, "U" + std::to_string(i))->Value(kRowOverwriteColor), cases[i].expected)
+        EXPECT_EQ(Loaded(kViewUnits, true, "U" + std::to_string(i))->Value(kRowOverwriteColor),
+                  cases[i].expected)
             << cases[i].line;
     }
 }
@@ -172,13 +183,16 @@ TEST(ObjectRules, NormalizeWordCase) {
         const char* out;
     };
     for (const Case& c : std::initializer_list<Case>{{"CAPTAIN", "Captain"},
-                                                      {"captain", "captain"},
-                                                      {"mIXED CaSe", "mixed Case"},
-                                                      {"A\tBC\x1F" "DE", "A\tBc\x1F" "De"},
-                                                      {"Game\\WAR_Horn.WAV", "Game\\war_horn.wav"},
-                                                      {"", ""},
-                                                      {"X", "X"},
-                                                      {"\xC4\xD6", "\xC4\xD6"}}) {
+                                                     {"captain", "captain"},
+                                                     {"mIXED CaSe", "mixed Case"},
+                                                     {"A\tBC\x1F"
+                                                      "DE",
+                                                      "A\tBc\x1F"
+                                                      "De"},
+                                                     {"Game\\WAR_Horn.WAV", "Game\\war_horn.wav"},
+                                                     {"", ""},
+                                                     {"X", "X"},
+                                                     {"\xC4\xD6", "\xC4\xD6"}}) {
         std::string text = c.in;
         NormalizeWordCase(text);
         EXPECT_EQ(text, c.out) << c.in;
@@ -239,7 +253,8 @@ TEST_F(CatalogueTest, UnknownKindCodeIsFatal) {
     // The fatal path stops the reader thread: the child must have one of its own.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     Mount({Unit("A.ini", "[ObjectData]\n")});
-    EXPECT_EXIT(catalogue->LoadObjectKind("units", 2, true), ::testing::ExitedWithCode(255), "invalid type");
+    EXPECT_EXIT(catalogue->LoadObjectKind("units", 2, true), ::testing::ExitedWithCode(255),
+                "invalid type");
 }
 
 class ObjectLimit : public CatalogueTest, public ::testing::WithParamInterface<int> {};
@@ -247,7 +262,8 @@ class ObjectLimit : public CatalogueTest, public ::testing::WithParamInterface<i
 TEST_P(ObjectLimit, AtMost1023ObjectsOfAKindAreRead) {
     const int present = GetParam();
     std::vector<TestFile> files;
-    for (int i = 0; i < present; ++i) files.push_back(Unit("U" + std::to_string(i) + ".ini", "[ObjectData]\nProperName=x\n"));
+    for (int i = 0; i < present; ++i)
+        files.push_back(Unit("U" + std::to_string(i) + ".ini", "[ObjectData]\nProperName=x\n"));
     Mount(files);
     int progress = 0;
     catalogue->SetProgressCallback([&] { ++progress; });
@@ -257,21 +273,26 @@ TEST_P(ObjectLimit, AtMost1023ObjectsOfAKindAreRead) {
     EXPECT_EQ(catalogue->Objects(kViewUnits, false).Count(), static_cast<uint32_t>(read));
     const std::string text = log();
     EXPECT_THAT(text, HasSubstr("Read " + std::to_string(read) + " objects.\n"));
-    const bool warned = text.find("(NOTE) : WARNING: read in the maximum number of object types\n") != std::string::npos;
+    const bool warned =
+        text.find("(NOTE) : WARNING: read in the maximum number of object types\n") !=
+        std::string::npos;
     EXPECT_EQ(warned, present >= 1023);
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, ObjectLimit, ::testing::Values(1022, 1023, 1025));
 
 TEST_F(CatalogueTest, ListsAreSortedByProperNameThenUniqueName) {
-    Mount({Unit("c.ini", "[ObjectData]\nProperName=beta\n"), Unit("B.ini", "[ObjectData]\nProperName=Alpha\n"),
-           Unit("a.ini", "[ObjectData]\nProperName=Beta\n"), Unit("d.ini", "[ObjectData]\nProperName=alpha\n")});
+    Mount({Unit("c.ini", "[ObjectData]\nProperName=beta\n"),
+           Unit("B.ini", "[ObjectData]\nProperName=Alpha\n"),
+           Unit("a.ini", "[ObjectData]\nProperName=Beta\n"),
+           Unit("d.ini", "[ObjectData]\nProperName=alpha\n")});
     catalogue->LoadObjectKind("units", kKindCodeUnits, true);
     EXPECT_THAT(Names(catalogue->Objects(kViewUnits, true)), ElementsAre("B", "d", "a", "c"));
 
     // The working list follows the comparator the view has chosen.
-    catalogue->SetWorkingComparator(
-        [](const QSObjectData* x, const QSObjectData* y) { return -CompareNames(x->UniqueName(), y->UniqueName()); });
+    catalogue->SetWorkingComparator([](const QSObjectData* x, const QSObjectData* y) {
+        return -CompareNames(x->UniqueName(), y->UniqueName());
+    });
     catalogue->LoadObjectKind("units", kKindCodeUnits, false);
     EXPECT_THAT(Names(catalogue->Objects(kViewUnits, false)), ElementsAre("d", "c", "B", "a"));
 }
@@ -305,7 +326,8 @@ TEST_F(CatalogueTest, ObjectsFromTheModPackageAreMarked) {
 
 const char* kSettings = "[SimulationSettings]\nResourceMultiplier=1.5\nMinimumDamage=2\n";
 const char* kColors =
-    "[PlayerColors]\nColor_9_shade_1=\nColor_9_min=0x101010\nColor_9_shade_32=0xF0F0F0\nColor_9_max=0x808080\n"
+    "[PlayerColors]\nColor_9_shade_1=\nColor_9_min=0x101010\nColor_9_shade_32=0xF0F0F0\nColor_9_"
+    "max=0x808080\n"
     "[SimulationSettings]\nResourceMultiplier=7\n";
 
 TEST_F(CatalogueTest, GlobalSettingsAreTwoFixedRecords) {
@@ -354,7 +376,8 @@ const char* kComponents =
 
 TEST_F(CatalogueTest, ComponentsAreTheSectionsOfTheSharedResource) {
     Mount({{"data\\objectdata\\components.ini", kComponents, ""}},
-          {{"Data\\ObjectData\\Components.ini", "[Tower]\nProperName=Watch Tower\nGoldCost=99\n[Added]\nGoldCost=5\n", ""}});
+          {{"Data\\ObjectData\\Components.ini",
+            "[Tower]\nProperName=Watch Tower\nGoldCost=99\n[Added]\nGoldCost=5\n", ""}});
     MountGameOnly();
     catalogue->LoadComponents(true);
     EXPECT_THAT(catalogue->ComponentNames(),
@@ -381,10 +404,12 @@ TEST_F(CatalogueTest, ComponentsAreTheSectionsOfTheSharedResource) {
 }
 
 TEST_F(CatalogueTest, SideListsAreReadAndSorted) {
-    Mount({{"data\\bonus.ini", "[Zeal]\nname1=Zeal\nname2=of Zeal\naction=multiply\n[armor]\nname1=Armor\n", ""},
+    Mount({{"data\\bonus.ini",
+            "[Zeal]\nname1=Zeal\nname2=of Zeal\naction=multiply\n[armor]\nname1=Armor\n", ""},
            {"data\\spells.ini", "[0]\nname=Fireball\n[1]\nname=blink\n[3]\nname=Unreachable\n", ""},
            {"data\\spells_at.ini", "[0]\nname=Ash Rain\n", ""},
-           {"data\\technology.ini", "[TechnologyData]\nTechnology0=Smithing\nTechnology1=\nTechnology2=Lost\n", ""},
+           {"data\\technology.ini",
+            "[TechnologyData]\nTechnology0=Smithing\nTechnology1=\nTechnology2=Lost\n", ""},
            {"data\\technology_at.ini", "[TechnologyData]\nTechnology0=alchemy\n", ""},
            {"Audio\\Game\\WAR_Horn.wav", "RIFF", ""},
            {"Audio\\Game\\bell.WAV", "RIFF", ""},
@@ -405,7 +430,8 @@ TEST_F(CatalogueTest, SideListsAreReadAndSorted) {
     EXPECT_EQ(bonuses[1].action, "multiply");
     EXPECT_THAT(catalogue->SpellNames(), ElementsAre("Ash Rain", "blink", "Fireball"));
     EXPECT_THAT(catalogue->TechnologyNames(), ElementsAre("alchemy", "None", "Smithing"));
-    EXPECT_THAT(catalogue->SampleNames(), ElementsAre("Game\\bell.wav", "Game\\war_horn.wav", "Spells\\ash.wav"));
+    EXPECT_THAT(catalogue->SampleNames(),
+                ElementsAre("Game\\bell.wav", "Game\\war_horn.wav", "Spells\\ash.wav"));
     EXPECT_EQ(catalogue->FindSampleName("GAME\\WAR_HORN.WAV"), 1);
     EXPECT_EQ(catalogue->FindSampleName("Other\\Skip.wav"), -1);
 
@@ -432,7 +458,8 @@ TEST_F(CatalogueTest, MissingSideFilesGiveEmptyListsButNone) {
 }
 
 TEST_F(CatalogueTest, DeleteAllObjectsFreesOnePass) {
-    Mount({Unit("A.ini", "[ObjectData]\n"), {"data\\objectdata\\components.ini", kComponents, ""},
+    Mount({Unit("A.ini", "[ObjectData]\n"),
+           {"data\\objectdata\\components.ini", kComponents, ""},
            {"Data\\Settings.ini", kSettings, ""}});
     catalogue->LoadAllObjects(true);
     catalogue->LoadAllObjects(false);
@@ -441,7 +468,8 @@ TEST_F(CatalogueTest, DeleteAllObjectsFreesOnePass) {
 
     catalogue->DeleteAllObjects(false);
     for (int v = 0; v < kViewCount; ++v) EXPECT_TRUE(catalogue->Objects(v, false).Empty()) << v;
-    for (int v : {kViewUnits, kViewGlobal, kViewComponents}) EXPECT_FALSE(catalogue->Objects(v, true).Empty()) << v;
+    for (int v : {kViewUnits, kViewGlobal, kViewComponents})
+        EXPECT_FALSE(catalogue->Objects(v, true).Empty()) << v;
     EXPECT_TRUE(catalogue->ViewList().Empty());
     EXPECT_EQ(catalogue->ViewRetailList().Count(), 1u);
     EXPECT_TRUE(catalogue->ComponentNames().empty());

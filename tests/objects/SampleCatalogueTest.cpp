@@ -23,15 +23,18 @@ struct Opened {
 };
 
 class SampleCatalogue : public ::testing::TestWithParam<const char*> {
-protected:
+  protected:
     void SetUp() override {
-        const ToolRun run = RunSampleGame({"--edition", GetParam(), "--out", dir.path().string(), "--mods"});
+        const ToolRun run =
+            RunSampleGame({"--edition", GetParam(), "--out", dir.path().string(), "--mods"});
         ASSERT_EQ(run.exitCode, 0) << run.err;
     }
     TempDir dir;
 };
 
-bool IsInteger(const std::string& s) { return std::regex_match(s, std::regex("-?[0-9]+")); }
+bool IsInteger(const std::string& s) {
+    return std::regex_match(s, std::regex("-?[0-9]+"));
+}
 
 TEST_P(SampleCatalogue, EveryObjectLoadsAsItsFileSays) {
     Opened o(dir.path());
@@ -70,13 +73,15 @@ TEST_P(SampleCatalogue, EveryObjectLoadsAsItsFileSays) {
                         EXPECT_EQ(r.Value(f), raw) << file << " " << f.section << "/" << f.key;
                         break;
                     case LoadRule::UpkeepInteger:
-                        EXPECT_TRUE(IsInteger(r.Value(f))) << file << " " << f.key << " = " << r.Value(f);
+                        EXPECT_TRUE(IsInteger(r.Value(f)))
+                            << file << " " << f.key << " = " << r.Value(f);
                         break;
                     case LoadRule::ColorName:
                         EXPECT_THAT(kColorNames, Contains(r.Value(f))) << file;
                         break;
                     default:
-                        EXPECT_TRUE(SameName(r.Value(f), raw) || (f.row == 94 && raw == "0")) << file << " " << f.key;
+                        EXPECT_TRUE(SameName(r.Value(f), raw) || (f.row == 94 && raw == "0"))
+                            << file << " " << f.key;
                         EXPECT_NE(r.Value(f), "0") << file << " " << f.key;
                 }
             }
@@ -84,18 +89,21 @@ TEST_P(SampleCatalogue, EveryObjectLoadsAsItsFileSays) {
                 const auto& slots = r.sounds[g];
                 ASSERT_EQ(slots.size(), static_cast<size_t>(kSoundSlots[g])) << file;
                 for (size_t s = 1; s < slots.size(); ++s) {
-                    EXPECT_FALSE(slots[s - 1].entered.empty() && !slots[s].entered.empty()) << file << " group " << g;
+                    EXPECT_FALSE(slots[s - 1].entered.empty() && !slots[s].entered.empty())
+                        << file << " group " << g;
                 }
             }
         }
     }
-    for (const QSObjectData* hero : o.catalogue.Objects(kViewHeroes, true)) EXPECT_EQ(hero->Value(kRowType), "Hero");
+    for (const QSObjectData* hero : o.catalogue.Objects(kViewHeroes, true))
+        EXPECT_EQ(hero->Value(kRowType), "Hero");
 
     const QSObjectData& settings = *o.catalogue.Objects(kViewGlobal, true)[0];
     for (int row = 6; row <= 12; ++row) EXPECT_FALSE(settings.Value(row).empty()) << row;
     // The sample's darkest shade is empty: the min key stands in.
     EXPECT_EQ(settings.Value(13), o.game.Value("Data\\Colors.ini", "PlayerColors", "Color_9_min"));
-    EXPECT_EQ(settings.Value(14), o.game.Value("Data\\Colors.ini", "PlayerColors", "Color_9_shade_32"));
+    EXPECT_EQ(settings.Value(14),
+              o.game.Value("Data\\Colors.ini", "PlayerColors", "Color_9_shade_32"));
 }
 
 TEST_P(SampleCatalogue, SideListsHoldTheInstallationsNames) {
@@ -108,11 +116,13 @@ TEST_P(SampleCatalogue, SideListsHoldTheInstallationsNames) {
     EXPECT_FALSE(o.catalogue.SpellNames().empty());
     EXPECT_THAT(o.catalogue.TechnologyNames(), Contains("None"));
     EXPECT_GT(o.catalogue.TechnologyNames().size(), 1u);
-    EXPECT_EQ(o.catalogue.SampleNames().size(),
-              o.game.Find("Audio\\Game\\*.wav").size() + o.game.Find("Audio\\Spells\\*.wav").size());
-    for (const auto* list : {&o.catalogue.SpellNames(), &o.catalogue.TechnologyNames(), &o.catalogue.SampleNames()}) {
-        EXPECT_TRUE(std::is_sorted(list->begin(), list->end(),
-                                   [](const std::string& a, const std::string& b) { return CompareNames(a, b) < 0; }));
+    EXPECT_EQ(o.catalogue.SampleNames().size(), o.game.Find("Audio\\Game\\*.wav").size() +
+                                                    o.game.Find("Audio\\Spells\\*.wav").size());
+    for (const auto* list :
+         {&o.catalogue.SpellNames(), &o.catalogue.TechnologyNames(), &o.catalogue.SampleNames()}) {
+        EXPECT_TRUE(std::is_sorted(
+            list->begin(), list->end(),
+            [](const std::string& a, const std::string& b) { return CompareNames(a, b) < 0; }));
     }
     // Every sound a unit names is offered, whatever its letter case.
     o.catalogue.LoadAllObjects(false);
@@ -142,7 +152,8 @@ TEST_P(SampleCatalogue, WorkingPassMarksWhatTheModSupplies) {
 
     int supplied = 0, withoutCounterpart = 0;
     for (const QSObjectData* r : o.catalogue.ViewList()) {
-        EXPECT_EQ(r->changeState, o.game.mgr.IsModResource(r->resourceName.c_str()) ? kSuppliedByMod : kUnchanged);
+        EXPECT_EQ(r->changeState,
+                  o.game.mgr.IsModResource(r->resourceName.c_str()) ? kSuppliedByMod : kUnchanged);
         supplied += r->changeState == kSuppliedByMod;
         withoutCounterpart += o.catalogue.FindRetailCounterpart(r->UniqueName().c_str()) == nullptr;
     }
@@ -151,7 +162,8 @@ TEST_P(SampleCatalogue, WorkingPassMarksWhatTheModSupplies) {
     EXPECT_EQ(o.catalogue.ViewList().Count(), o.catalogue.ViewRetailList().Count() + 1);
     // Without a package only the expansion's files that hide base files count as supplied.
     if (std::string(GetParam()) == "dsc") {
-        for (const QSObjectData* r : o.catalogue.ViewRetailList()) EXPECT_EQ(r->changeState, kUnchanged);
+        for (const QSObjectData* r : o.catalogue.ViewRetailList())
+            EXPECT_EQ(r->changeState, kUnchanged);
     }
 }
 
