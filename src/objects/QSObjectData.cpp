@@ -129,8 +129,9 @@ void QSObjectData::LoadFromIni(QSResourceMgr& mgr, const char* resourceName) {
         second.clear();
         for (const QSINIKey* key = ini->FirstKeyRecord(kBonusSections[s]); key;
              key = ini->NextKeyRecord(kBonusSections[s])) {
-            if (!key->name) continue;  // a line without '=' names no key
-            QSBonusPair pair{key->name, Read(*ini, kBonusSections[s], key->name, "NOBONUS")};
+            // A line without '=' is a key without a name that no lookup finds: "NOBONUS".
+            const char* name = key->name ? key->name : "";
+            QSBonusPair pair{name, Read(*ini, kBonusSections[s], name, "NOBONUS")};
             first.push_back(pair);
             second.push_back(std::move(pair));
         }

@@ -128,6 +128,13 @@ TEST_F(CatalogueTest, BonusSectionsFillBothListsSortedByKeyAndComponentsStopAtTh
     EXPECT_EQ(pairs(15), pairs(7));
     for (int list : {1, 2, 3, 4, 5, 6, 9, 14}) EXPECT_TRUE(pairs(list).empty()) << list;
     EXPECT_THAT(u.components, ElementsAre("Forge", "Kiln"));
+
+    // A last line without '=' is a key without a name, and its value cannot be found.
+    Mount({Unit("Loose.ini", "[SupportBonus]\nFire=1\nloose")});
+    catalogue->LoadObjectKind("units", kKindCodeUnits, false);
+    const QSBonusPair& loose = Loaded(kViewUnits, false, "Loose")->bonusLists[1].at(0);
+    EXPECT_EQ(loose.key, "");
+    EXPECT_EQ(loose.value, "NOBONUS");
 }
 
 TEST_F(CatalogueTest, ValuesPassThroughTheTranslator) {
