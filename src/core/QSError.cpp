@@ -25,6 +25,13 @@ struct LogFile {
     bool atexitRegistered = false;
 };
 
+// Mirrors LogFile::state for a lock-free look: is anything going to be written?
+std::atomic<bool> g_logAccepting{false};
+
+void MirrorState(LogState state) {
+    g_logAccepting = state == LogState::Open || state == LogState::Closed;
+}
+
 LogFile& TheLog() {
     // Never destroyed: writes from other static destructors at exit must still find it.
     static LogFile* log = new LogFile;
@@ -71,6 +78,7 @@ void WriteLog(const char* text) {
         FILE* f = std::fopen(log.path.c_str(), "ab");
         if (!f) {
             log.state = LogState::Disabled;
+            MirrorState(log.state);
             return;
         }
         std::fprintf(f, "OUTOFORDER: %s\n", text);
@@ -165,6 +173,7 @@ bool OpenLog(const std::filesystem::path& path) {
     log.path = path.string();
     log.file = std::fopen(log.path.c_str(), "wb");
     log.state = log.file ? LogState::Open : LogState::Disabled;
+    MirrorState(log.state);
     if (!log.atexitRegistered) {
         log.atexitRegistered = true;
         std::atexit(CloseLogAtExit);
@@ -178,6 +187,7 @@ void DisableLog() {
     if (log.file) std::fclose(log.file);
     log.file = nullptr;
     log.state = LogState::Disabled;
+    MirrorState(log.state);
 }
 
 void CloseLog() {
@@ -253,6 +263,7 @@ void Log(int level, const char* source, int line, const char* format, ...) {
     if (level < kLogThreshold) return;
     bool fatal = false;
     const char* tag = TagOfLevel(level, &fatal);
+    if (!fatal && !g_logAccepting) return;  // nothing would be written
     if (fatal) {
         char raw[kLineChars + 1];
         std::snprintf(raw, sizeof raw, "QSFATAL %s", format);
@@ -284,16 +295,17 @@ void Error(const char* source, int line, const char* format, ...) {
 
 void ResourcerLog(int /*level*/, const char* source, int line, const char* format, ...) {
     if (!format || !*format) return;
-    va_list args;
-    va_start(args, format);
-    std::string message = FormatMessage(kLongMessageChars, format, args);
-    va_end(args);
     ResourcerSink sink;
     {
         Hooks& hooks = TheHooks();
         std::lock_guard lock(hooks.mutex);
         sink = hooks.sink;
     }
+    if (!sink && !g_logAccepting) return;  // nobody would see the line
+    va_list args;
+    va_start(args, format);
+    std::string message = FormatMessage(kLongMessageChars, format, args);
+    va_end(args);
     if (sink) sink(message);
     _HandleError("RSCR", source, line, 0, message.c_str());
 }
