@@ -426,6 +426,8 @@ int QSResourceMgr::ReleaseResource(QSGameResource* object) {
 }
 
 QSINIFile* QSResourceMgr::GetINIFile(const char* name) {
+    // A missing file is answered like a missing key: the callers get their defaults.
+    if (!ResourceExists(name)) return nullptr;
     auto* ini = dynamic_cast<QSINIFile*>(GetResource(name, kINIFile));
     if (!ini) return nullptr;
     LockUnlessHeld queue(iniQueueLock_);
@@ -471,6 +473,15 @@ int QSResourceMgr::IsModResource(const char* name) {
 
 std::string QSResourceMgr::ReadTextResource(const char* name) {
     QSTextFile* text = GetTextFile(name);
+    if (!text) {
+        // The file is held as an INI file right now: read its bytes straight from its archive.
+        LockUnlessHeld lock(lock_);
+        const QSResource* entry = Find(name);
+        if (!entry || !entry->node) return {};
+        ResourceContent content;
+        uint32_t delivered = archives_[entry->archiveIndex]->ReadContent(*entry->node, content);
+        return std::string(content.data.get(), delivered);
+    }
     RequestAndWait(text, 2);
     std::string content(text->Data() ? text->Data() : "", text->Length());
     ReleaseResource(text);
@@ -536,13 +547,17 @@ uint32_t QSResourceMgr::GetAccessCode(const char* archivePath) {
 int QSResourceMgr::GetINIString(const char* section, const char* key, const char* def, char* out,
                                 size_t size, const char* file) {
     QSINIFile* ini = GetINIFile(file);
-    return ini ? ini->GetINIString(section, key, def, out, size) : 0;
+    if (ini) return ini->GetINIString(section, key, def, out, size);
+    if (out && size) std::strncpy(out, def ? def : "", size);
+    return 0;
 }
 
 int QSResourceMgr::GetINIString(const char* section, const char* key, const char* def,
                                 std::string& out, const char* file) {
     QSINIFile* ini = GetINIFile(file);
-    return ini ? ini->GetINIString(section, key, def, out) : 0;
+    if (ini) return ini->GetINIString(section, key, def, out);
+    out = def ? def : "";
+    return 0;
 }
 
 const char* QSResourceMgr::FirstSectionOf(const char* file) {

@@ -218,6 +218,20 @@ TEST_F(ResourceMgrTest, TextFilesAndIniIterationByFileName) {
     EXPECT_EQ(mgr.GetAccessCode("elsewhere.qsx"), 0u);
 }
 
+TEST_F(ResourceMgrTest, MissingIniFilesGiveDefaultsAndHeldFilesStillReadAsText) {
+    Mount();
+    EXPECT_EQ(mgr.GetINIFile("Data\\Missing.ini"), nullptr);
+    EXPECT_EQ(Value("Data\\Missing.ini", "A", "k"), "<none>");
+    char buffer[8] = "old";
+    EXPECT_EQ(mgr.GetINIString("A", "k", "dflt", buffer, sizeof buffer, "Data\\Missing.ini"), 0);
+    EXPECT_STREQ(buffer, "dflt");
+    EXPECT_EQ(mgr.FirstSectionOf("Data\\Missing.ini"), nullptr);
+    // Settings.ini is loaded and queued as an INI file; its text is still there to read.
+    EXPECT_EQ(Value("Data\\Settings.ini", "Game", "Speed"), "2");
+    EXPECT_EQ(mgr.ReadTextResource("Data\\Settings.ini"), "[Game]\nSpeed=2\n");
+    EXPECT_EQ(Value("Data\\Settings.ini", "Game", "Speed"), "2");
+}
+
 TEST_F(ResourceMgrTest, ValuesAreTranslatedThroughTheLocalisationTable) {
     WriteArchive(install() / "Strings.qsw",
                  {{"Data\\Localized\\Strings_01.ini", "#Language=English\nx\tx\tx\tWarrior\tSkarn Warrior\n", ""},
