@@ -155,12 +155,21 @@ void QSResourceMgr::ShutDownForFatal(bool iniQueue) {
         return;
     }
     if (onReader) return;
-    if (iniQueueLock_.HeldByCurrentThread()) {
-        FlushINIQueue();
-    } else if (iniQueueLock_.TryLock()) {
-        FlushINIQueue();
-        iniQueueLock_.Unlock();
+    bool held = iniQueueLock_.HeldByCurrentThread();
+    if (!held && !iniQueueLock_.TryLock()) return;
+    // A file still being parsed when the error struck never arrives: release only the rest.
+    while (iniCount_ > 0) {
+        QSINIFile* ini = iniQueue_[iniHead_];
+        iniHead_ = (iniHead_ + 1) % kINIQueueSize;
+        --iniCount_;
+        bool loaded;
+        {
+            std::lock_guard guard(loadMutex_);
+            loaded = ini->Resource()->loaded != 0;
+        }
+        if (loaded) ReleaseResource(ini);
     }
+    if (!held) iniQueueLock_.Unlock();
 }
 
 int QSResourceMgr::Init(const char* directory, const char* modPath) {
@@ -403,8 +412,27 @@ int QSResourceMgr::Wait(QSGameResource* object) {
 }
 
 int QSResourceMgr::RequestAndWait(QSGameResource* object, int8_t priority) {
-    RequestResource(object, priority);
-    return Wait(object);
+    if (!object || !object->Resource()) return 0;
+    QSResource* entry = object->Resource();
+    const QSStreamFile* archive = nullptr;
+    {
+        LockUnlessHeld lock(lock_);
+        if (entry->refCount == 0 && entry->node) {
+            // The caller waits for exactly this file: read it here rather than hand it to the
+            // reader's thread and sleep until it comes back (two thread wake-ups per file).
+            ++entry->refCount;
+            entry->state = 1;
+            archive = archives_[entry->archiveIndex];
+        }
+    }
+    if (!archive) {
+        RequestResource(object, priority);
+        return Wait(object);
+    }
+    ResourceContent buffer;
+    uint32_t delivered = archive->ReadContent(*entry->node, buffer);
+    Completion(this, buffer, delivered, entry);
+    return 1;
 }
 
 int QSResourceMgr::ReleaseResource(QSGameResource* object) {

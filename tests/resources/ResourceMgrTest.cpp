@@ -287,7 +287,15 @@ TEST(ResourceMgrDeathTest, FatalErrorsNameTheProblem) {
                 "Unrecognized resource type in GetResource\\(\\)");
     EXPECT_EXIT(mounted([](QSResourceMgr& m) { m.Wait(m.GetResource("b.txt", 7)); }),
                 ::testing::ExitedWithCode(255), "Wait called on unrequested resource b.txt");
-    // A fatal error raised while the reader thread parses ends the process; it does not hang.
+    // A fatal error raised while a file is parsed ends the process, whether the window thread
+    // parses it (a request it waits for) or the reader's thread does; it never hangs.
     EXPECT_EXIT(mounted([](QSResourceMgr& m) { m.GetINIFile("a.ini"); }), ::testing::ExitedWithCode(255),
                 "Duplicate key k in section A in file a.ini");
+    EXPECT_EXIT(mounted([](QSResourceMgr& m) {
+                    m.GetINIFile("b.txt");  // something in the INI queue
+                    QSGameResource* ini = m.GetResource("a.ini", 6);
+                    m.RequestResource(ini, 1);
+                    m.Wait(ini);
+                }),
+                ::testing::ExitedWithCode(255), "Duplicate key k in section A in file a.ini");
 }
