@@ -6,6 +6,7 @@
 #include "core/HashName.h"
 #include "core/QSError.h"
 #include "core/QSINIFile.h"
+#include "objects/ChangeList.h"
 #include "resources/QSResourceMgr.h"
 
 namespace {
@@ -387,4 +388,16 @@ int ObjectCatalogue::CloneObject(int shownIndex, const char* newUniqueName,
         SortWorking(working);
     }
     return FindObjectIndex(newUniqueName);
+}
+
+int ObjectCatalogue::CloneObject(int shownIndex, const char* newUniqueName, ChangeList& changes) {
+    std::vector<ClonedField> fields;
+    const int index = CloneObject(shownIndex, newUniqueName, &fields);
+    if (index < 0) return index;
+    QSObjectData* clone = viewList_[static_cast<uint32_t>(index)];
+    for (const ClonedField& f : fields) {
+        changes.SetField(clone, f.identity, {}, f.section, f.key, f.value, f.before, &f.retail,
+                         f.label, clone->ProperName());
+    }
+    return index;
 }

@@ -18,6 +18,7 @@
 #include "core/QSMoveableArray.h"
 #include "objects/QSObjectData.h"
 
+class ChangeList;
 class QSResourceMgr;
 
 // A bonus definition: a section of "data\bonus.ini" with its three keys.
@@ -110,6 +111,8 @@ class ObjectCatalogue {
     // entered as changes of the session. Returns the clone's index in the view list, or -1
     // when nothing was cloned (no such record, a component, or the name already exists).
     int CloneObject(int shownIndex, const char* newUniqueName, std::vector<ClonedField>* changes);
+    // The same clone, with its fields entered into the session's change list (SetField).
+    int CloneObject(int shownIndex, const char* newUniqueName, ChangeList& changes);
 
     QSObjectList& Objects(int viewCode, bool retail);
     const QSObjectList& Objects(int viewCode, bool retail) const;

@@ -4,6 +4,8 @@
 #include <map>
 
 #include "objects/CatalogueFixture.h"
+#include "objects/ChangeList.h"
+#include "objects/ObjectDisplay.h"
 
 using ::testing::ElementsAre;
 
@@ -106,6 +108,49 @@ TEST_F(CloneTest, NothingIsClonedUnderAnExistingNameFromAComponentOrWithoutAShow
     EXPECT_EQ(catalogue->CloneObject(0, "Tower2", &changes), -1);
     EXPECT_EQ(catalogue->ViewList().Count(), 1u);
     EXPECT_TRUE(changes.empty());
+}
+
+TEST_F(CloneTest, TheCloneEntersItsFieldsIntoTheChangeListAndShowsThemAsChanged) {
+    ChangeList session;
+    catalogue->SelectView(kViewUnits);
+    const int index = catalogue->CloneObject(0, "Archer_Elite", session);
+    ASSERT_EQ(index, catalogue->FindObjectIndex("Archer_Elite"));
+
+    // The same fields the clone reports, each recorded once under the clone's identity.
+    std::vector<ClonedField> reported;
+    catalogue->CloneObject(0, "Archer_Other", &reported);
+    std::vector<std::string> recorded;
+    for (const QSChange* c : session) {
+        EXPECT_EQ(c->identity, "Archer_Elite");
+        EXPECT_EQ(c->before, "Off");
+        EXPECT_EQ(c->retail, "Off");
+        EXPECT_EQ(c->objectName, "Archer");
+        recorded.push_back(c->section + "/" + c->key);
+    }
+    EXPECT_EQ(recorded.size(), reported.size());
+    for (const ClonedField& f : reported) {
+        const QSChange* c = session.FindChange("Archer_Elite", f.section, f.key);
+        ASSERT_NE(c, nullptr) << f.section << "/" << f.key;
+        EXPECT_EQ(c->value, f.value);
+        EXPECT_EQ(c->label, f.label);
+    }
+    EXPECT_FALSE(session.ObjectHasChanges("Archer"));
+
+    const ShownObject shown = ShowObject(*catalogue, session, index, ListItemSet{});
+    EXPECT_EQ(shown.uniqueName, "Archer_Elite");
+    for (const char* control : {"proper_name", "max_hit_points", "overwrite_color"}) {
+        SCOPED_TRACE(control);
+        ASSERT_NE(shown.Find(control), nullptr);
+        EXPECT_EQ(shown.Find(control)->color, kColorSession);
+    }
+    EXPECT_EQ(shown.Find("max_hit_points")->text, "60");
+    // Empty fields are not entered: no retail counterpart makes them green.
+    EXPECT_EQ(shown.Find("max_hit_points_enlightened")->color, kColorMod);
+
+    // A clone under an existing name enters nothing.
+    const uint32_t count = session.Count();
+    EXPECT_EQ(catalogue->CloneObject(0, "archer_elite", session), -1);
+    EXPECT_EQ(session.Count(), count);
 }
 
 TEST_F(CloneTest, ViewListsFindByUniqueNameInAnyCase) {

@@ -1,0 +1,59 @@
+// ObjectDisplay: what every bound control shows for the object at the current index of the
+// view list, computed from the loaded record, its retail counterpart and the change list.
+//
+// A field with a change record shows its session value in red; otherwise its loaded value,
+// green when there is no retail counterpart or the counterpart's value differs
+// (case-insensitive), black when equal. A drop-down list selects the first item equal to the
+// value, or its first item when none is; a sound slot selects the sample of that name when
+// the sample name list has it. The windows render the result and decide nothing themselves.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "objects/ChangeList.h"
+#include "objects/FieldTable.h"
+
+class ObjectCatalogue;
+class QSObjectData;
+
+// The items of the drop-down lists whose items are not fixed, as the window holds them (they
+// are filled when a mod is opened, in the order of the underlying lists).
+struct ListItemSet {
+    std::vector<std::string> technologies;  // the technology name list, "None" included
+    std::vector<std::string> spells;        // "None", then the spell name list
+    std::vector<std::string> captains;      // "None", then the working captains
+    std::vector<std::string> militia;       // "None", then the working militia and monsters
+    std::vector<std::string> buildings;     // "None", then every working building
+
+    // The lists as a freshly opened mod fills them from the catalogue: unit and building
+    // names word-case normalised, in the order of the working lists.
+    static ListItemSet FromCatalogue(const ObjectCatalogue& catalogue);
+    // The items of one field's list (fixed or computed); empty for a field that is no list.
+    std::vector<std::string> ItemsOf(const FieldDef& field) const;
+};
+
+// What one control shows.
+struct ShownControl {
+    std::string control;  // object name
+    std::string text;
+    QSColor color;
+    int selected = -1;  // for lists: the item to select; -1 for none or not a list
+};
+
+struct ShownObject {
+    std::string uniqueName;              // the text of `unique_name`
+    std::vector<ShownControl> controls;  // table order: proper name, rows, sound slots
+    // In the Units and Heroes views with the sound panel mode off: whether the spell panel
+    // replaces the attack 2 controls (`attack_2_type` reads "Cast").
+    bool castRuleApplies = false;
+    bool spellPanelShown = false;
+
+    // The entry for a control, or null.
+    const ShownControl* Find(std::string_view control) const;
+};
+
+// The display of the record at currentIndex of the catalogue's view list; an index outside
+// the list gives an empty result.
+ShownObject ShowObject(const ObjectCatalogue& catalogue, const ChangeList& changes,
+                       int currentIndex, const ListItemSet& lists, bool soundPanelMode = false);
