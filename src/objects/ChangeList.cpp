@@ -39,10 +39,11 @@ QSColor LoadedValueColor(const std::string& loaded, const std::string* retail) {
     return DiffersFrom(loaded, retail) ? kColorMod : kColorUnchanged;
 }
 
-ChangeList::ChangeList(ModResourceTest isModResource)
-    : isModResource_(std::move(isModResource)) {}
+ChangeList::ChangeList(ModResourceTest isModResource) : isModResource_(std::move(isModResource)) {}
 
-ChangeList::~ChangeList() { ClearChangeList(); }
+ChangeList::~ChangeList() {
+    ClearChangeList();
+}
 
 QSChange* ChangeList::FindChange(std::string_view identity, std::string_view section,
                                  std::string_view key) {
@@ -82,9 +83,9 @@ FieldUpdate ChangeList::SetField(QSObjectData* record, const std::string& identi
         change->value = newValue;
     } else {
         if (SameName(newValue, before)) return update;
-        auto* created = new QSChange{identity,    objectName, label,    retail ? *retail : "",
-                                     before,      newValue,   section,  key,
-                                     controls.main, controls.second, controls.third, false};
+        auto* created = new QSChange{
+            identity, objectName, label,         retail ? *retail : "", before,         newValue,
+            section,  key,        controls.main, controls.second,       controls.third, false};
         changes_.InsertSorted(created, CompareChanges);
     }
     Show(update, controls, newValue,

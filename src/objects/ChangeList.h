@@ -28,9 +28,9 @@ struct QSColor {
     uint8_t b = 0;
     friend bool operator==(const QSColor&, const QSColor&) = default;
 };
-inline constexpr QSColor kColorUnchanged{0, 0, 0};   // black: as in the retail game
-inline constexpr QSColor kColorMod{0, 128, 0};       // green: the mod's or no retail value
-inline constexpr QSColor kColorSession{255, 0, 0};   // red: changed in this session
+inline constexpr QSColor kColorUnchanged{0, 0, 0};  // black: as in the retail game
+inline constexpr QSColor kColorMod{0, 128, 0};      // green: the mod's or no retail value
+inline constexpr QSColor kColorSession{255, 0, 0};  // red: changed in this session
 
 // One field changed in this session.
 struct QSChange {
@@ -86,8 +86,7 @@ class ChangeList {
     }
 
     // The change record of one field, or null.
-    QSChange* FindChange(std::string_view identity, std::string_view section,
-                         std::string_view key);
+    QSChange* FindChange(std::string_view identity, std::string_view section, std::string_view key);
     const QSChange* FindChange(std::string_view identity, std::string_view section,
                                std::string_view key) const;
     // Whether any change record carries this identity.

@@ -53,8 +53,8 @@ ListItemSet ListItemSet::FromCatalogue(const ObjectCatalogue& catalogue) {
     set.spells.insert(set.spells.end(), catalogue.SpellNames().begin(),
                       catalogue.SpellNames().end());
     const QSObjectList& units = catalogue.Objects(kViewUnits, false);
-    set.captains =
-        NamesOf(units, [](const QSObjectData& r) { return SameName(r.Value(kRowType), "Captain"); });
+    set.captains = NamesOf(
+        units, [](const QSObjectData& r) { return SameName(r.Value(kRowType), "Captain"); });
     set.militia = NamesOf(units, [](const QSObjectData& r) {
         return SameName(r.Value(kRowType), "Militia") || SameName(r.Value(kRowType), "Monster");
     });

@@ -56,12 +56,9 @@ TEST_F(ChangeListTest, KeepsOneRecordPerFieldSortedByIdentitySectionAndKeyIgnori
         const char* key;
         const char* value;
     } entered[] = {
-        {"zealot", "ObjectData", "Defense", "1"},
-        {"Archer", "UnitData", "Type", "Front"},
-        {"Archer", "ObjectData", "maxhitpoints", "2"},
-        {"Components", "Tower", "GoldCost", "3"},
-        {"Archer", "ObjectData", "Defense", "4"},
-        {"Components", "Forge", "GoldCost", "5"},
+        {"zealot", "ObjectData", "Defense", "1"},      {"Archer", "UnitData", "Type", "Front"},
+        {"Archer", "ObjectData", "maxhitpoints", "2"}, {"Components", "Tower", "GoldCost", "3"},
+        {"Archer", "ObjectData", "Defense", "4"},      {"Components", "Forge", "GoldCost", "5"},
         {"ARCHER", "objectdata", "MaxHitPoints", "6"},  // the same field as the third
         {"Arch", "ObjectData", "Defense", "7"},
     };
@@ -124,8 +121,7 @@ TEST_F(ChangeListTest, SetFieldColoursTheControlsAndMarksTheObjectChanged) {
     } cases[] = {
         {"differs from retail", "75", "50", &retail60, true, kColorSession},
         {"equals retail but not the loaded value", "60", "50", &retail60, true, kColorUnchanged},
-        {"retail compared ignoring case", "abc", "x", &upperAbc, true,
-         kColorUnchanged},
+        {"retail compared ignoring case", "abc", "x", &upperAbc, true, kColorUnchanged},
         {"no retail counterpart", "", "50", nullptr, true, kColorSession},
         {"empty retail value", "", "50", &empty, true, kColorUnchanged},
         {"loaded value typed back", "50", "50", &retail60, false, {}},
@@ -135,8 +131,7 @@ TEST_F(ChangeListTest, SetFieldColoursTheControlsAndMarksTheObjectChanged) {
         SCOPED_TRACE(c.name);
         changes.ClearChangeList();
         archer.changeState = kSuppliedByMod;
-        const FieldUpdate u =
-            Set("Key", c.value, c.before, c.retail, {"main", "", "third"});
+        const FieldUpdate u = Set("Key", c.value, c.before, c.retail, {"main", "", "third"});
         if (!c.recorded) {
             EXPECT_EQ(changes.Count(), 0u);
             EXPECT_THAT(u.controls, IsEmpty());
@@ -184,8 +179,7 @@ TEST_F(ChangeListTest, TypingTheLoadedValueBackUndoesTheChangeAndRestoresTheRowC
         uint8_t state;
     } cases[] = {
         {"retail object, loaded as retail", false, "60", &retail60, kColorUnchanged, kUnchanged},
-        {"mod object, loaded value from the mod", true, "50", &retail60, kColorMod,
-         kSuppliedByMod},
+        {"mod object, loaded value from the mod", true, "50", &retail60, kColorMod, kSuppliedByMod},
         {"no retail counterpart", true, "60", nullptr, kColorMod, kSuppliedByMod},
     };
     for (const auto& c : cases) {

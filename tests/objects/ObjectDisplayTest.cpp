@@ -28,8 +28,9 @@ class DisplayTest : public CatalogueTest {
         CatalogueTest::SetUp();
         const std::vector<TestFile> game = {
             Unit("Archer.ini", kArcher),
-            Unit("Militiaman.ini", "[ObjectData]\nProperName=Militiaman\n[UnitData]\nType=Militia\n"
-                                   "[Attack2]\nAttackType=Melee\n"),
+            Unit("Militiaman.ini",
+                 "[ObjectData]\nProperName=Militiaman\n[UnitData]\nType=Militia\n"
+                 "[Attack2]\nAttackType=Melee\n"),
             Unit("GRAVE_BEAST.ini", "[ObjectData]\nProperName=Beast\n[UnitData]\nType=monster\n"),
             {"Data\\ObjectData\\buildings\\OLD_KEEP.ini", "[ObjectData]\nProperName=Keep\n", ""},
             {"data\\objectdata\\components.ini",
@@ -133,15 +134,14 @@ TEST_F(DisplayTest, SessionChangesWinInRedUnderTheKeysTheyAreShownBy) {
     ASSERT_EQ(archer->UniqueName(), "Archer");
     const std::string retail = "3";
     session.SetField(archer, "ARCHER", {}, "ObjectData", "Defense", "9", "3", &retail, "", "");
-    session.SetField(archer, "Archer", {}, "Attack1", "MoraleDamageType", "unholy", "Holy",
-                     &retail, "", "");
+    session.SetField(archer, "Archer", {}, "Attack1", "MoraleDamageType", "unholy", "Holy", &retail,
+                     "", "");
     session.SetField(archer, "Archer", {}, "Attack2", "AttackType", "Melee", "Cast", &retail, "",
                      "");
     session.SetField(archer, "Archer", {}, "ObjectData", "DeathSound2", "GAME\\arrow.WAV",
                      "game\\DIE.wav", &retail, "", "");
     // Another object's change does not show here.
-    session.SetField(archer, "Scout", {}, "ObjectData", "MaxHitPoints", "1", "10", nullptr, "",
-                     "");
+    session.SetField(archer, "Scout", {}, "ObjectData", "MaxHitPoints", "1", "10", nullptr, "", "");
 
     const ShownObject shown = Show(kViewUnits, "Archer");
     ExpectShows(shown, {

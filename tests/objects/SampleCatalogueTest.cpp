@@ -6,7 +6,9 @@
 #include <regex>
 
 #include "core/HashName.h"
+#include "objects/ChangeList.h"
 #include "objects/ObjectCatalogue.h"
+#include "objects/ObjectDisplay.h"
 #include "tools/sample-game/SampleGame.h"
 
 using ::testing::Contains;
@@ -165,6 +167,117 @@ TEST_P(SampleCatalogue, WorkingPassMarksWhatTheModSupplies) {
         for (const QSObjectData* r : o.catalogue.ViewRetailList())
             EXPECT_EQ(r->changeState, kUnchanged);
     }
+}
+
+bool SameDisplay(const ShownObject& a, const ShownObject& b) {
+    if (a.controls.size() != b.controls.size()) return false;
+    for (size_t i = 0; i < a.controls.size(); ++i) {
+        const ShownControl& x = a.controls[i];
+        const ShownControl& y = b.controls[i];
+        if (x.control != y.control || x.text != y.text || !(x.color == y.color) ||
+            x.selected != y.selected)
+            return false;
+    }
+    return a.spellPanelShown == b.spellPanelShown;
+}
+
+// Over the sample's objects with its mod: every field edited shows red with the typed text,
+// and undoing every edit gives back exactly the display and the row colour of before.
+TEST_P(SampleCatalogue, EditingAndUndoingEveryFieldRestoresTheDisplay) {
+    Opened o(dir.path());
+    o.catalogue.LoadAllObjects(true);
+    o.game.loc.ReleaseLocalization();
+    o.game.mgr.FlushINIQueue();
+    o.game.mgr.UnInit();
+    const std::string package = (dir / "IronTide.qsx").string();
+    ASSERT_EQ(o.game.mgr.Init(dir.path().string().c_str(), package.c_str()), 1);
+    o.game.loc.LoadLocalization(o.game.mgr);
+    o.catalogue.LoadAllObjects(false);
+    o.catalogue.LoadSpellNames();
+    o.catalogue.LoadTechnologyNames();
+    o.catalogue.LoadSampleNames();
+    const ListItemSet lists = ListItemSet::FromCatalogue(o.catalogue);
+    ChangeList session([&](const std::string& resource) {
+        return o.game.mgr.IsModResource(resource.c_str()) != 0;
+    });
+
+    int shownObjects = 0, modObjects = 0, listedSounds = 0, modSounds = 0;
+    for (int view : {kViewUnits, kViewHeroes, kViewBuildings, kViewComponents}) {
+        o.catalogue.SelectView(view);
+        const QSObjectList& list = o.catalogue.ViewList();
+        for (uint32_t i = 0; i < list.Count(); ++i) {
+            QSObjectData* r = list[i];
+            SCOPED_TRACE(r->UniqueName());
+            ++shownObjects;
+            modObjects += r->changeState == kSuppliedByMod;
+            const QSObjectData* counterpart =
+                o.catalogue.FindRetailCounterpart(r->UniqueName().c_str());
+            const uint8_t state = r->changeState;
+            const int index = static_cast<int>(i);
+            const ShownObject before = ShowObject(o.catalogue, session, index, lists);
+            ASSERT_FALSE(before.controls.empty());
+
+            // Every sound slot that names a game sample selects it; a sample packed into the
+            // mod is not one of the game's and keeps its text unselected.
+            for (const SoundSlotDef& slot : kSoundSlotTable) {
+                const ShownControl* c = before.Find(slot.control);
+                ASSERT_NE(c, nullptr);
+                if (c->text.empty()) continue;
+                if (c->text.rfind("Mod\\", 0) == 0) {
+                    EXPECT_EQ(c->selected, -1);
+                    ++modSounds;
+                    continue;
+                }
+                ASSERT_GE(c->selected, 0) << c->text;
+                EXPECT_EQ(c->text, o.catalogue.SampleNames()[static_cast<size_t>(c->selected)]);
+                ++listedSounds;
+            }
+
+            const std::string identity =
+                view == kViewComponents ? kComponentsIdentity : r->UniqueName();
+            struct Edited {
+                std::string section, key, control, retail;
+                bool hasRetail;
+            };
+            std::vector<Edited> edited;
+            auto edit = [&](const std::string& section, const char* key, const char* control,
+                            const std::string& loaded, const std::string* retail) {
+                const FieldUpdate u = session.SetField(r, identity, {control, "", ""}, section, key,
+                                                       "9z9", loaded, retail, "", "");
+                ASSERT_EQ(u.controls.size(), 1u);
+                EXPECT_EQ(u.controls[0].color, kColorSession);
+                edited.push_back({section, key, control, retail ? *retail : "", retail != nullptr});
+            };
+            for (const FieldDef& f : kFieldTable) {
+                const bool component = f.rule == LoadRule::ComponentSection;
+                if (component != (view == kViewComponents)) continue;
+                edit(component ? r->UniqueName() : f.shownSection, f.shownKey, f.control,
+                     r->Value(f), counterpart ? &counterpart->Value(f) : nullptr);
+            }
+            EXPECT_EQ(r->changeState, kChangedInSession);
+            const ShownObject changed = ShowObject(o.catalogue, session, index, lists);
+            for (const Edited& e : edited) {
+                const ShownControl* c = changed.Find(e.control);
+                ASSERT_NE(c, nullptr) << e.control;
+                EXPECT_EQ(c->color, kColorSession) << e.control;
+                if (c->selected < 0) {
+                    EXPECT_EQ(c->text, "9z9") << e.control;
+                }
+            }
+
+            for (const Edited& e : edited) {
+                session.UndoField(r, identity, {}, e.section, e.key,
+                                  e.hasRetail ? &e.retail : nullptr);
+            }
+            EXPECT_EQ(session.Count(), 0u);
+            EXPECT_EQ(r->changeState, state);
+            EXPECT_TRUE(SameDisplay(ShowObject(o.catalogue, session, index, lists), before));
+        }
+    }
+    EXPECT_GT(shownObjects, 10);
+    EXPECT_GE(modObjects, 4);
+    EXPECT_GT(listedSounds, 0);
+    EXPECT_GT(modSounds, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, SampleCatalogue, ::testing::Values("dsc", "dat"),
