@@ -162,3 +162,11 @@ ShownObject ShowObject(const ObjectCatalogue& catalogue, const ChangeList& chang
     }
     return shown;
 }
+
+int CheckItemByText(const std::vector<std::string>& items, std::string_view text) {
+    if (text.empty()) return -1;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i] == text) return static_cast<int>(i);
+    }
+    return -1;
+}

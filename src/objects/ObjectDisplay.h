@@ -57,3 +57,7 @@ struct ShownObject {
 // the list gives an empty result.
 ShownObject ShowObject(const ObjectCatalogue& catalogue, const ChangeList& changes,
                        int currentIndex, const ListItemSet& lists, bool soundPanelMode = false);
+
+// The item of a check list to tick for text: the first item equal to it (exact comparison),
+// or -1 when none is or the text is empty.
+int CheckItemByText(const std::vector<std::string>& items, std::string_view text);

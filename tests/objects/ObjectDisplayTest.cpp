@@ -216,6 +216,16 @@ TEST_F(DisplayTest, GlobalStatsShowTheModColoursOfTheColoursRecord) {
                         {"mod_color_brightest", "0x808080", kBlack, -1}});
 }
 
+TEST(CheckItemByText, TicksTheFirstExactlyEqualItem) {
+    const std::vector<std::string> items = {"Fire", "", "Armor", "fire", "Armor"};
+    const struct {
+        const char* text;
+        int ticked;
+    } cases[] = {{"Armor", 2}, {"fire", 3}, {"FIRE", -1}, {"", -1}, {"Ice", -1}};
+    for (const auto& c : cases) EXPECT_EQ(CheckItemByText(items, c.text), c.ticked) << c.text;
+    EXPECT_EQ(CheckItemByText({}, "Fire"), -1);
+}
+
 TEST_F(DisplayTest, NothingIsShownWithoutAValidIndex) {
     catalogue->SelectView(kViewUnits);
     EXPECT_TRUE(ShowObject(*catalogue, session, -1, lists).controls.empty());
