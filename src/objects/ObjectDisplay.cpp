@@ -19,11 +19,14 @@ std::vector<std::string> NamesOf(const QSObjectList& list, Pass pass) {
 }
 
 // The first item equal to value (case-insensitive), else the first item; -1 without items.
-int SelectItem(const std::vector<std::string>& items, const std::string& value) {
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (SameName(items[i], value)) return static_cast<int>(i);
+template <typename Items>
+int SelectItem(const Items& items, const std::string& value) {
+    int index = 0;
+    for (const auto& item : items) {
+        if (SameName(item, value)) return index;
+        ++index;
     }
-    return items.empty() ? -1 : 0;
+    return index == 0 ? -1 : 0;
 }
 
 // One field of one object: the session value in red when it has a change record, else the
@@ -63,24 +66,29 @@ ListItemSet ListItemSet::FromCatalogue(const ObjectCatalogue& catalogue) {
     return set;
 }
 
-std::vector<std::string> ListItemSet::ItemsOf(const FieldDef& field) const {
-    switch (field.listSource) {
-        case ListSource::None:
-            return {};
-        case ListSource::Fixed:
-            return {field.items.begin(), field.items.end()};
+const std::vector<std::string>* ListItemSet::Computed(ListSource source) const {
+    switch (source) {
         case ListSource::TechnologyNames:
-            return technologies;
+            return &technologies;
         case ListSource::SpellNames:
-            return spells;
+            return &spells;
         case ListSource::Captains:
-            return captains;
+            return &captains;
         case ListSource::Militia:
-            return militia;
+            return &militia;
         case ListSource::Buildings:
-            return buildings;
+            return &buildings;
+        case ListSource::None:
+        case ListSource::Fixed:
+            break;
     }
-    return {};
+    return nullptr;
+}
+
+std::vector<std::string> ListItemSet::ItemsOf(const FieldDef& field) const {
+    if (field.listSource == ListSource::Fixed) return {field.items.begin(), field.items.end()};
+    const std::vector<std::string>* items = Computed(field.listSource);
+    return items ? *items : std::vector<std::string>{};
 }
 
 const ShownControl* ShownObject::Find(std::string_view control) const {
@@ -128,9 +136,15 @@ ShownObject ShowObject(const ObjectCatalogue& catalogue, const ChangeList& chang
         ShownControl c = ShowField(changes, fieldIdentity, section, f.shownKey, f.control, loaded,
                                    retailOf(retail, f));
         if (f.controlKind == ControlKind::List) {
-            const std::vector<std::string> items = lists.ItemsOf(f);
-            c.selected = SelectItem(items, c.text);
-            if (c.selected >= 0) c.text = items[static_cast<size_t>(c.selected)];
+            const auto index = [&](const auto& items) {
+                c.selected = SelectItem(items, c.text);
+                if (c.selected >= 0) c.text = items[static_cast<size_t>(c.selected)];
+            };
+            if (f.listSource == ListSource::Fixed) {
+                index(f.items);
+            } else if (const std::vector<std::string>* items = lists.Computed(f.listSource)) {
+                index(*items);
+            }
         }
         shown.controls.push_back(std::move(c));
     };

@@ -31,6 +31,8 @@ struct ListItemSet {
     static ListItemSet FromCatalogue(const ObjectCatalogue& catalogue);
     // The items of one field's list (fixed or computed); empty for a field that is no list.
     std::vector<std::string> ItemsOf(const FieldDef& field) const;
+    // The computed list of a source, or null for a fixed list or no list.
+    const std::vector<std::string>* Computed(ListSource source) const;
 };
 
 // What one control shows.
