@@ -22,6 +22,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "core/HashName.h"
 #include "core/QSError.h"
 #include "core/QSGameResource.h"
@@ -43,18 +44,7 @@ struct Corpus {
     size_t bytes = 0;
 };
 
-// splitmix64: small, fast and the same everywhere.
-struct Rng {
-    uint64_t s;
-    uint64_t Next() {
-        uint64_t z = (s += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    uint32_t Below(uint32_t n) { return static_cast<uint32_t>(Next() % n); }
-    uint32_t Between(uint32_t lo, uint32_t hi) { return lo + Below(hi - lo + 1); }
-};
+using bench::Rng;
 
 const char* const kFolders[][2] = {
     {"units", "Unit"}, {"heroes", "Hero"}, {"spells", "Spell"}, {"buildings", "Building"},
@@ -154,18 +144,9 @@ Corpus MakeCorpus(uint64_t seed) {
     return corpus;
 }
 
-// --- Temporary directory --------------------------------------------------------------------
-
-std::filesystem::path gDir;
-
-void RemoveDir() {
-    std::error_code ec;
-    if (!gDir.empty()) std::filesystem::remove_all(gDir, ec);
-}
-
 [[noreturn]] void Fail(const std::string& what) {
     std::fprintf(stderr, "brix_bench_archive: %s\n", what.c_str());
-    std::exit(1);  // RemoveDir runs at exit
+    std::exit(1);  // the temporary directory is removed at exit
 }
 
 // --- The timed work ---------------------------------------------------------------------------
@@ -336,12 +317,10 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 
-    char pattern[] = "/tmp/brix_bench_archive.XXXXXX";
-    if (!mkdtemp(pattern)) Fail("mkdtemp failed");
-    gDir = pattern;
-    std::atexit(RemoveDir);
-    gArchivePath = (gDir / "bench.qsx").string();
-    gFloorPath = (gDir / "floor.bin").string();
+    const std::filesystem::path dir = bench::MakeTempDir("brix_bench_archive");
+    if (dir.empty()) Fail("mkdtemp failed");
+    gArchivePath = (dir / "bench.qsx").string();
+    gFloorPath = (dir / "floor.bin").string();
 
     static const Corpus corpus = MakeCorpus(0xA5C41BEull);
     gCorpus = &corpus;

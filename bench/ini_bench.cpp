@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "core/QSINIFile.h"
 
 namespace {
@@ -41,23 +42,7 @@ struct Corpus {
     size_t bytes = 0;
 };
 
-// splitmix64: small, fast and the same everywhere (unlike the standard distributions).
-struct Rng {
-    uint64_t s;
-    uint64_t Next() {
-        uint64_t z = (s += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    uint32_t Below(uint32_t n) { return static_cast<uint32_t>(Next() % n); }
-    uint32_t Between(uint32_t lo, uint32_t hi) { return lo + Below(hi - lo + 1); }
-    bool Percent(uint32_t p) { return Below(100) < p; }
-    template <typename T, size_t N>
-    const T& Pick(const T (&items)[N]) {
-        return items[Below(N)];
-    }
-};
+using bench::Rng;
 
 const char* const kSections[] = {
     "ObjectData", "UnitData",      "Attack1",       "Attack2",       "Attack3",      "Level1",

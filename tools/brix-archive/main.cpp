@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -158,12 +159,14 @@ std::vector<std::string> SafeParts(const std::string& name) {
     return parts;
 }
 
-// Writes a file under root without following a symbolic link anywhere below root.
+// Writes a file under root without following a symbolic link anywhere below root. Folders
+// checked or made once are remembered in known.
 bool WriteUnder(const fs::path& root, const std::vector<std::string>& parts, const std::string& bytes,
-                bool force, std::string* problem) {
+                bool force, std::set<std::string>& known, std::string* problem) {
     fs::path dir = root;
     for (size_t i = 0; i + 1 < parts.size(); ++i) {
         dir /= parts[i];
+        if (known.count(dir.string())) continue;
         std::error_code ec;
         fs::file_status st = fs::symlink_status(dir, ec);
         if (fs::is_symlink(st)) {
@@ -180,6 +183,7 @@ bool WriteUnder(const fs::path& root, const std::vector<std::string>& parts, con
             *problem = dir.string() + " exists and is not a directory";
             return false;
         }
+        known.insert(dir.string());
     }
     fs::path file = dir / parts.back();
 #ifdef _WIN32
@@ -240,6 +244,7 @@ int Extract(const std::string& path, const std::string& target, const std::vecto
         if (wanted) chosen.push_back(&node);
     }
     Progress progress("extracting", chosen.size());
+    std::set<std::string> known;
     int result = 0;
     for (size_t i = 0; i < chosen.size(); ++i) {
         const FileNode& node = *chosen[i];
@@ -247,7 +252,7 @@ int Extract(const std::string& path, const std::string& target, const std::vecto
         std::string problem;
         if (parts.empty()) {
             result = Fail(path, std::string("refusing the unsafe name ") + node.name);
-        } else if (!WriteUnder(target, parts, Content(*archive, node), force, &problem)) {
+        } else if (!WriteUnder(target, parts, Content(*archive, node), force, known, &problem)) {
             result = Fail(path, problem);
         }
         progress.Step(i + 1);
@@ -270,12 +275,17 @@ int Pack(const std::string& dir, const std::string& out, const std::string& id, 
     std::vector<PackageEntry> entries(files.size());
     Progress progress("packing", files.size());
     for (size_t i = 0; i < files.size(); ++i) {
-        std::string name = fs::relative(files[i], dir).generic_string();
+        // The iterator's paths all start with dir and a separator; the rest is the name.
+        std::string name = files[i].generic_string().substr(fs::path(dir).generic_string().size());
+        name.erase(0, name.find_first_not_of('/'));
         std::replace(name.begin(), name.end(), '/', '\\');
-        std::ifstream in(files[i], std::ios::binary);
-        contents[i].assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad()) return Fail(files[i].string(), "cannot read");
-        if (contents[i].size() > UINT32_MAX) return Fail(files[i].string(), "larger than an archive can hold");
+        std::ifstream in(files[i], std::ios::binary | std::ios::ate);
+        std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+        if (size < 0) return Fail(files[i].string(), "cannot read");
+        if (static_cast<uint64_t>(size) > UINT32_MAX) return Fail(files[i].string(), "larger than an archive can hold");
+        contents[i].resize(static_cast<size_t>(size));
+        in.seekg(0);
+        if (!in.read(contents[i].data(), size)) return Fail(files[i].string(), "cannot read");
         entries[i].path = name;
         entries[i].data = contents[i].data();
         entries[i].size = static_cast<uint32_t>(contents[i].size());
