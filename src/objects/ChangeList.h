@@ -28,9 +28,10 @@ struct QSColor {
     uint8_t b = 0;
     friend bool operator==(const QSColor&, const QSColor&) = default;
 };
-inline constexpr QSColor kColorUnchanged{0, 0, 0};  // black: as in the retail game
-inline constexpr QSColor kColorMod{0, 128, 0};      // green: the mod's or no retail value
-inline constexpr QSColor kColorSession{255, 0, 0};  // red: changed in this session
+inline constexpr QSColor kColorUnchanged{0, 0, 0};       // black: as in the retail game
+inline constexpr QSColor kColorMod{0, 128, 0};           // green: the mod's or no retail value
+inline constexpr QSColor kColorSession{255, 0, 0};       // red: changed in this session
+inline constexpr QSColor kColorSelected{255, 255, 255};  // a selected, unchanged list item
 
 // One field changed in this session.
 struct QSChange {

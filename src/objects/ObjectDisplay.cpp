@@ -174,6 +174,8 @@ ShownObject ShowObject(const ObjectCatalogue& catalogue, const ChangeList& chang
         const ShownControl* attack2 = shown.Find("attack_2_type");
         shown.spellPanelShown = attack2 && SameName(attack2->text, "Cast");
     }
+
+    shown.bonuses = ShowBonuses(catalogue.BonusDefinitions(), changes, record, counterpart);
     return shown;
 }
 

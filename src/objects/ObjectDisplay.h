@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "objects/BonusModifiers.h"
 #include "objects/ChangeList.h"
 #include "objects/FieldTable.h"
 
@@ -50,6 +51,8 @@ struct ShownObject {
     // replaces the attack 2 controls (`attack_2_type` reads "Cast").
     bool castRuleApplies = false;
     bool spellPanelShown = false;
+    // The eight modifier panels, in kBonusSections order.
+    std::array<BonusPanel, kBonusPanelCount> bonuses;
 
     // The entry for a control, or null.
     const ShownControl* Find(std::string_view control) const;
