@@ -1,6 +1,7 @@
 #include "objects/ObjectDisplay.h"
 
 #include "core/HashName.h"
+#include "objects/BuildHierarchy.h"
 #include "objects/ObjectCatalogue.h"
 
 namespace {
@@ -176,6 +177,7 @@ ShownObject ShowObject(const ObjectCatalogue& catalogue, const ChangeList& chang
     }
 
     shown.bonuses = ShowBonuses(catalogue.BonusDefinitions(), changes, record, counterpart);
+    shown.components = ComponentChecks(record, changes, catalogue.ComponentNames());
     return shown;
 }
 

@@ -53,6 +53,8 @@ struct ShownObject {
     bool spellPanelShown = false;
     // The eight modifier panels, in kBonusSections order.
     std::array<BonusPanel, kBonusPanelCount> bonuses;
+    // The check marks of `components_checklistbox`, one per component name.
+    std::vector<bool> components;
 
     // The entry for a control, or null.
     const ShownControl* Find(std::string_view control) const;
