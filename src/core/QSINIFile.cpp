@@ -60,7 +60,9 @@ int CompareHash(uint32_t key, uint32_t hash) { return key < hash ? -1 : (key > h
 }  // namespace
 
 QSINIFile::QSINIFile(std::string name)
-    : QSGameResource(std::move(name)), sections_(50, 50), keys_(200, 200) {}
+    // The arrays get their first 50 and 200 slots with the first section and key, so an
+    // object that is never loaded (or was unloaded) holds no memory but itself.
+    : QSGameResource(std::move(name)), sections_(0, 50), keys_(0, 200) {}
 
 QSINIFile::~QSINIFile() { ClearRecords(); }
 
@@ -91,8 +93,8 @@ int QSINIFile::LoadText(std::string_view text) {
 void QSINIFile::ClearRecords() {
     if (!keys_.Empty()) keys_.Clear();
     if (!sections_.Empty()) sections_.Clear();
-    keyStore_.clear();
-    sectionStore_.clear();
+    keyStore_.Clear();
+    sectionStore_.Clear();
     sectionCursor_ = 0;
 }
 
@@ -158,7 +160,7 @@ QSINISection* QSINIFile::FindOrAddSection(const char* name) {
         if (!slot) break;
         if (SameName((*slot)->name, name)) return *slot;  // a repeated header continues it
     }
-    QSINISection* section = &sectionStore_.emplace_back();
+    QSINISection* section = sectionStore_.Add();
     section->name = name;
     section->hash = h;
     *sections_.InsertAt(sections_.SearchPlace(h, byHash)) = section;
@@ -177,7 +179,7 @@ void QSINIFile::AddKey(QSINISection* section, const char* name, const char* valu
                     name_.c_str());
         }
     }
-    QSINIKey* key = &keyStore_.emplace_back();
+    QSINIKey* key = keyStore_.Add();
     key->hash = h;
     key->name = name;
     key->value = value;

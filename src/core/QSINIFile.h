@@ -8,9 +8,10 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/QSGameResource.h"
 #include "core/QSMoveableArray.h"
@@ -32,6 +33,28 @@ struct QSINISection {
     QSINIKey* firstKey = nullptr;
     QSINIKey* lastKey = nullptr;
     QSINIKey* keyCursor = nullptr;
+};
+
+// Stable storage for records: blocks of 64, none until the first record.
+template <typename T>
+class QSRecordStore {
+public:
+    T* Add() {
+        if (used_ == kBlock) {
+            blocks_.emplace_back(new T[kBlock]());
+            used_ = 0;
+        }
+        return &blocks_.back()[used_++];
+    }
+    void Clear() {
+        blocks_.clear();
+        used_ = kBlock;
+    }
+
+private:
+    static constexpr size_t kBlock = 64;
+    std::vector<std::unique_ptr<T[]>> blocks_;
+    size_t used_ = kBlock;
 };
 
 using QSINISectionPtrArray = QSMoveableArray<QSINISection*>;
@@ -85,8 +108,8 @@ private:
     QSINISectionPtrArray sections_;
     uint32_t sectionCursor_ = 0;
     QSINIKeyPtrArray keys_;
-    std::deque<QSINISection> sectionStore_;
-    std::deque<QSINIKey> keyStore_;
+    QSRecordStore<QSINISection> sectionStore_;
+    QSRecordStore<QSINIKey> keyStore_;
     ResourceContent* content_ = nullptr;  // the parsed text; belongs to the resource entry
     ResourceContent ownContent_;          // used by LoadText
     const QSTranslator* translator_ = nullptr;

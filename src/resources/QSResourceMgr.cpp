@@ -327,12 +327,15 @@ QSResource* QSResourceMgr::Find(const char* name) const {
 const QSResource* QSResourceMgr::FindEntry(const char* name) const { return Find(name); }
 
 QSGameResource* QSResourceMgr::GetResource(const char* name, int type) {
+    QSGameResource* object = ObjectFor(name, type);
+    if (!object) QSERROR("Resource %s not found.", name ? name : "");
+    return object;
+}
+
+QSGameResource* QSResourceMgr::ObjectFor(const char* name, int type) {
     LockUnlessHeld lock(lock_);
     QSResource* entry = Find(name);
-    if (!entry) {
-        lock.Release();
-        QSERROR("Resource %s not found.", name ? name : "");
-    }
+    if (!entry) return nullptr;
     // A file last read as the other kind gets an object of the kind asked for, once nobody
     // holds the old one.
     if (entry->object && entry->refCount == 0 &&
@@ -455,8 +458,7 @@ int QSResourceMgr::ReleaseResource(QSGameResource* object) {
 
 QSINIFile* QSResourceMgr::GetINIFile(const char* name) {
     // A missing file is answered like a missing key: the callers get their defaults.
-    if (!ResourceExists(name)) return nullptr;
-    auto* ini = dynamic_cast<QSINIFile*>(GetResource(name, kINIFile));
+    auto* ini = dynamic_cast<QSINIFile*>(ObjectFor(name, kINIFile));
     if (!ini) return nullptr;
     LockUnlessHeld queue(iniQueueLock_);
     // Queued files are recognised by their object, so two names sharing a hash stay apart.

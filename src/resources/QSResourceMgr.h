@@ -142,6 +142,8 @@ public:
 
 private:
     QSResource* Find(const char* name) const;
+    // The entry's object of that type (made if needed), or null for an unknown name.
+    QSGameResource* ObjectFor(const char* name, int type);
     void BuildNameTable();
     static void Completion(void* context, ResourceContent& buffer, uint32_t delivered,
                            void* resource);
