@@ -118,6 +118,23 @@ BonusPanel ShowBonusPanel(const std::vector<QSBRIXBonusData>& definitions,
     return panel;
 }
 
+BonusVisibility VisibleBonusPanels(const QSObjectData& record, int viewCode, int heroLevel,
+                                   bool soundPanelMode) {
+    BonusVisibility visible;
+    if ((viewCode != kViewUnits && viewCode != kViewHeroes) || soundPanelMode) return visible;
+    const int level = viewCode == kViewHeroes && heroLevel >= 0 && heroLevel <= 3 ? heroLevel : 0;
+    auto rows = [&](int list) {
+        const size_t n = Current(record, list).size();
+        return static_cast<int>(n < kBonusRows ? n : kBonusRows);
+    };
+    visible.shown = true;
+    visible.personalList = PersonalBonusList(level);
+    visible.companyList = CompanyBonusList(level);
+    visible.personalRows = rows(visible.personalList);
+    visible.companyRows = rows(visible.companyList);
+    return visible;
+}
+
 QSColor BonusItemColor(const std::vector<QSBRIXBonusData>& definitions, const QSObjectData& record,
                        const QSObjectData* counterpart, int list, int item, bool selected) {
     if (!ValidList(list) || item < 0 || static_cast<size_t>(item) >= definitions.size())

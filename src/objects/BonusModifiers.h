@@ -84,6 +84,19 @@ BonusPanel ShowBonusPanel(const std::vector<QSBRIXBonusData>& definitions,
 QSColor BonusItemColor(const std::vector<QSBRIXBonusData>& definitions, const QSObjectData& record,
                        const QSObjectData* counterpart, int list, int item, bool selected);
 
+// Which modifier boxes and rows are visible: in the Units and Heroes views with the sound panel
+// mode off, the personal and company lists of the hero level (the base lists outside the
+// Heroes view), each with one row per entry, at most six; otherwise nothing.
+struct BonusVisibility {
+    bool shown = false;  // the two frames
+    int personalList = -1;
+    int companyList = -1;
+    int personalRows = 0;
+    int companyRows = 0;
+};
+BonusVisibility VisibleBonusPanels(const QSObjectData& record, int viewCode, int heroLevel,
+                                   bool soundPanelMode);
+
 class BonusModifiers {
   public:
     BonusModifiers(const std::vector<QSBRIXBonusData>& definitions, ChangeList& changes)

@@ -394,6 +394,37 @@ TEST_F(BonusTest, SetBonusValueReportsMissingEntriesAndDefinitions) {
     EXPECT_EQ(message, "Bonus not found");
 }
 
+TEST_F(BonusTest, OnlyTheHeroLevelsPanelsShowWithOneRowPerEntry) {
+    QSObjectData& paladin = Object("Paladin", kViewHeroes);
+    QSObjectData& giant = Object("Giant");
+    struct Case {
+        const QSObjectData* record;
+        int view;
+        int level;
+        bool soundPanel;
+        BonusVisibility visible;
+    };
+    for (const Case& c : {
+             Case{&paladin, kViewHeroes, 0, false, {true, 0, 1, 1, 0}},
+             Case{&paladin, kViewHeroes, 2, false, {true, 4, 5, 1, 0}},
+             Case{&paladin, kViewHeroes, 3, false, {true, 6, 7, 0, 1}},
+             Case{&paladin, kViewUnits, 3, false, {true, 0, 1, 1, 0}},  // base outside Heroes
+             Case{&giant, kViewUnits, 0, false, {true, 0, 1, 0, 6}},    // seven entries
+             Case{&paladin, kViewHeroes, 2, true, {}},
+             Case{&giant, kViewBuildings, 0, false, {}},
+             Case{&giant, kViewGlobal, 0, false, {}},
+         }) {
+        const BonusVisibility v = VisibleBonusPanels(*c.record, c.view, c.level, c.soundPanel);
+        SCOPED_TRACE(c.record->UniqueName() + " view " + std::to_string(c.view) + " level " +
+                     std::to_string(c.level));
+        EXPECT_EQ(v.shown, c.visible.shown);
+        EXPECT_EQ(v.personalList, c.visible.personalList);
+        EXPECT_EQ(v.companyList, c.visible.companyList);
+        EXPECT_EQ(v.personalRows, c.visible.personalRows);
+        EXPECT_EQ(v.companyRows, c.visible.companyRows);
+    }
+}
+
 TEST_F(BonusTest, ShowObjectFillsThePanels) {
     catalogue->SelectView(kViewUnits);
     const ShownObject shown =
