@@ -31,13 +31,12 @@ bool ContainsQsx(const std::string& path) {
 
 // The part between a path's last two backslashes; the whole part before the last one when
 // there is only one; empty when there is none or the path starts with it.
-std::string ParentDirectory(const char* path) {
-    std::string_view p(path);
+std::string_view ParentDirectory(std::string_view p) {
     size_t last = p.rfind('\\');
     if (last == std::string_view::npos || last == 0) return {};
     size_t before = p.rfind('\\', last - 1);
     size_t start = before == std::string_view::npos ? 0 : before + 1;
-    return std::string(p.substr(start, last - start));
+    return p.substr(start, last - start);
 }
 
 const char* LastPart(const char* path) {
@@ -81,14 +80,16 @@ bool ResourceNameMatches(const char* pattern, const char* name) {
 namespace {
 
 bool SearchAccepts(const QSResourceSearch& search, const QSResource* entry) {
-    if (!ResourceNameMatches(search.pattern, entry->name)) return false;
-    return search.anyDirectory || SameName(ParentDirectory(entry->name), search.parent);
+    // The directory test is the cheaper one: it goes first.
+    if (!search.anyDirectory && !SameName(ParentDirectory(entry->name), search.parent)) return false;
+    return ResourceNameMatches(search.pattern, entry->name);
 }
 
 void FillFindData(QSFindData* data, const QSResource* entry) {
     *data = QSFindData{};
     data->attributes = entry->directory ? kFindDirectory : 0;
-    std::snprintf(data->fileName, sizeof data->fileName, "%s", LastPart(entry->name));
+    const char* name = LastPart(entry->name);
+    std::memcpy(data->fileName, name, std::min(std::strlen(name), sizeof data->fileName - 1));
 }
 
 // Locks a QSMutex unless the calling thread already holds it; unlocks only what it locked.
@@ -273,10 +274,10 @@ void QSResourceMgr::BuildNameTable() {
                 QSLOG(kLogInfo, "Note: Hash collision on\n%s\nand %s", node.name, names_[place]->name);
                 longestChain_ = std::max(longestChain_, ++steps);
             }
-            auto* entry = new QSResource;
+            QSResource* entry = NewEntry();
             entry->hash = h;
             entry->name = node.name;
-            entry->archivePath = archive->Path();
+            entry->archivePath = archive->Path().c_str();
             entry->node = &node;
             entry->archiveIndex = static_cast<uint16_t>(a);
             if (existing) {
@@ -293,7 +294,7 @@ void QSResourceMgr::BuildNameTable() {
     }
 
     for (std::string& dir : directories) {
-        auto* entry = new QSResource;
+        QSResource* entry = NewEntry();
         entry->ownedName = std::move(dir);
         entry->name = entry->ownedName.c_str();
         entry->hash = HashName(entry->name);
@@ -325,6 +326,16 @@ QSResource* QSResourceMgr::Find(const char* name) const {
 }
 
 const QSResource* QSResourceMgr::FindEntry(const char* name) const { return Find(name); }
+
+// Entries are made by the thousand when a set of archives is mounted: take them from blocks.
+QSResource* QSResourceMgr::NewEntry() {
+    constexpr size_t kBlock = 1024;
+    if (entryBlocks_.empty() || entriesUsed_ == kBlock) {
+        entryBlocks_.emplace_back(new QSResource[kBlock]);
+        entriesUsed_ = 0;
+    }
+    return &entryBlocks_.back()[entriesUsed_++];
+}
 
 QSGameResource* QSResourceMgr::GetResource(const char* name, int type) {
     QSGameResource* object = ObjectFor(name, type);
@@ -524,7 +535,7 @@ QSResourceSearch* QSResourceMgr::FindFirstResource(const char* pattern, QSFindDa
     auto search = std::make_unique<QSResourceSearch>();
     std::snprintf(search->pattern, sizeof search->pattern, "%s", pattern ? pattern : "");
     search->anyDirectory = anyDirectory;
-    search->parent = ParentDirectory(search->pattern);
+    search->parent = std::string(ParentDirectory(search->pattern));
     LockUnlessHeld lock(lock_);
     for (uint32_t i = 0; i < names_.Count(); ++i) {
         if (SearchAccepts(*search, names_[i])) {
@@ -628,10 +639,12 @@ int QSResourceMgr::UnInit() {
         for (uint32_t i = table->Count(); i-- > 0;) {
             QSResource* entry = (*table)[i];
             delete entry->object;
-            delete entry;
+            entry->object = nullptr;
         }
         table->Clear();
     }
+    entryBlocks_.clear();
+    entriesUsed_ = 0;
     for (uint32_t i = archives_.Count(); i-- > 0;) delete archives_[i];
     archives_.Clear();
     return 1;

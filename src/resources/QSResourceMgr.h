@@ -33,7 +33,7 @@ struct QSResource {
     ResourceContent content;
     const char* name = nullptr;  // inside the archive's FileNode, or ownedName
     std::string ownedName;       // directories only
-    std::string archivePath;
+    const char* archivePath = "";  // the providing archive's path (it outlives the entry)
     QSGameResource* object = nullptr;
     const FileNode* node = nullptr;  // null for directories
     uint16_t archiveIndex = 0xFFFF;
@@ -159,6 +159,9 @@ private:
     bool initialised_ = false;
     uint32_t longestChain_ = 0;
     std::vector<uint32_t> ignoreHashes_;  // sorted
+    std::vector<std::unique_ptr<QSResource[]>> entryBlocks_;  // every entry, in blocks
+    size_t entriesUsed_ = 0;
+    QSResource* NewEntry();
 
     QSMutex iniQueueLock_;
     static constexpr int kINIQueueSize = 5;

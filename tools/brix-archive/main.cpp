@@ -342,7 +342,7 @@ int Resolve(const std::string& install, const std::string& mod, const std::vecto
             std::printf("not found\n");
             result = kFailure;
         } else {
-            std::printf("%s\n", entry->directory ? "directory" : entry->archivePath.c_str());
+            std::printf("%s\n", entry->directory ? "directory" : entry->archivePath);
         }
     }
     mgr.UnInit();
