@@ -73,8 +73,8 @@ std::array<BonusPanel, kBonusPanelCount> ShowBonuses(
     const std::vector<QSBRIXBonusData>& definitions, const ChangeList& changes,
     const QSObjectData& record, const QSObjectData* counterpart);
 // One panel: the items of the current list's entries ticked (each the first item equal to the
-// entry's name), and a row per entry: red with a change record, else black when the
-// counterpart holds the same value, else green.
+// entry's name, for every entry, the seventh and later too), and a row per entry up to six: red
+// with a change record, else black when the counterpart holds the same value, else green.
 BonusPanel ShowBonusPanel(const std::vector<QSBRIXBonusData>& definitions,
                           const ChangeList& changes, const QSObjectData& record,
                           const QSObjectData* counterpart, int list);
@@ -102,10 +102,16 @@ class BonusModifiers {
     BonusModifiers(const std::vector<QSBRIXBonusData>& definitions, ChangeList& changes)
         : definitions_(definitions), changes_(changes) {}
 
-    // A left-button release over item `item` whose check mark is now `checked`.
+    // A left-button release over item `item` whose check mark is now `checked`. A tick adds
+    // the definition's default, recorded from "Off"; a full list refuses it and the mark goes
+    // off again. An untick removes the entry and records "Off" against the value as loaded, in
+    // personal and company lists alike, which takes back the record of a bonus added in this
+    // session.
     BonusUpdate Toggle(QSObjectData& record, const QSObjectData* counterpart, int list, int item,
                        bool checked);
-    // A key release in the value box of row 1..6 holding text; undoKey is Ctrl+Z.
+    // A key release in the value box of row 1..6 holding text; undoKey is Ctrl+Z, which
+    // returns the value as loaded, or the default for a bonus added in this session (which
+    // stays recorded as added).
     BonusUpdate EditValue(QSObjectData& record, const QSObjectData* counterpart, int list, int row,
                           const std::string& text, bool undoKey);
 
