@@ -53,12 +53,12 @@ const char* const kSections[] = {
 
 enum class Kind { Number, Text, Path, List };
 
-struct KeySpec {
+struct KeyShape {
     const char* name;
     Kind kind;
 };
 
-const KeySpec kKeys[] = {
+const KeyShape kKeys[] = {
     {"MaxHitPoints", Kind::Number}, {"Defense", Kind::Number},   {"Upkeep", Kind::Number},
     {"Description", Kind::Text},    {"UniqueName", Kind::Text},  {"GoldCost", Kind::Number},
     {"ManaCost", Kind::Number},     {"Speed", Kind::Number},     {"Range", Kind::Number},
@@ -94,8 +94,8 @@ std::string Words(Rng& rng, uint32_t count) {
     return out;
 }
 
-std::string MakeValue(Rng& rng, const KeySpec& spec) {
-    switch (spec.kind) {
+std::string MakeValue(Rng& rng, const KeyShape& shape) {
+    switch (shape.kind) {
         case Kind::Number:
             switch (rng.Below(4)) {
                 case 0:
@@ -108,8 +108,8 @@ std::string MakeValue(Rng& rng, const KeySpec& spec) {
                     return std::to_string(rng.Below(5000));
             }
         case Kind::Text:
-            if (std::strcmp(spec.name, "Element") == 0 ||
-                std::strcmp(spec.name, "DamageType") == 0) {
+            if (std::strcmp(shape.name, "Element") == 0 ||
+                std::strcmp(shape.name, "DamageType") == 0) {
                 return rng.Pick(kElements);
             }
             if (rng.Percent(3)) return "";  // "Key=" happens
@@ -152,21 +152,21 @@ CorpusFile MakeFile(Rng& rng, int index) {
         if (rng.Percent(5)) t += " ; " + Words(rng, 2);
         t += "\r\n";
 
-        std::vector<const KeySpec*> keys;
-        for (const KeySpec& spec : kKeys) keys.push_back(&spec);
+        std::vector<const KeyShape*> keys;
+        for (const KeyShape& shape : kKeys) keys.push_back(&shape);
         for (size_t i = keys.size() - 1; i > 0; --i) std::swap(keys[i], keys[rng.Below(i + 1)]);
         keys.resize(rng.Between(3, 10));
 
-        for (const KeySpec* spec : keys) {
+        for (const KeyShape* shape : keys) {
             if (rng.Percent(8)) t += "; " + Words(rng, rng.Between(1, 5)) + "\r\n";
-            std::string value = MakeValue(rng, *spec);
-            t += spec->name;
+            std::string value = MakeValue(rng, *shape);
+            t += shape->name;
             t += rng.Percent(15) ? " = " : "=";
             t += value;
             if (rng.Percent(12)) t += "   ; " + Words(rng, rng.Between(1, 4));
             if (rng.Percent(4)) t += "  \t";
             t += "\r\n";
-            file.entries.push_back({section, spec->name, std::move(value)});
+            file.entries.push_back({section, shape->name, std::move(value)});
         }
     }
     return file;
