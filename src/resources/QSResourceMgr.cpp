@@ -250,8 +250,8 @@ void QSResourceMgr::BuildNameTable() {
             std::string_view name(node.name);
             for (size_t cut = name.rfind('\\'); cut != std::string_view::npos && cut > 0;
                  cut = name.rfind('\\', cut - 1)) {
-                std::string dir(name.substr(0, cut));
-                if (directoryHashes.insert(HashName(dir)).second) directories.push_back(dir);
+                std::string_view dir = name.substr(0, cut);
+                if (directoryHashes.insert(HashName(dir)).second) directories.emplace_back(dir);
             }
 
             // Only the entries of archives processed before this one are searched.
