@@ -133,12 +133,7 @@ Corpus MakeCorpus(uint64_t seed) {
         corpus.files.push_back({name, MakeWave(rng, rng.Between(20 * 1024, 150 * 1024) & ~1u)});
     }
     for (const CorpusFile& file : corpus.files) {
-        PackageEntry entry;
-        entry.path = file.path;
-        entry.data = file.data.data();
-        entry.size = static_cast<uint32_t>(file.data.size());
-        entry.hash = HashName(file.path);
-        corpus.entries.push_back(std::move(entry));
+        corpus.entries.push_back(PackageEntry::Of(file.path, file.data));
         corpus.bytes += file.data.size();
     }
     return corpus;

@@ -142,6 +142,15 @@ void SyncDirectory(const std::filesystem::path& dir) {
 
 }  // namespace
 
+PackageEntry PackageEntry::Of(std::string path, std::string_view bytes) {
+    PackageEntry e;
+    e.hash = HashName(path);
+    e.path = std::move(path);
+    e.data = bytes.data();
+    e.size = static_cast<uint32_t>(bytes.size());
+    return e;
+}
+
 QSResourcer::QSResourcer()
     : random_(static_cast<uint32_t>(
           std::chrono::system_clock::now().time_since_epoch().count() ^

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One file handed to the writer. The data stays the caller's.
@@ -20,6 +21,9 @@ struct PackageEntry {
     uint32_t hash = 0;  // HashName(path)
     const void* info = nullptr;
     uint32_t infoLength = 0;
+
+    // An entry for bytes that stay the caller's, with its size and hash filled in.
+    static PackageEntry Of(std::string path, std::string_view bytes);
 };
 
 class QSResourcer {

@@ -26,11 +26,7 @@ inline void WriteArchive(const std::filesystem::path& path, const std::vector<Te
                          const char* code = "") {
     std::vector<PackageEntry> entries;
     for (const TestFile& f : files) {
-        PackageEntry e;
-        e.path = f.name;
-        e.data = f.content.data();
-        e.size = static_cast<uint32_t>(f.content.size());
-        e.hash = HashName(f.name);
+        PackageEntry e = PackageEntry::Of(f.name, f.content);
         e.info = f.info.empty() ? nullptr : f.info.data();
         e.infoLength = static_cast<uint32_t>(f.info.size());
         entries.push_back(e);

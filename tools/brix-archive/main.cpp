@@ -286,10 +286,7 @@ int Pack(const std::string& dir, const std::string& out, const std::string& id, 
         contents[i].resize(static_cast<size_t>(size));
         in.seekg(0);
         if (!in.read(contents[i].data(), size)) return Fail(files[i].string(), "cannot read");
-        entries[i].path = name;
-        entries[i].data = contents[i].data();
-        entries[i].size = static_cast<uint32_t>(contents[i].size());
-        entries[i].hash = HashName(name);
+        entries[i] = PackageEntry::Of(name, contents[i]);
         progress.Step(i + 1);
     }
     QSResourcer().Build(out, id.c_str(), version.c_str(), "", std::move(entries), code.c_str());

@@ -32,14 +32,7 @@ constexpr int kMostObjects = 2047;  // beyond the editor's 1023, to try its limi
 
 std::vector<PackageEntry> Entries(const std::vector<ArchiveFile>& files) {
     std::vector<PackageEntry> entries;
-    for (const ArchiveFile& f : files) {
-        PackageEntry e;
-        e.path = f.name;
-        e.data = f.data.data();
-        e.size = static_cast<uint32_t>(f.data.size());
-        e.hash = HashName(f.name);
-        entries.push_back(e);
-    }
+    for (const ArchiveFile& f : files) entries.push_back(PackageEntry::Of(f.name, f.data));
     return entries;
 }
 
