@@ -67,6 +67,14 @@ void ForEachResource(QSResourceMgr& mgr, const std::string& pattern, Visit visit
     mgr.FindCloseResource(search);
 }
 
+// "Data\ObjectData\<directory>\*.ini".
+std::string KindPattern(const char* directory) {
+    char pattern[300];
+    std::snprintf(pattern, sizeof pattern, "%s%s\\%s", kObjectDataDir, directory ? directory : "",
+                  "*.ini");
+    return pattern;
+}
+
 // The INI file of a resource, or null when the resource does not exist (asking the manager
 // for a missing resource would be fatal).
 QSINIFile* IniIfPresent(QSResourceMgr& mgr, const char* name) {
@@ -119,10 +127,16 @@ void ObjectCatalogue::LoadAllObjects(bool retail) {
     LoadObjectKind("buildings", kKindCodeBuildings, retail);
 }
 
+int ObjectCatalogue::CountObjectKind(const char* directory) const {
+    int count = 0;
+    ForEachResource(mgr_, KindPattern(directory), [&](const std::string&) {
+        return ++count < kMaxObjectsPerKind;
+    });
+    return count;
+}
+
 int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool retail) {
-    char pattern[300];
-    std::snprintf(pattern, sizeof pattern, "%s%s\\%s", kObjectDataDir, directory ? directory : "",
-                  "*.ini");
+    const std::string pattern = KindPattern(directory);
 
     int read = 0;
     QSObjectList* list = nullptr;

@@ -84,6 +84,8 @@ class ObjectCatalogue {
     void LoadAllObjects(bool retail);
     // Every INI resource of "Data\ObjectData\<directory>\"; returns the number read.
     int LoadObjectKind(const char* directory, int kindCode, bool retail);
+    // How many objects LoadObjectKind would read from that directory now (the limit included).
+    int CountObjectKind(const char* directory) const;
     void LoadGlobalObjects(bool retail);
     void LoadComponents(bool retail);
     void LoadBonusDefinitions();

@@ -1,0 +1,251 @@
+#include "objects/ModHistory.h"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "core/HashName.h"
+#include "core/QSError.h"
+
+namespace {
+
+// The compared fields, in line order; rows are filled in from the field table on first use.
+// clang-format off
+std::array<HistoryField, 94> gFields = {{
+    {"Proper Name", "ObjectData", "ProperName", 0},
+    {"Translated Name", "HeroData", "TranslatedName", 0},
+    {"Defense", "ObjectData", "Defense", 0},
+    {"Defense enlightened", "Level1", "Defense", 0},
+    {"Defense restored", "Level2", "Defense", 0},
+    {"Defense ascended", "Level3", "Defense", 0},
+    {"Overwrite color", "ObjectData", "OverwriteColor", 0},
+    {"Gold cost", nullptr, "GoldCost", 0},
+    {"Sell Price", nullptr, "SellPrice", 0},
+    {"Wood Production", nullptr, "WoodProduction", 0},
+    {"Stone Production", nullptr, "StoneProduction", 0},
+    {"Iron Production", nullptr, "IronProduction", 0},
+    {"Mana Production", nullptr, "ManaProduction", 0},
+    {"Gold Production", nullptr, "GoldProduction", 0},
+    {"Build Time", nullptr, "BuildTime", 0},
+    {"Surrender Modifier", nullptr, "SurrenderModifier", 0},
+    {"Hero faction", "ObjectData", "Faction", 0},
+    {"Boss", "HeroData", "Boss", 0},
+    {"Awaken Cost", "HeroData", "AwakenCost", 0},
+    {"Component Limit", "SettlementData", "ComponentLimit", 0},
+    {"Components to Level", "SettlementData", "ComponentsRequiredToLevel", 0},
+    {"Upgrades to Level", "SettlementData", "UpgradesRequiredToLevel", 0},
+    {"Upgrade Cost", "SettlementData", "UpgradeCost", 0},
+    {"Upgrade Time", "SettlementData", "UpgradeTime", 0},
+    {"Gold Limit Modifier", "SettlementData", "GoldLimitModifier", 0},
+    {"Captureable", "ObjectData", "Captureable", 0},
+    {"Weight", "ObjectData", "Weight", 0},
+    {"Gold Production", "BuildingData", "GoldProduction", 0},
+    {"Minimum Booty", "BuildingData", "booty_min", 0},
+    {"Maximum Booty", "BuildingData", "booty_max", 0},
+    {"Supply Range", "BaseData", "SupplyRange", 0},
+    {"Control Range", "BaseData", "ControlRange", 0},
+    {"Militia Start", "BaseData", "MilitiaStart", 0},
+    {"Max Militia", "BaseData", "MaxMilitia", 0},
+    {"Company Size", "BaseData", "CompanySize", 0},
+    {"Company Limit", "BaseData", "CompanyLimit", 0},
+    {"Militia Growth", "BaseData", "MilitiaGrowth", 0},
+    {"Militia Type", "BaseData", "MilitiaType", 0},
+    {"Militia Type 2", "BaseData", "MilitiaType2", 0},
+    {"Next Level", "BaseData", "NextLevel", 0},
+    {"Max hit points", "ObjectData", "MaxHitPoints", 0},
+    {"Max hit points enlightened", "Level1", "MaxHitPoints", 0},
+    {"Max hit points restored", "Level2", "MaxHitPoints", 0},
+    {"Max hit points ascended", "Level3", "MaxHitPoints", 0},
+    {"Cost in gold", "ObjectData", "CostGold", 0},
+    {"Wood Upkeep", "ObjectData", "UpkeepWood", 0},
+    {"Stone Upkeep", "ObjectData", "UpkeepStone", 0},
+    {"Iron Upkeep", "ObjectData", "UpkeepIron", 0},
+    {"Mana Upkeep", "ObjectData", "UpkeepMana", 0},
+    {"Movement Rate", "UnitData", "MovementRate", 0},
+    {"Banner", "UnitData", "BannerFrame", 0},
+    {"Walk Distance", "UnitData", "WalkDistance", 0},
+    {"Type", "UnitData", "Type", 0},
+    {"Captain", "UnitData", "Captain", 0},
+    {"Morale", "CompanyData", "Morale", 0},
+    {"Control Zone", "CompanyData", "ControlZone", 0},
+    {"Visual Range", "CompanyData", "VisualRange", 0},
+    {"Entrenchment Rate", "CompanyData", "EntrenchmentRate", 0},
+    {"Attack 1 Type:", "Attack1", "AttackType", 0},
+    {"Attack 1 Animation:", "Attack1", "Animation", 0},
+    {"Attack 1 Damage:", "Attack1", "Damage", 0},
+    {"Attack 1 Damage enlightened:", "Attack0Data1", "Damage", 0},
+    {"Attack 1 Damage restored:", "Attack0Data2", "Damage", 0},
+    {"Attack 1 Damage ascended:", "Attack0Data3", "Damage", 0},
+    {"Attack 1 Damage Type:", "Attack1", "DamageType", 0},
+    {"Attack 1 Morale Damage:", "Attack1", "MoraleDamage", 0},
+    {"Attack 1 Morale Damage Type:", "Attack1", "MoraleType", 0},
+    {"Attack 2 Type:", "Attack2", "AttackType", 0},
+    {"Attack 2 Animation:", "Attack2", "Animation", 0},
+    {"Attack 2 Damage:", "Attack2", "Damage", 0},
+    {"Attack 2 Damage Type:", "Attack2", "DamageType", 0},
+    {"Attack 2 Morale Damage:", "Attack2", "MoraleDamage", 0},
+    {"Attack 2 Morale Damage Type:", "Attack2", "MoraleType", 0},
+    {"Max Mana", "SpellData", "MaxMana", 0},
+    {"Max Mana enlightened", "SpellData1", "MaxMana", 0},
+    {"Max Mana restored", "SpellData2", "MaxMana", 0},
+    {"Max Mana ascended", "SpellData3", "MaxMana", 0},
+    {"Mana Regeneration", "SpellData", "ManaRegenerationRate", 0},
+    {"Mana Regeneration enlightened", "SpellData1", "ManaRegenerationRate", 0},
+    {"Mana Regeneration restored", "SpellData2", "ManaRegenerationRate", 0},
+    {"Mana Regeneration ascended", "SpellData3", "ManaRegenerationRate", 0},
+    {"Spell 0", "SpellData", "Spell0", 0},
+    {"Spell 1", "SpellData", "Spell1", 0},
+    {"Spell 0 enlightened", "SpellData1", "Spell0", 0},
+    {"Spell 1 enlightened", "SpellData1", "Spell1", 0},
+    {"Spell 0 restored", "SpellData2", "Spell0", 0},
+    {"Spell 1 restored", "SpellData2", "Spell1", 0},
+    {"Spell 0 ascended", "SpellData3", "Spell0", 0},
+    {"Spell 1 ascended", "SpellData3", "Spell1", 0},
+    {"OnlyFaction", "BuildHierarchy", "OnlyFaction", 0},
+    {"ExceptFaction", "BuildHierarchy", "ExceptFaction", 0},
+    {"Race", "BuildHierarchy", "Race", 0},
+    {"Technology", "BuildHierarchy", "Technology", 0},
+    {"Description", "UnitData", "Description", 0},
+}};
+// clang-format on
+
+bool SameSection(const char* a, const char* b) {
+    if (!a || !b) return a == b;
+    return std::strcmp(a, b) == 0;
+}
+
+// The row read from a section and key; 0 for the proper name. A name the field table lacks
+// is a fault of this file, caught by the tests.
+int RowOf(const HistoryField& f) {
+    if (SameSection(f.section, kProperNameField.section) &&
+        std::strcmp(f.key, kProperNameField.key) == 0)
+        return 0;
+    for (const FieldDef& def : kFieldTable) {
+        if (SameSection(f.section, def.section) && std::strcmp(f.key, def.key) == 0)
+            return def.row;
+    }
+    QSERROR("History field %s/%s is not in the field table", f.section ? f.section : "",
+            f.key);
+    return -1;
+}
+
+const std::array<HistoryField, 94>& Fields() {
+    static const bool resolved = [] {
+        for (HistoryField& f : gFields) f.row = RowOf(f);
+        return true;
+    }();
+    (void)resolved;
+    return gFields;
+}
+
+const std::string& FieldValue(const QSObjectData& record, int row) {
+    return row == 0 ? record.ProperName() : record.Value(row);
+}
+
+void Append(std::string& out, const char* format, std::initializer_list<const std::string*> args) {
+    // Each %s takes the next argument; the formats hold nothing else.
+    auto arg = args.begin();
+    for (const char* p = format; *p; ++p) {
+        if (p[0] == '%' && p[1] == 's' && arg != args.end()) {
+            out += **arg++;
+            ++p;
+        } else {
+            out += *p;
+        }
+    }
+}
+
+const QSObjectData* FindByUniqueName(const QSObjectList& list, const std::string& name) {
+    for (const QSObjectData* r : list) {
+        if (SameName(r->UniqueName(), name)) return r;
+    }
+    return nullptr;
+}
+
+bool HasName(const std::vector<std::string>& names, const std::string& name) {
+    for (const std::string& n : names) {
+        if (SameName(n, name)) return true;
+    }
+    return false;
+}
+
+const QSBonusPair* FindPair(const std::vector<QSBonusPair>& pairs, const std::string& key) {
+    for (const QSBonusPair& p : pairs) {
+        if (SameName(p.key, key)) return &p;
+    }
+    return nullptr;
+}
+
+// The bonus lists in the order the history reports them: the four element lists, then the
+// four support lists (indices into the record's current lists).
+constexpr std::array<int, 8> kBonusReportOrder = {0, 2, 4, 6, 1, 3, 5, 7};
+
+}  // namespace
+
+std::span<const HistoryField> HistoryFields() {
+    return Fields();
+}
+
+void CompareObjectLists(const QSObjectList& working, const QSObjectList& retail, std::string& out) {
+    const auto& fields = Fields();
+    for (const QSObjectData* w : working) {
+        const std::string& unique = w->UniqueName();
+        const std::string& shown = w->ProperName();
+        const QSObjectData* r = FindByUniqueName(retail, unique);
+        if (!r) {
+            Append(out, "Added %s(%s).\r\n", {&unique, &shown});
+            continue;
+        }
+        for (const HistoryField& f : fields) {
+            const std::string& before = FieldValue(*r, f.row);
+            const std::string& after = FieldValue(*w, f.row);
+            if (SameName(before, after)) continue;
+            const std::string label = f.label;
+            Append(out, "Changed %s(%s) %s: from %s to %s.\r\n",
+                   {&unique, &shown, &label, &before, &after});
+        }
+        for (const std::string& c : w->components) {
+            if (!HasName(r->components, c))
+                Append(out, "Changed %s(%s) %s: from Off to On.\r\n", {&unique, &shown, &c});
+        }
+        for (const std::string& c : r->components) {
+            if (!HasName(w->components, c))
+                Append(out, "Changed %s(%s) %s: from On to Off.\r\n", {&unique, &shown, &c});
+        }
+        for (int list : kBonusReportOrder) {
+            const auto& mine = w->bonusLists[static_cast<size_t>(list)];
+            const auto& theirs = r->bonusLists[static_cast<size_t>(list)];
+            for (const QSBonusPair& p : mine) {
+                const QSBonusPair* old = FindPair(theirs, p.key);
+                if (!old) {
+                    Append(out, "Changed %s(%s) %s: from Off to %s.\r\n",
+                           {&unique, &shown, &p.key, &p.value});
+                } else if (!SameName(old->value, p.value)) {
+                    Append(out, "Changed %s(%s) %s: from %s to %s.\r\n",
+                           {&unique, &shown, &p.key, &old->value, &p.value});
+                }
+            }
+            for (const QSBonusPair& p : theirs) {
+                if (!FindPair(mine, p.key))
+                    Append(out, "Changed %s(%s) %s: from %s to Off.\r\n",
+                           {&unique, &shown, &p.key, &p.value});
+            }
+        }
+    }
+}
+
+std::string BuildGlobalHistory(const ModIdentity& id, const ObjectCatalogue& catalogue) {
+    std::string out;
+    Append(out, "Mod name: %s\r\n", {&id.modName});
+    Append(out, "Mod version: %s\r\n\r\n", {&id.versionAtLoad});
+    Append(out, "Author: %s\r\n", {&id.author});
+    Append(out, "Author's URL: %s\r\n", {&id.authorWww});
+    Append(out, "Author's email: %s\r\n", {&id.authorEmail});
+    Append(out, "Author's comments: %s\r\n", {&id.comments});
+    Append(out, "Built with Dravik version: %s\r\n", {&id.gameVersion});
+    Append(out, "Built with Brix version: %s\r\n\r\n", {&id.programVersion});
+    for (int view : {kViewComponents, kViewUnits, kViewHeroes, kViewBuildings})
+        CompareObjectLists(catalogue.Objects(view, false), catalogue.Objects(view, true), out);
+    return out;
+}

@@ -1,0 +1,193 @@
+#include "objects/ModProject.h"
+
+#include <filesystem>
+
+#include "core/HashName.h"
+#include "core/QSError.h"
+#include "resources/HiddenBlock.h"
+
+namespace {
+
+constexpr const char* kModInfoSection = "ModInfo";
+
+bool ContainsNoCase(std::string_view text, std::string_view part) {
+    for (size_t i = 0; i + part.size() <= text.size(); ++i) {
+        if (SameName(text.substr(i, part.size()), part)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+const char* EditionArchiveName(Edition edition) {
+    return edition == Edition::Expansion ? "Dravik_AT.qsw" : "Dravik.qsw";
+}
+
+const char* EditionCode(Edition edition) {
+    return edition == Edition::Expansion ? "DAT " : "DSC ";
+}
+
+double OpenProgress::Fraction() const {
+    const double pass = objectsTotal > 0 ? static_cast<double>(objectsRead) / objectsTotal : 1.0;
+    return (retailPass ? 0.0 : 0.5) + 0.5 * (pass > 1.0 ? 1.0 : pass);
+}
+
+std::string AccessCodeText(uint32_t stored) {
+    std::string text;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        const char c = static_cast<char>((stored >> shift) & 0xFF);
+        if (c == '\0') break;
+        text += c;
+    }
+    return text;
+}
+
+AccessCheck CheckAccessCode(uint32_t stored, const std::string& entered) {
+    if (entered == AccessCodeText(stored)) return AccessCheck::Granted;
+    return (stored >> 24) == static_cast<uint32_t>('#') ? AccessCheck::ReadOnly
+                                                         : AccessCheck::Refused;
+}
+
+ModProject::ModProject()
+    : catalogue_(mgr_),
+      changes_([this](const std::string& resource) {
+          return mgr_.IsModResource(resource.c_str()) != 0;
+      }),
+      storedCode_(kNoValue) {
+    mgr_.SetTranslator(&loc_);
+    catalogue_.SetProgressCallback([this] {
+        ++current_.objectsRead;
+        if (progress_) progress_(current_);
+    });
+}
+
+ModProject::~ModProject() {
+    Close();
+}
+
+void ModProject::SetInstallationPaths(std::string base, std::string expansion) {
+    installPaths_[0] = std::move(base);
+    installPaths_[1] = std::move(expansion);
+}
+
+const std::string& ModProject::InstallationPath(Edition edition) const {
+    return installPaths_[edition == Edition::Expansion ? 1 : 0];
+}
+
+bool ModProject::Protected() const {
+    return storedCode_ != kNoValue;
+}
+
+void ModProject::Mount(const std::string& installPath, const char* packagePath) {
+    mgr_.Init(installPath.c_str(), packagePath);
+    loc_.LoadLocalization(mgr_, "English");
+}
+
+void ModProject::Unmount() {
+    loc_.ReleaseLocalization();
+    mgr_.FlushINIQueue();
+    mgr_.UnInit();
+}
+
+void ModProject::Close() {
+    loc_.ReleaseLocalization();
+    mgr_.FlushINIQueue();
+    mgr_.UnInit();
+}
+
+int ModProject::CountKindObjects() {
+    return catalogue_.CountObjectKind("units") + catalogue_.CountObjectKind("heroes") +
+           catalogue_.CountObjectKind("buildings");
+}
+
+void ModProject::UpdateGameVersion(const std::string& installPath) {
+    const char* name = EditionArchiveName(edition_);
+    const std::string archive =
+        installPath.empty() ? name : (std::filesystem::path(installPath) / name).string();
+    if (const char* version = mgr_.GetArchiveVersion(archive.c_str()))
+        identity_.gameVersion = std::string(EditionCode(edition_)) + version;
+}
+
+void ModProject::NewMod(Edition edition) {
+    if (projectOpen_) Reset();
+    edition_ = edition;
+    editionPath_ = InstallationPath(edition);
+    packagePath_.clear();
+    OpenProject(editionPath_, "");
+    storedCode_ = kNoValue;
+}
+
+void ModProject::OpenMod(const std::string& installPath, const std::string& packagePath) {
+    if (projectOpen_) Reset();
+    packagePath_ = packagePath;
+    OpenProject(installPath, packagePath);
+    globalHistory_ = BuildGlobalHistory(identity_, catalogue_);
+    storedCode_ = mgr_.GetAccessCode(packagePath.c_str());
+}
+
+void ModProject::OpenProject(const std::string& installPath, const std::string& packagePath) {
+    QSLOG(kLogInfo, "New Mod %s, %s", installPath.c_str(),
+          packagePath.empty() ? "None" : packagePath.c_str());
+    projectOpen_ = true;
+
+    // The game alone: the retail set.
+    Mount(installPath, nullptr);
+    if (packagePath.empty()) {
+        identity_.savedVersion = kNewModVersion;
+        UpdateGameVersion(installPath);
+        identity_.programVersion = kProgramVersion;
+    }
+    current_ = OpenProgress{true, 0, CountKindObjects()};
+    catalogue_.LoadAllObjects(true);
+    Unmount();
+
+    // The game with the package over it: the working set.
+    Mount(installPath, packagePath.empty() ? nullptr : packagePath.c_str());
+    if (!packagePath.empty()) {
+        identity_.modName = std::filesystem::path(packagePath).stem().string();
+        ReadModInfo();
+        identity_.versionAtLoad = identity_.savedVersion;
+        edition_ = ContainsNoCase(identity_.gameVersion, "DAT") ? Edition::Expansion
+                                                                : Edition::Base;
+        editionPath_ = InstallationPath(edition_);
+        if (mgr_.ResourceExists(kModChangesResource)) {
+            std::string text = mgr_.ReadTextResource(kModChangesResource);
+            // The history is stored zero-terminated.
+            if (const size_t end = text.find('\0'); end != std::string::npos) text.resize(end);
+            versionHistory_ = std::move(text);
+        }
+    }
+    current_ = OpenProgress{false, 0, CountKindObjects()};
+    catalogue_.LoadBonusDefinitions();
+    catalogue_.LoadSpellNames();
+    catalogue_.LoadTechnologyNames();
+    catalogue_.LoadAllObjects(false);
+    catalogue_.LoadSampleNames();
+}
+
+void ModProject::ReadModInfo() {
+    auto read = [this](const char* key, std::string& out) {
+        mgr_.GetINIString(kModInfoSection, key, "", out, kModInfoResource);
+    };
+    read("TwoCharacterIdentifier", identity_.twoCharacterId);
+    read("Version", identity_.savedVersion);
+    read("Author", identity_.author);
+    read("Author_www", identity_.authorWww);
+    read("Author_email", identity_.authorEmail);
+    read("DravikVersion", identity_.gameVersion);
+    read("BrixVersion", identity_.programVersion);
+    read("Comments", identity_.comments);
+}
+
+void ModProject::Reset() {
+    catalogue_.ClearSideLists();
+    catalogue_.DeleteAllObjects(false);
+    catalogue_.DeleteAllObjects(true);
+    changes_.ClearChangeList();
+    identity_.savedVersion.clear();
+    identity_.modName.clear();
+    identity_.twoCharacterId.clear();
+    versionHistory_.clear();
+    globalHistory_.clear();
+    Close();
+}

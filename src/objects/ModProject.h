@@ -1,0 +1,124 @@
+// ModProject: one open mod, from the first read of the game to the editor's working set.
+//
+// Opening a project reads the game twice: once alone (the retail set, the game as shipped)
+// and once with the mod package mounted over it (the working set that the editor shows and
+// changes). Between the passes the manager is closed and reopened; localisation is loaded
+// for each pass. A package's identity comes back from "Data\ModInfo.ini", its version history
+// from "Data\ModChanges.txt"; its edition follows the game version it was built with. The
+// windows show what this class holds and never read the game themselves.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/QSLocalization.h"
+#include "objects/ChangeList.h"
+#include "objects/ModHistory.h"
+#include "objects/ObjectCatalogue.h"
+#include "resources/QSResourceMgr.h"
+
+enum class Edition : uint8_t { Base, Expansion };
+
+inline constexpr const char* kProgramVersion = "1.0.7.0";
+inline constexpr const char* kNewModVersion = "0.0.0.0";
+inline constexpr const char* kModInfoResource = "Data\\ModInfo.ini";
+inline constexpr const char* kModChangesResource = "Data\\ModChanges.txt";
+
+// The edition's own archive in an installation directory.
+const char* EditionArchiveName(Edition edition);  // "Dravik.qsw" or "Dravik_AT.qsw"
+const char* EditionCode(Edition edition);         // "DSC " or "DAT "
+
+// How far an opening has come, reported after every object read.
+struct OpenProgress {
+    bool retailPass = true;  // the game alone; then the pass with the package
+    int objectsRead = 0;     // objects of the three kind directories read in this pass
+    int objectsTotal = 0;    // objects of the three kind directories in this pass
+    // 0 to 1 over the whole opening: each pass is one half.
+    double Fraction() const;
+};
+
+// The text of a stored access code: its bytes from the top, up to the first zero byte.
+std::string AccessCodeText(uint32_t stored);
+
+enum class AccessCheck : uint8_t {
+    Granted,   // the right code: the mod opens in full and keeps its code
+    ReadOnly,  // a wrong code for a code beginning with "#": the mod opens read-only
+    Refused,   // a wrong code otherwise: the program ends
+};
+AccessCheck CheckAccessCode(uint32_t stored, const std::string& entered);
+
+class ModProject {
+  public:
+    using ProgressCallback = std::function<void(const OpenProgress&)>;
+
+    ModProject();
+    ~ModProject();
+    ModProject(const ModProject&) = delete;
+    ModProject& operator=(const ModProject&) = delete;
+
+    // The installation directories of both editions (either may be empty).
+    void SetInstallationPaths(std::string base, std::string expansion);
+    const std::string& InstallationPath(Edition edition) const;
+    void SetProgressCallback(ProgressCallback progress) { progress_ = std::move(progress); }
+
+    // A new mod for an edition, over its installation directory.
+    void NewMod(Edition edition);
+    // An existing package over an installation directory; afterwards the global history is
+    // built and the stored access code fetched.
+    void OpenMod(const std::string& installPath, const std::string& packagePath);
+    // The common opening: both passes and the side lists. An empty package path opens a
+    // new mod.
+    void OpenProject(const std::string& installPath, const std::string& packagePath);
+    // Empties everything an opening filled and closes the manager; the identity strings
+    // other than the version, name and identifier stay.
+    void Reset();
+    // Releases localisation and shuts the manager down (the window's close).
+    void Close();
+
+    // Reads the identity back from the open package's "Data\ModInfo.ini".
+    void ReadModInfo();
+
+    bool ProjectOpen() const { return projectOpen_; }
+    Edition CurrentEdition() const { return edition_; }
+    const std::string& EditionInstallationPath() const { return editionPath_; }
+    const std::string& OpenedPackagePath() const { return packagePath_; }
+
+    ModIdentity& Identity() { return identity_; }
+    const ModIdentity& Identity() const { return identity_; }
+    const std::string& VersionHistory() const { return versionHistory_; }
+    const std::string& GlobalHistory() const { return globalHistory_; }
+    // The stored code of the opened package; kNoValue when it has none.
+    uint32_t StoredAccessCode() const { return storedCode_; }
+    bool Protected() const;
+
+    QSResourceMgr& Resources() { return mgr_; }
+    QSLocalization& Localization() { return loc_; }
+    ObjectCatalogue& Catalogue() { return catalogue_; }
+    const ObjectCatalogue& Catalogue() const { return catalogue_; }
+    ChangeList& Changes() { return changes_; }
+
+  private:
+    void Mount(const std::string& installPath, const char* packagePath);
+    void Unmount();
+    void UpdateGameVersion(const std::string& installPath);
+    int CountKindObjects();
+
+    QSResourceMgr mgr_;
+    QSLocalization loc_;
+    ObjectCatalogue catalogue_;
+    ChangeList changes_;
+    ProgressCallback progress_;
+    OpenProgress current_;
+
+    std::array<std::string, 2> installPaths_;
+    bool projectOpen_ = false;
+    Edition edition_ = Edition::Base;
+    std::string editionPath_;
+    std::string packagePath_;
+    ModIdentity identity_;
+    std::string versionHistory_;
+    std::string globalHistory_;
+    uint32_t storedCode_;
+};

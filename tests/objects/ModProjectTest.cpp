@@ -1,0 +1,269 @@
+// Opening a mod project (both passes, identity, histories, access code) and the global
+// history it builds, on small installations written for each test.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "core/QSError.h"
+#include "objects/ModProject.h"
+#include "resources/HiddenBlock.h"
+#include "support/Archives.h"
+#include "support/TempDir.h"
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+namespace {
+
+std::string Ini(std::initializer_list<const char*> lines) {
+    std::string text;
+    for (const char* line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+TestFile UnitFile(const std::string& unique, const std::string& ini) {
+    return {"Data\\ObjectData\\units\\" + unique + ".ini", ini, ""};
+}
+
+const std::string kComponentsIni = Ini({"[Forge]", "ProperName=Forge", "GoldCost=100",
+                                        "[Wall]", "ProperName=Wall", "GoldCost=50"});
+
+class ModProjectTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(OpenLog(dir / "Brix_log.txt"));
+        std::filesystem::create_directories(dir / "dsc");
+        std::filesystem::create_directories(dir / "dat");
+        project.SetInstallationPaths((dir / "dsc").string(), (dir / "dat").string());
+    }
+    void TearDown() override {
+        project.Close();
+        DisableLog();
+    }
+
+    void WriteGame(const std::vector<TestFile>& files, const char* archive = "Dravik.qsw",
+                   const char* edition = "dsc") {
+        WriteArchive(dir / edition / archive, files, "DV", "1.0.3");
+    }
+    std::string WritePackage(const std::vector<TestFile>& files, const char* code = "") {
+        const std::string path = (dir / "dsc" / "Iron Tide.qsx").string();
+        WriteArchive(path, files, "IT", "1.2.0.0", code);
+        return path;
+    }
+    std::string Log() {
+        DisableLog();
+        std::string text = ReadFile(dir / "Brix_log.txt");
+        EXPECT_TRUE(OpenLog(dir / "Brix_log2.txt"));
+        return text;
+    }
+
+    TempDir dir;
+    ModProject project;
+};
+
+// Default values of a unit with only its proper name and defence given.
+std::vector<TestFile> SmallGame() {
+    return {
+        {"data\\objectdata\\components.ini", kComponentsIni, ""},
+        UnitFile("Pike", Ini({"[ObjectData]", "ProperName=Pikeman", "Defense=10",
+                              "[BuildHierarchy]", "Component1=Forge",
+                              "[ElementBonus]", "Fire=1", "Frost=2"})),
+        UnitFile("Bow", Ini({"[ObjectData]", "ProperName=Bowman", "Defense=4"})),
+    };
+}
+
+TEST_F(ModProjectTest, NewModReadsTheGameTwiceAndTakesTheArchiveVersion) {
+    WriteGame(SmallGame());
+    std::vector<OpenProgress> seen;
+    project.SetProgressCallback([&](const OpenProgress& p) { seen.push_back(p); });
+    project.NewMod(Edition::Base);
+
+    const ModIdentity& id = project.Identity();
+    EXPECT_EQ(id.savedVersion, "0.0.0.0");
+    EXPECT_EQ(id.gameVersion, "DSC 1.0.3");
+    EXPECT_EQ(id.programVersion, "1.0.7.0");
+    EXPECT_EQ(id.modName, "");
+    EXPECT_TRUE(project.ProjectOpen());
+    EXPECT_FALSE(project.Protected());
+    EXPECT_EQ(project.GlobalHistory(), "");
+    const ObjectCatalogue& c = project.Catalogue();
+    EXPECT_EQ(c.Objects(kViewUnits, true).Count(), 2u);
+    EXPECT_EQ(c.Objects(kViewUnits, false).Count(), 2u);
+    EXPECT_EQ(c.Objects(kViewComponents, false).Count(), 2u);
+    EXPECT_EQ(c.Objects(kViewGlobal, false).Count(), 2u);
+
+    // One report per object of each pass, with the pass's total known from the start.
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_TRUE(seen[0].retailPass && seen[1].retailPass);
+    EXPECT_FALSE(seen[2].retailPass || seen[3].retailPass);
+    for (const OpenProgress& p : seen) EXPECT_EQ(p.objectsTotal, 2);
+    EXPECT_DOUBLE_EQ(seen[1].Fraction(), 0.5);
+    EXPECT_DOUBLE_EQ(seen[3].Fraction(), 1.0);
+    EXPECT_LT(seen[0].Fraction(), seen[1].Fraction());
+
+    const std::string log = Log();
+    EXPECT_THAT(log, HasSubstr("New Mod " + (dir / "dsc").string() + ", None"));
+}
+
+TEST_F(ModProjectTest, ExpansionArchiveGivesTheExpansionVersionText) {
+    WriteGame(SmallGame(), "Dravik_AT.qsw", "dat");
+    project.NewMod(Edition::Expansion);
+    EXPECT_EQ(project.Identity().gameVersion, "DAT 1.0.3");
+    EXPECT_EQ(project.EditionInstallationPath(), (dir / "dat").string());
+}
+
+TEST_F(ModProjectTest, OpenModReadsIdentityHistoryAndEditionFromThePackage) {
+    WriteGame(SmallGame());
+    const std::string info = Ini({"[ModInfo]", "TwoCharacterIdentifier=IT", "Version=1.2.0.0",
+                                  "Author=Maren Holt", "Author_www=www.example.net",
+                                  "Author_email=maren@example.net", "DravikVersion=dat 1.0.3",
+                                  "BrixVersion=1.0.7.0", "Comments=Heavier pikes."});
+    std::string changes = "Version 1.2.0.0:\r\n\r\nVersion 1.1.0.0:\r\n\r\n";
+    changes += '\0';
+    changes += "left over";
+    const std::string package = WritePackage({{"Data\\ModInfo.ini", info, ""},
+                                              {"Data\\ModChanges.txt", changes, ""}},
+                                             "#ab");
+    project.OpenMod((dir / "dsc").string(), package);
+
+    const ModIdentity& id = project.Identity();
+    EXPECT_EQ(id.modName, "Iron Tide");
+    EXPECT_EQ(id.twoCharacterId, "IT");
+    EXPECT_EQ(id.savedVersion, "1.2.0.0");
+    EXPECT_EQ(id.versionAtLoad, "1.2.0.0");
+    EXPECT_EQ(id.author, "Maren Holt");
+    EXPECT_EQ(id.authorWww, "www.example.net");
+    EXPECT_EQ(id.authorEmail, "maren@example.net");
+    EXPECT_EQ(id.gameVersion, "dat 1.0.3");
+    EXPECT_EQ(id.programVersion, "1.0.7.0");
+    EXPECT_EQ(id.comments, "Heavier pikes.");
+    // "DAT" in any case makes an expansion project, whichever installation it was opened in.
+    EXPECT_EQ(project.CurrentEdition(), Edition::Expansion);
+    EXPECT_EQ(project.EditionInstallationPath(), (dir / "dat").string());
+    EXPECT_EQ(project.OpenedPackagePath(), package);
+    EXPECT_EQ(project.VersionHistory(), "Version 1.2.0.0:\r\n\r\nVersion 1.1.0.0:\r\n\r\n");
+    EXPECT_TRUE(project.Protected());
+    EXPECT_EQ(AccessCodeText(project.StoredAccessCode()), "#ab");
+    EXPECT_THAT(project.GlobalHistory(), StartsWith("Mod name: Iron Tide\r\nMod version: 1.2.0.0\r\n\r\n"
+                                                    "Author: Maren Holt\r\n"));
+    EXPECT_THAT(Log(), HasSubstr(", " + package));
+}
+
+TEST_F(ModProjectTest, PackageWithoutItsOwnFilesOpensAsAnEmptyBaseProject) {
+    WriteGame(SmallGame());
+    const std::string package = WritePackage(
+        {UnitFile("Bow", Ini({"[ObjectData]", "ProperName=Bowman", "Defense=4"}))});
+    project.OpenMod((dir / "dsc").string(), package);
+    const ModIdentity& id = project.Identity();
+    EXPECT_EQ(id.savedVersion, "");
+    EXPECT_EQ(id.twoCharacterId, "");
+    EXPECT_EQ(id.gameVersion, "");
+    EXPECT_EQ(project.CurrentEdition(), Edition::Base);
+    EXPECT_EQ(project.VersionHistory(), "");
+    EXPECT_FALSE(project.Protected());
+    // The unit the package supplies unchanged is no difference.
+    EXPECT_EQ(project.GlobalHistory(),
+              "Mod name: Iron Tide\r\nMod version: \r\n\r\nAuthor: \r\nAuthor's URL: \r\n"
+              "Author's email: \r\nAuthor's comments: \r\nBuilt with Dravik version: \r\n"
+              "Built with Brix version: \r\n\r\n");
+}
+
+TEST_F(ModProjectTest, OpeningAgainEmptiesWhatTheLastProjectFilled) {
+    WriteGame(SmallGame());
+    std::string changes = "Version 1.0.0.1:\r\n\r\n";
+    changes += '\0';
+    const std::string package = WritePackage(
+        {{"Data\\ModChanges.txt", changes, ""},
+         UnitFile("Sling", Ini({"[ObjectData]", "ProperName=Slinger"}))});
+    project.OpenMod((dir / "dsc").string(), package);
+    ASSERT_EQ(project.Catalogue().Objects(kViewUnits, false).Count(), 3u);
+    ASSERT_NE(project.VersionHistory(), "");
+    ASSERT_THAT(project.GlobalHistory(), HasSubstr("Added Sling(Slinger).\r\n"));
+
+    project.NewMod(Edition::Base);
+    const ObjectCatalogue& c = project.Catalogue();
+    EXPECT_EQ(c.Objects(kViewUnits, false).Count(), 2u);
+    EXPECT_EQ(c.Objects(kViewUnits, true).Count(), 2u);
+    EXPECT_EQ(c.ComponentNames().size(), 2u);
+    EXPECT_EQ(project.VersionHistory(), "");
+    EXPECT_EQ(project.GlobalHistory(), "");
+    EXPECT_EQ(project.Identity().modName, "");
+    EXPECT_EQ(project.Identity().savedVersion, "0.0.0.0");
+    EXPECT_EQ(project.OpenedPackagePath(), "");
+}
+
+TEST_F(ModProjectTest, GlobalHistoryListsEveryDifferenceInOrder) {
+    WriteGame(SmallGame());
+    const std::string package = WritePackage({
+        {"data\\objectdata\\components.ini",
+         Ini({"[Forge]", "ProperName=Forge", "GoldCost=120", "[Wall]", "ProperName=Wall",
+              "GoldCost=50"}),
+         ""},
+        // Defence and a bonus changed, a bonus added and one removed, the component
+        // swapped, the proper name changed only in letter case.
+        UnitFile("Pike", Ini({"[ObjectData]", "ProperName=PIKEMAN", "Defense=12",
+                              "[Attack1]", "Damage=7",
+                              "[BuildHierarchy]", "Component1=Wall",
+                              "[ElementBonus]", "Fire=3", "Wind=4"})),
+        UnitFile("Sling", Ini({"[ObjectData]", "ProperName=Slinger", "Defense=2"})),
+    });
+    project.OpenMod((dir / "dsc").string(), package);
+
+    const std::string& text = project.GlobalHistory();
+    const size_t body = text.find("Built with Brix version: \r\n\r\n");
+    ASSERT_NE(body, std::string::npos);
+    EXPECT_EQ(text.substr(body + 29),
+              "Changed Forge(Forge) Gold cost: from 100 to 120.\r\n"
+              "Changed Pike(PIKEMAN) Defense: from 10 to 12.\r\n"
+              "Changed Pike(PIKEMAN) Attack 1 Damage:: from  to 7.\r\n"
+              "Changed Pike(PIKEMAN) Wall: from Off to On.\r\n"
+              "Changed Pike(PIKEMAN) Forge: from On to Off.\r\n"
+              "Changed Pike(PIKEMAN) Fire: from 1 to 3.\r\n"
+              "Changed Pike(PIKEMAN) Wind: from Off to 4.\r\n"
+              "Changed Pike(PIKEMAN) Frost: from 2 to Off.\r\n"
+              "Added Sling(Slinger).\r\n");
+}
+
+TEST(GlobalHistory, ComparesEveryObjectFieldButTheReloadTimes) {
+    std::set<int> compared;
+    for (const HistoryField& f : HistoryFields()) {
+        EXPECT_TRUE(compared.insert(f.row).second) << f.label;
+        if (f.row == 0) continue;
+        const FieldDef& def = *FieldByRow(f.row);
+        EXPECT_STREQ(def.key, f.key) << f.label;
+    }
+    std::set<int> expected = {0};
+    for (const FieldDef& def : kFieldTable) {
+        if ((def.kinds & (kKindUnits | kKindBuildings | kKindComponents)) &&
+            std::string_view(def.key) != "ReloadTime")
+            expected.insert(def.row);
+    }
+    EXPECT_EQ(compared, expected);
+}
+
+TEST(AccessCode, TextAndCheck) {
+    const uint32_t hashed = PackAccessCode("#Ab1");
+    EXPECT_EQ(AccessCodeText(hashed), "#Ab1");
+    EXPECT_EQ(AccessCodeText(PackAccessCode("xy")), "xy");
+    EXPECT_EQ(AccessCodeText(0), "");
+    const struct {
+        uint32_t stored;
+        const char* entered;
+        AccessCheck result;
+    } cases[] = {
+        {hashed, "#Ab1", AccessCheck::Granted},
+        {hashed, "#ab1", AccessCheck::ReadOnly},  // letter case matters
+        {hashed, "", AccessCheck::ReadOnly},
+        {PackAccessCode("Ab1"), "ab1", AccessCheck::Refused},
+        {PackAccessCode("Ab1"), "Ab1", AccessCheck::Granted},
+        {0, "", AccessCheck::Granted},  // a package without a code block
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CheckAccessCode(c.stored, c.entered), c.result) << c.entered;
+}
+
+}  // namespace
