@@ -19,12 +19,12 @@ bool ContainsNoCase(std::string_view text, std::string_view part) {
 
 }  // namespace
 
-const char* EditionArchiveName(Edition edition) {
-    return edition == Edition::Expansion ? "Dravik_AT.qsw" : "Dravik.qsw";
+const char* EditionArchiveName(GameEdition edition) {
+    return edition == GameEdition::Expansion ? "Dravik_AT.qsw" : "Dravik.qsw";
 }
 
-const char* EditionCode(Edition edition) {
-    return edition == Edition::Expansion ? "DAT " : "DSC ";
+const char* EditionCode(GameEdition edition) {
+    return edition == GameEdition::Expansion ? "DAT " : "DSC ";
 }
 
 double OpenProgress::Fraction() const {
@@ -70,8 +70,8 @@ void ModProject::SetInstallationPaths(std::string base, std::string expansion) {
     installPaths_[1] = std::move(expansion);
 }
 
-const std::string& ModProject::InstallationPath(Edition edition) const {
-    return installPaths_[edition == Edition::Expansion ? 1 : 0];
+const std::string& ModProject::InstallationPath(GameEdition edition) const {
+    return installPaths_[edition == GameEdition::Expansion ? 1 : 0];
 }
 
 bool ModProject::Protected() const {
@@ -108,7 +108,7 @@ void ModProject::UpdateGameVersion(const std::string& installPath) {
         identity_.gameVersion = std::string(EditionCode(edition_)) + version;
 }
 
-void ModProject::NewMod(Edition edition) {
+void ModProject::NewMod(GameEdition edition) {
     if (projectOpen_) Reset();
     edition_ = edition;
     editionPath_ = InstallationPath(edition);
@@ -147,8 +147,8 @@ void ModProject::OpenProject(const std::string& installPath, const std::string& 
         identity_.modName = std::filesystem::path(packagePath).stem().string();
         ReadModInfo();
         identity_.versionAtLoad = identity_.savedVersion;
-        edition_ = ContainsNoCase(identity_.gameVersion, "DAT") ? Edition::Expansion
-                                                                : Edition::Base;
+        edition_ = ContainsNoCase(identity_.gameVersion, "DAT") ? GameEdition::Expansion
+                                                                : GameEdition::Base;
         editionPath_ = InstallationPath(edition_);
         if (mgr_.ResourceExists(kModChangesResource)) {
             std::string text = mgr_.ReadTextResource(kModChangesResource);

@@ -19,7 +19,7 @@
 #include "objects/ObjectCatalogue.h"
 #include "resources/QSResourceMgr.h"
 
-enum class Edition : uint8_t { Base, Expansion };
+enum class GameEdition : uint8_t { Base, Expansion };
 
 inline constexpr const char* kProgramVersion = "1.0.7.0";
 inline constexpr const char* kNewModVersion = "0.0.0.0";
@@ -27,8 +27,8 @@ inline constexpr const char* kModInfoResource = "Data\\ModInfo.ini";
 inline constexpr const char* kModChangesResource = "Data\\ModChanges.txt";
 
 // The edition's own archive in an installation directory.
-const char* EditionArchiveName(Edition edition);  // "Dravik.qsw" or "Dravik_AT.qsw"
-const char* EditionCode(Edition edition);         // "DSC " or "DAT "
+const char* EditionArchiveName(GameEdition edition);  // "Dravik.qsw" or "Dravik_AT.qsw"
+const char* EditionCode(GameEdition edition);         // "DSC " or "DAT "
 
 // How far an opening has come, reported after every object read.
 struct OpenProgress {
@@ -60,11 +60,11 @@ class ModProject {
 
     // The installation directories of both editions (either may be empty).
     void SetInstallationPaths(std::string base, std::string expansion);
-    const std::string& InstallationPath(Edition edition) const;
+    const std::string& InstallationPath(GameEdition edition) const;
     void SetProgressCallback(ProgressCallback progress) { progress_ = std::move(progress); }
 
     // A new mod for an edition, over its installation directory.
-    void NewMod(Edition edition);
+    void NewMod(GameEdition edition);
     // An existing package over an installation directory; afterwards the global history is
     // built and the stored access code fetched.
     void OpenMod(const std::string& installPath, const std::string& packagePath);
@@ -81,7 +81,7 @@ class ModProject {
     void ReadModInfo();
 
     bool ProjectOpen() const { return projectOpen_; }
-    Edition CurrentEdition() const { return edition_; }
+    GameEdition CurrentEdition() const { return edition_; }
     const std::string& EditionInstallationPath() const { return editionPath_; }
     const std::string& OpenedPackagePath() const { return packagePath_; }
 
@@ -114,7 +114,7 @@ class ModProject {
 
     std::array<std::string, 2> installPaths_;
     bool projectOpen_ = false;
-    Edition edition_ = Edition::Base;
+    GameEdition edition_ = GameEdition::Base;
     std::string editionPath_;
     std::string packagePath_;
     ModIdentity identity_;

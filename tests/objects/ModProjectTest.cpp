@@ -80,7 +80,7 @@ TEST_F(ModProjectTest, NewModReadsTheGameTwiceAndTakesTheArchiveVersion) {
     WriteGame(SmallGame());
     std::vector<OpenProgress> seen;
     project.SetProgressCallback([&](const OpenProgress& p) { seen.push_back(p); });
-    project.NewMod(Edition::Base);
+    project.NewMod(GameEdition::Base);
 
     const ModIdentity& id = project.Identity();
     EXPECT_EQ(id.savedVersion, "0.0.0.0");
@@ -111,7 +111,7 @@ TEST_F(ModProjectTest, NewModReadsTheGameTwiceAndTakesTheArchiveVersion) {
 
 TEST_F(ModProjectTest, ExpansionArchiveGivesTheExpansionVersionText) {
     WriteGame(SmallGame(), "Dravik_AT.qsw", "dat");
-    project.NewMod(Edition::Expansion);
+    project.NewMod(GameEdition::Expansion);
     EXPECT_EQ(project.Identity().gameVersion, "DAT 1.0.3");
     EXPECT_EQ(project.EditionInstallationPath(), (dir / "dat").string());
 }
@@ -142,7 +142,7 @@ TEST_F(ModProjectTest, OpenModReadsIdentityHistoryAndEditionFromThePackage) {
     EXPECT_EQ(id.programVersion, "1.0.7.0");
     EXPECT_EQ(id.comments, "Heavier pikes.");
     // "DAT" in any case makes an expansion project, whichever installation it was opened in.
-    EXPECT_EQ(project.CurrentEdition(), Edition::Expansion);
+    EXPECT_EQ(project.CurrentEdition(), GameEdition::Expansion);
     EXPECT_EQ(project.EditionInstallationPath(), (dir / "dat").string());
     EXPECT_EQ(project.OpenedPackagePath(), package);
     EXPECT_EQ(project.VersionHistory(), "Version 1.2.0.0:\r\n\r\nVersion 1.1.0.0:\r\n\r\n");
@@ -162,7 +162,7 @@ TEST_F(ModProjectTest, PackageWithoutItsOwnFilesOpensAsAnEmptyBaseProject) {
     EXPECT_EQ(id.savedVersion, "");
     EXPECT_EQ(id.twoCharacterId, "");
     EXPECT_EQ(id.gameVersion, "");
-    EXPECT_EQ(project.CurrentEdition(), Edition::Base);
+    EXPECT_EQ(project.CurrentEdition(), GameEdition::Base);
     EXPECT_EQ(project.VersionHistory(), "");
     EXPECT_FALSE(project.Protected());
     // The unit the package supplies unchanged is no difference.
@@ -184,7 +184,7 @@ TEST_F(ModProjectTest, OpeningAgainEmptiesWhatTheLastProjectFilled) {
     ASSERT_NE(project.VersionHistory(), "");
     ASSERT_THAT(project.GlobalHistory(), HasSubstr("Added Sling(Slinger).\r\n"));
 
-    project.NewMod(Edition::Base);
+    project.NewMod(GameEdition::Base);
     const ObjectCatalogue& c = project.Catalogue();
     EXPECT_EQ(c.Objects(kViewUnits, false).Count(), 2u);
     EXPECT_EQ(c.Objects(kViewUnits, true).Count(), 2u);
