@@ -1,5 +1,6 @@
 // brix-archive: look inside stream file archives and mod packages, pull files out, pack a
-// folder, check a package before release, and resolve names across a mounted installation.
+// folder, check a package before release, resolve names across a mounted installation, and
+// open an installation as the editor does to export its objects or a mod's global history.
 //
 // Exit codes: 0 success, 1 failure (messages on stderr name the file and the problem),
 // 2 usage. Nothing is logged unless --log FILE is given.
@@ -20,12 +21,15 @@
 #include "core/HashName.h"
 #include "core/QSError.h"
 #include "core/QSINIFile.h"
+#include "objects/ModProject.h"
 #include "resources/HiddenBlock.h"
 #include "resources/QSResourceMgr.h"
 #include "resources/QSResourcer.h"
 #include "resources/QSStreamFile.h"
+#include "ObjectTable.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #define isatty _isatty
 #define fileno _fileno
@@ -379,6 +383,91 @@ int Ini(const std::string& path, const std::string& name, const std::vector<std:
     return 0;
 }
 
+// Writes bytes to standard output as they are (no line end translation).
+int WriteOut(const std::string& bytes) {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : Fail("standard output", std::strerror(errno));
+}
+
+// Shows how far the opening of a project has come on a terminal, at most ten times a second.
+class OpeningProgress {
+public:
+    OpeningProgress() : shown_(isatty(fileno(stderr)) != 0) {}
+    ~OpeningProgress() {
+        if (started_) std::fputc('\n', stderr);
+    }
+    void Report(const OpenProgress& p) {
+        if (!shown_) return;
+        auto now = std::chrono::steady_clock::now();
+        double fraction = p.Fraction();
+        if (fraction < 1.0 && now - last_ < std::chrono::milliseconds(100)) return;
+        last_ = now;
+        started_ = true;
+        std::fprintf(stderr, "\ropening %3d%%", static_cast<int>(fraction * 100));
+        std::fflush(stderr);
+    }
+
+private:
+    bool shown_;
+    bool started_ = false;
+    std::chrono::steady_clock::time_point last_{};
+};
+
+// Checks what an opening reads before it starts: a missing or corrupt package is a message
+// here rather than a fatal error halfway through.
+int CheckInstallation(const std::string& install, const std::string& mod) {
+    std::error_code ec;
+    if (!fs::is_directory(install, ec)) return Fail(install, "no such installation directory");
+    fs::directory_iterator it(install, ec);
+    if (ec) return Fail(install, "cannot read the installation directory: " + ec.message());
+    if (mod.empty()) return 0;
+    if (!fs::is_regular_file(mod, ec)) return Fail(mod, "no such package");
+    std::string problem = QSStreamFile::Check(mod);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "brix-archive: %s\n", problem.c_str());
+        return kFailure;
+    }
+    return 0;
+}
+
+struct TableKind {
+    const char* name;
+    int view;
+};
+constexpr TableKind kTableKinds[] = {{"units", kViewUnits},
+                                     {"heroes", kViewHeroes},
+                                     {"buildings", kViewBuildings},
+                                     {"globals", kViewGlobal},
+                                     {"components", kViewComponents}};
+
+int Table(const std::string& install, const std::string& mod, const std::string& kind, const std::string& format) {
+    if (int status = CheckInstallation(install, mod)) return status;
+    int view = -1;
+    for (const TableKind& k : kTableKinds) {
+        if (kind == k.name) view = k.view;
+    }
+    ModProject project;
+    OpeningProgress progress;
+    project.SetProgressCallback([&](const OpenProgress& p) { progress.Report(p); });
+    project.SetInstallationPaths(install, install);
+    project.OpenProject(install, mod);
+    const QSObjectList& records = project.Catalogue().Objects(view, false);
+    return WriteOut(format == "json" ? ObjectTableJson(records) : ObjectTableCsv(records));
+}
+
+int History(const std::string& install, const std::string& mod) {
+    if (int status = CheckInstallation(install, mod)) return status;
+    ModProject project;
+    OpeningProgress progress;
+    project.SetProgressCallback([&](const OpenProgress& p) { progress.Report(p); });
+    project.SetInstallationPaths(install, install);
+    project.OpenMod(install, mod);
+    return WriteOut(project.GlobalHistory());
+}
+
 [[noreturn]] void ExitWithFailure(int) { std::exit(kFailure); }
 
 }  // namespace
@@ -395,13 +484,14 @@ int main(int argc, char** argv) {
     SetExitFunction(ExitWithFailure);
 
     CLI::App app{"Looks inside Dravik stream file archives (.qsw) and mod packages (.qsx), extracts and packs "
-                 "them, verifies packages and resolves names across an installation.",
+                 "them, verifies packages, resolves names across an installation and exports an installation's "
+                 "objects or a mod's global history.",
                  "brix-archive"};
     app.require_subcommand(1);
     std::string logFile;
     app.add_option("--log", logFile, "Write Brix's log to FILE");
 
-    std::string archive, name, dir, out, id, version, code, install, mod;
+    std::string archive, name, dir, out, id, version, code, install, mod, kind, format = "csv";
     std::vector<std::string> patterns, names, where;
     bool force = false;
 
@@ -433,6 +523,18 @@ int main(int argc, char** argv) {
     ini->add_option("ARCHIVE", archive)->required();
     ini->add_option("NAME", name)->required();
     ini->add_option("SECTION_KEY", where, "SECTION [KEY]")->expected(0, 2);
+    auto* table = app.add_subcommand("table", "The working set of one kind of object as a table, one row per object");
+    table->add_option("INSTALL_DIR", install)->required();
+    table->add_option("--mod", mod, "Mod package opened over the game");
+    std::vector<std::string> kindNames;
+    for (const TableKind& k : kTableKinds) kindNames.push_back(k.name);
+    table->add_option("--kind", kind, "Which objects")
+        ->required()
+        ->check(CLI::IsMember(kindNames));
+    table->add_option("--format", format, "Output format (default: csv)")->check(CLI::IsMember({"csv", "json"}));
+    auto* history = app.add_subcommand("history", "A mod's global history: what it adds and changes in the game");
+    history->add_option("INSTALL_DIR", install)->required();
+    history->add_option("--mod", mod, "Mod package")->required();
 
     try {
         app.parse(argc, argv);
@@ -461,5 +563,7 @@ int main(int argc, char** argv) {
     if (verify->parsed()) return Verify(archive);
     if (resolve->parsed()) return Resolve(install, mod, names);
     if (ini->parsed()) return Ini(archive, name, where);
+    if (table->parsed()) return Table(install, mod, kind, format);
+    if (history->parsed()) return History(install, mod);
     return kUsage;
 }
