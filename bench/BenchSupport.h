@@ -1,6 +1,10 @@
 // Small helpers shared by the benchmarks: a seeded generator and a temporary directory.
 #pragma once
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -40,6 +44,23 @@ inline std::filesystem::path MakeTempDir(const char* name) {
         std::filesystem::remove_all(dir, ec);
     });
     return dir;
+}
+
+// Runs work() in a forked child and returns the child's peak resident set in KiB (ru_maxrss
+// from wait4), or -1 when the child could not be made or did not end with status 0. work
+// returns the child's exit status. The child starts with the parent's resident pages, so call
+// this while the parent is still small (before any thread is started) and compare children
+// with each other, not with zero.
+template <typename Work>
+long ChildPeakRssKiB(Work&& work) {
+    const pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) _exit(work());
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid) return -1;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+    return usage.ru_maxrss;
 }
 
 }  // namespace bench
