@@ -16,7 +16,6 @@ struct QSResourceSearch {
 
 namespace {
 
-int ByHash(uint32_t key, const QSResource* r) { return key < r->hash ? -1 : (key > r->hash ? 1 : 0); }
 
 bool EndsWithQsw(const std::string& name) {
     return name.size() >= 4 && SameName(std::string_view(name).substr(name.size() - 4), ".qsw");
@@ -79,9 +78,20 @@ bool ResourceNameMatches(const char* pattern, const char* name) {
 
 namespace {
 
+// Records where the name's parent directory lies in it.
+void NoteParent(QSResource* entry) {
+    const std::string_view name(entry->name);
+    const std::string_view parent = ParentDirectory(name);
+    entry->parentStart = static_cast<uint16_t>(parent.empty() ? 0 : parent.data() - name.data());
+    entry->parentLength = static_cast<uint16_t>(parent.size());
+}
+
 bool SearchAccepts(const QSResourceSearch& search, const QSResource* entry) {
     // The directory test is the cheaper one: it goes first.
-    if (!search.anyDirectory && !SameName(ParentDirectory(entry->name), search.parent)) return false;
+    if (!search.anyDirectory &&
+        !SameName(std::string_view(entry->name + entry->parentStart, entry->parentLength),
+                  search.parent))
+        return false;
     return ResourceNameMatches(search.pattern, entry->name);
 }
 
@@ -280,6 +290,7 @@ void QSResourceMgr::BuildNameTable() {
             entry->archivePath = archive->Path().c_str();
             entry->node = &node;
             entry->archiveIndex = static_cast<uint16_t>(a);
+            NoteParent(entry);
             if (existing) {
                 existing->modFlag = 1;
                 hidden_.Append(entry);
@@ -299,11 +310,14 @@ void QSResourceMgr::BuildNameTable() {
         entry->name = entry->ownedName.c_str();
         entry->hash = HashName(entry->name);
         entry->directory = 1;
+        NoteParent(entry);
         names_.Append(entry);
     }
     names_.Sort([](const QSResource* x, const QSResource* y) {
         return x->hash < y->hash ? -1 : (x->hash > y->hash ? 1 : 0);
     });
+    hashes_.resize(names_.Count());
+    for (uint32_t i = 0; i < names_.Count(); ++i) hashes_[i] = names_[i]->hash;
     QSLOG(kLogInfo, "%d stream files found.", static_cast<int>(archives_.Count()));
     QSLOG(kLogInfo, "Found %d directories total", static_cast<int>(directories.size()));
 }
@@ -312,11 +326,11 @@ QSResource* QSResourceMgr::Find(const char* name) const {
     if (!name) return nullptr;
     uint32_t h = HashName(name);
     for (uint32_t steps = 0;; ++h, ++steps) {
-        uint32_t place = names_.SearchPlace(h, ByHash);
-        // The search may land on any of several entries with this hash: look at them all.
-        while (place > 0 && names_[place - 1]->hash == h) --place;
+        // The first entry with this hash; several may share it.
+        uint32_t place =
+            static_cast<uint32_t>(std::lower_bound(hashes_.begin(), hashes_.end(), h) - hashes_.begin());
         bool any = false;
-        for (; place < names_.Count() && names_[place]->hash == h; ++place) {
+        for (; place < hashes_.size() && hashes_[place] == h; ++place) {
             any = true;
             if (SameName(names_[place]->name, name)) return names_[place];
         }
@@ -643,6 +657,7 @@ int QSResourceMgr::UnInit() {
         }
         table->Clear();
     }
+    hashes_.clear();
     entryBlocks_.clear();
     entriesUsed_ = 0;
     for (uint32_t i = archives_.Count(); i-- > 0;) delete archives_[i];

@@ -39,6 +39,8 @@ struct QSResource {
     uint16_t archiveIndex = 0xFFFF;
     uint32_t modFlag = 0;   // from a .qsx, or hiding another archive's file of that name
     uint8_t directory = 0;
+    uint16_t parentStart = 0;   // the name's parent directory (see ParentDirectory), as an
+    uint16_t parentLength = 0;  // offset and length into the name, found once when mounted
     uint8_t state = 0;      // 0 idle, 1 requested, 2 content arrived
     uint8_t loaded = 0;     // content handed to the object; guarded by the load mutex
 };
@@ -155,6 +157,7 @@ private:
     std::vector<ExpansionWAD> modInfos_;
     QSMutex lock_;  // name table, reference counts, objects, entry states
     QSResourcePtrArray names_{1000, 1000};
+    std::vector<uint32_t> hashes_;  // names_' hashes, in its order: searched without touching entries
     QSResourcePtrArray hidden_{1000, 1000};
     bool initialised_ = false;
     uint32_t longestChain_ = 0;

@@ -38,6 +38,19 @@ public:
         }
     }
 
+    // Lets fill write size bytes straight into the buffer, a buffer's room at a time.
+    template <typename Source>
+    bool Fill(size_t size, Source&& fill) {
+        while (size > 0) {
+            size_t n = std::min(size, kBufferSize - used_);
+            if (!fill(buffer_.data() + used_, n)) return false;
+            used_ += n;
+            size -= n;
+            if (used_ == kBufferSize) Flush();
+        }
+        return true;
+    }
+
     void Zeros(size_t size) {
         while (size > 0) {
             size_t n = std::min(size, kBufferSize - used_);
@@ -84,7 +97,8 @@ private:
 };
 
 struct ChunkPlan {
-    const char* data;
+    const PackageEntry* entry;
+    uint32_t start;
     uint32_t size;
 };
 
@@ -151,6 +165,15 @@ PackageEntry PackageEntry::Of(std::string path, std::string_view bytes) {
     return e;
 }
 
+PackageEntry PackageEntry::Streamed(std::string path, uint32_t size, Reader read) {
+    PackageEntry e;
+    e.hash = HashName(path);
+    e.path = std::move(path);
+    e.read = std::move(read);
+    e.size = size;
+    return e;
+}
+
 QSResourcer::QSResourcer()
     : random_(static_cast<uint32_t>(
           std::chrono::system_clock::now().time_since_epoch().count() ^
@@ -199,7 +222,7 @@ int QSResourcer::Build(const std::filesystem::path& output, const char* id, cons
             size = std::min(kMaxChunk, entry.size - start);
             chunks.push_back({0, start, start + size, 1, static_cast<uint32_t>(packets.size())});
             packets.push_back({0, 0});
-            plan.push_back({entry.data + start, size});
+            plan.push_back({&entry, start, size});
             ++node.ChkCnt;
         }
         if (entry.info && entry.infoLength) {
@@ -273,7 +296,21 @@ int QSResourcer::Build(const std::filesystem::path& output, const char* id, cons
     out.Put(info.data(), info.size());
     out.Zeros(static_cast<size_t>(dataStart - tablesEnd));
     for (const ChunkPlan& chunk : plan) {
-        out.Put(chunk.data, chunk.size);
+        const PackageEntry& entry = *chunk.entry;
+        if (entry.data) {
+            out.Put(entry.data + chunk.start, chunk.size);
+        } else {
+            uint32_t offset = chunk.start;
+            const bool read = entry.read && out.Fill(chunk.size, [&](char* dest, size_t n) {
+                const bool got = entry.read(offset, dest, static_cast<uint32_t>(n));
+                offset += static_cast<uint32_t>(n);
+                return got;
+            });
+            if (!read) {
+                discard();
+                QSERROR("Couldn't read %s while writing %s.", entry.path.c_str(), outName.c_str());
+            }
+        }
         out.Zeros(static_cast<size_t>(RoundUpToPacket(chunk.size) - chunk.size));
     }
     bool ok = out.Flush();

@@ -8,22 +8,31 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// One file handed to the writer. The data stays the caller's.
+// One file handed to the writer. The data stays the caller's: either in memory (data) or
+// read on demand (read), so that a large package never has to be held in memory whole.
 struct PackageEntry {
+    // Fills size bytes at dest with the entry's bytes from offset; false when they cannot be
+    // had. Called for consecutive ranges, from offset 0 to the end, while the entry is written.
+    using Reader = std::function<bool(uint32_t offset, char* dest, uint32_t size)>;
+
     std::string path;  // the name inside the archive, with backslashes; at most 79 characters
     const char* data = nullptr;
     uint32_t size = 0;
     uint32_t hash = 0;  // HashName(path)
     const void* info = nullptr;
     uint32_t infoLength = 0;
+    Reader read;  // used when data is null and size is not 0
 
     // An entry for bytes that stay the caller's, with its size and hash filled in.
     static PackageEntry Of(std::string path, std::string_view bytes);
+    // An entry of size bytes that read supplies while the archive is written.
+    static PackageEntry Streamed(std::string path, uint32_t size, Reader read);
 };
 
 class QSResourcer {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <set>
 #include <sys/resource.h>
 
@@ -96,7 +97,7 @@ TEST(QSResourcer, GameArchivesMayCarryAnIgnoreList) {
     TempDir dir;
     QSResourcer writer;
     writer.SetIgnoreList({"Data\\Old.ini", "Audio\\gone.wav"});
-    writer.Build(dir / "Dravik_AT.qsw", "AT", "1.1", "", {{"Data\\New.ini", "abc", 3, HashName("Data\\New.ini")}}, "");
+    writer.Build(dir / "Dravik_AT.qsw", "AT", "1.1", "", {PackageEntry::Of("Data\\New.ini", "abc")}, "");
     EXPECT_EQ(QSStreamFile::Check((dir / "Dravik_AT.qsw").string()), "");
     QSStreamFile archive((dir / "Dravik_AT.qsw").string());
     EXPECT_THAT(archive.IgnoreNames(), ElementsAre("Data\\Old.ini", "Audio\\gone.wav"));
@@ -157,6 +158,44 @@ TEST(QSResourcer, CutsChunksAtFiveMillionBytesAndAlignsPackets) {
     }
     EXPECT_EQ(Content(archive, "exact.bin"), exact);
     EXPECT_EQ(Content(archive, "over.bin"), over);
+}
+
+// Bytes read on demand land exactly where bytes in memory would, across chunk and buffer
+// boundaries, and are asked for once each, in order.
+TEST(QSResourcer, StreamedEntriesWriteTheSameArchiveAsEntriesInMemory) {
+    TempDir dir;
+    const std::string big = Bytes(5000001, 7), small = Bytes(3, 8);
+    std::vector<std::pair<uint32_t, uint32_t>> asked;
+    auto streamed = [&asked](const std::string& bytes) {
+        return [&asked, &bytes](uint32_t offset, char* dest, uint32_t size) {
+            asked.push_back({offset, size});
+            if (offset + size > bytes.size()) return false;
+            std::memcpy(dest, bytes.data() + offset, size);
+            return true;
+        };
+    };
+    std::vector<PackageEntry> entries;
+    entries.push_back(PackageEntry::Streamed("big.bin", 5000001, streamed(big)));
+    entries.push_back(PackageEntry::Of("mem.txt", "in memory"));
+    entries.push_back(PackageEntry::Streamed("small.bin", 3, streamed(small)));
+    entries.push_back(PackageEntry::Streamed("empty.bin", 0, nullptr));
+    QSResourcer().Build(dir / "s.qsx", "SK", "1.0", "", entries, "");
+    EXPECT_EQ(QSStreamFile::Check((dir / "s.qsx").string()), "");
+
+    QSStreamFile archive((dir / "s.qsx").string());
+    EXPECT_EQ(Content(archive, "big.bin"), big);
+    EXPECT_EQ(Content(archive, "small.bin"), small);
+    EXPECT_EQ(Content(archive, "mem.txt"), "in memory");
+    EXPECT_EQ(Content(archive, "empty.bin"), "");
+    // Every byte asked for once: the ranges of each entry follow each other from 0.
+    uint64_t total = 0;
+    for (size_t i = 0; i < asked.size(); ++i) {
+        total += asked[i].second;
+        if (i > 0 && asked[i].first != 0) {
+            EXPECT_EQ(asked[i].first, asked[i - 1].first + asked[i - 1].second) << i;
+        }
+    }
+    EXPECT_EQ(total, big.size() + small.size());
 }
 
 TEST(QSResourcer, TablesEndingOnABoundaryNeedNoPadding) {
@@ -261,6 +300,19 @@ TEST(QSResourcerDeathTest, FailedWriteKeepsTheOldPackageAndSaysSo) {
         },
         ::testing::ExitedWithCode(255),
         "Error writing to .*mod.qsx, check disc space.\n(Current drive has|Unable to determine)");
+    EXPECT_EQ(ReadFile(dir / "mod.qsx"), before);
+    EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"mod.qsx"});
+}
+
+TEST(QSResourcerDeathTest, SourceThatCannotBeReadKeepsTheOldPackage) {
+    TempDir dir;
+    WriteArchive(dir / "mod.qsx", {{"a", "old", ""}});
+    const std::string before = ReadFile(dir / "mod.qsx");
+    auto gone = [](uint32_t offset, char*, uint32_t) { return offset < 4096; };
+    EXPECT_EXIT(QSResourcer().Build(dir / "mod.qsx", "SK", "1.0", "",
+                                    {PackageEntry::Streamed("Audio\\horn.wav", 3 << 20, gone)}, ""),
+                ::testing::ExitedWithCode(255),
+                "Couldn't read Audio\\\\horn.wav while writing .*mod.qsx.");
     EXPECT_EQ(ReadFile(dir / "mod.qsx"), before);
     EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"mod.qsx"});
 }
