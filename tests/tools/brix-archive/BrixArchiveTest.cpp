@@ -256,7 +256,7 @@ TEST_F(BrixArchive, UsageErrorsExitTwoAndHelpExitsZero) {
         EXPECT_EQ(r.code, 2) << ::testing::PrintToString(args) << r.err;
         EXPECT_NE(r.err, "") << ::testing::PrintToString(args);
     }
-    for (const char* sub : {"", "list", "info", "cat", "extract", "pack", "verify", "resolve", "ini"}) {
+    for (const char* sub : {"", "list", "info", "cat", "extract", "pack", "verify", "resolve", "ini", "table", "history"}) {
         std::vector<std::string> args;
         if (*sub) args.push_back(sub);
         args.push_back("--help");
