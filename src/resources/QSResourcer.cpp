@@ -132,8 +132,9 @@ FILE* CreateTemporary(const std::filesystem::path& dir, const std::filesystem::p
     return nullptr;
 }
 
-bool SyncToDisk(FILE* f) {
+bool SyncToDisk(FILE* f, bool sync) {
     if (std::fflush(f) != 0) return false;
+    if (!sync) return true;
 #ifdef _WIN32
     return _commit(_fileno(f)) == 0;
 #else
@@ -320,7 +321,7 @@ int QSResourcer::Build(const std::filesystem::path& output, const char* id, cons
     RSCLOG(kLogInfo, "Writing checksum...");
     uint32_t checksum = out.Checksum();
     ok = ok && std::fseek(file, 0x10, SEEK_SET) == 0 && std::fwrite(&checksum, 4, 1, file) == 1;
-    ok = ok && SyncToDisk(file);
+    ok = ok && SyncToDisk(file, sync_);
     ok = (std::fclose(file) == 0) && ok;
     file = nullptr;
     if (!ok) {
@@ -336,7 +337,7 @@ int QSResourcer::Build(const std::filesystem::path& output, const char* id, cons
         discard();
         QSERROR("Couldn't replace %s: %s", outName.c_str(), ec.message().c_str());
     }
-    SyncDirectory(dir);
+    if (sync_) SyncDirectory(dir);
     RSCLOG(kLogInfo, "Checksum %x written successfully.", checksum);
     RSCLOG(kLogInfo, "Mod built with no errors.");
     RSCLOG(kLogInfo, "Click OK to continue.");

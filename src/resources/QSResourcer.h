@@ -48,8 +48,12 @@ public:
     // Names the next archives hide in every archive of an installation. Only game archives
     // carry such a list; packages never do, and a new writer has none.
     void SetIgnoreList(std::vector<std::string> names) { ignore_ = std::move(names); }
+    // By default the archive and its rename reach the disk before Build returns. A script
+    // that makes throw-away archives may skip that; the replacement stays atomic either way.
+    void SetSyncToDisk(bool sync) { sync_ = sync; }
 
 private:
     std::mt19937 random_;
     std::vector<std::string> ignore_;
+    bool sync_ = true;
 };

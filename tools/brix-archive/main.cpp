@@ -135,15 +135,15 @@ int Info(const std::string& path) {
     return 0;
 }
 
+int WriteOut(const std::string& bytes);
+
 int Cat(const std::string& path, const std::string& name) {
     int status;
     auto archive = OpenChecked(path, &status);
     if (!archive) return status;
     const FileNode* node = FindNode(*archive, name);
     if (!node) return Fail(path, "holds no file named " + name);
-    std::string bytes = Content(*archive, *node);
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : Fail("standard output", std::strerror(errno));
+    return WriteOut(Content(*archive, *node));
 }
 
 // The parts of an archive name as directories and a file name; empty when the name is
@@ -264,36 +264,89 @@ int Extract(const std::string& path, const std::string& target, const std::vecto
     return result;
 }
 
+// Feeds the writer one file after another, as it asks for them: a file is opened when its
+// first bytes are wanted and closed after its last, so one is open at a time and none is held
+// in memory. The writer asks for each file's bytes in order, from the start.
+class PackFeeder {
+public:
+    PackFeeder(size_t files, size_t empty) : progress_("packing", files), done_(empty) {}
+    ~PackFeeder() { Close(); }
+
+    bool Read(const fs::path& path, uint32_t size, uint32_t offset, char* dest, uint32_t n) {
+        if (offset == 0 || !file_ || path_ != path) {
+            Close();
+            path_ = path;
+            file_ = std::fopen(path.string().c_str(), "rb");
+            if (!file_) return Problem(std::string("cannot read: ") + std::strerror(errno));
+            std::setvbuf(file_, nullptr, _IONBF, 0);  // read straight into the writer's buffer
+            if (offset != 0 && std::fseek(file_, offset, SEEK_SET) != 0) return Problem("cannot read");
+        }
+        if (std::fread(dest, 1, n, file_) != n) {
+            return Problem(std::ferror(file_) ? std::string("cannot read: ") + std::strerror(errno)
+                                              : std::string("shorter than when the folder was listed"));
+        }
+        if (offset + n == size) {
+            Close();
+            progress_.Step(++done_);
+        }
+        return true;
+    }
+
+private:
+    bool Problem(const std::string& what) {
+        Fail(path_.string(), what);
+        Close();
+        return false;
+    }
+    void Close() {
+        if (file_) std::fclose(file_);
+        file_ = nullptr;
+    }
+
+    Progress progress_;
+    size_t done_;
+    fs::path path_;
+    std::FILE* file_ = nullptr;
+};
+
 int Pack(const std::string& dir, const std::string& out, const std::string& id, const std::string& version,
-         const std::string& code) {
+         const std::string& code, bool sync) {
     std::error_code ec;
     if (!fs::is_directory(dir, ec)) return Fail(dir, "not a directory");
-    std::vector<fs::path> files;
+    struct Found {
+        fs::path path;
+        uint32_t size;
+    };
+    std::vector<Found> files;
     for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->is_regular_file(ec)) files.push_back(it->path());
+        if (!it->is_regular_file(ec)) continue;
+        const uintmax_t size = it->file_size(ec);
+        if (ec) return Fail(it->path().string(), "cannot read: " + ec.message());
+        if (size > UINT32_MAX) return Fail(it->path().string(), "larger than an archive can hold");
+        files.push_back({it->path(), static_cast<uint32_t>(size)});
     }
     if (ec) return Fail(dir, "cannot list: " + ec.message());
-    std::sort(files.begin(), files.end());
+    std::sort(files.begin(), files.end(), [](const Found& a, const Found& b) { return a.path < b.path; });
 
-    std::vector<std::string> contents(files.size());
-    std::vector<PackageEntry> entries(files.size());
-    Progress progress("packing", files.size());
-    for (size_t i = 0; i < files.size(); ++i) {
+    const size_t prefix = fs::path(dir).generic_string().size();
+    size_t empty = 0;
+    for (const Found& f : files) empty += f.size == 0;
+    PackFeeder feeder(files.size(), empty);
+    std::vector<PackageEntry> entries;
+    entries.reserve(files.size());
+    for (const Found& f : files) {
         // The iterator's paths all start with dir and a separator; the rest is the name.
-        std::string name = files[i].generic_string().substr(fs::path(dir).generic_string().size());
+        std::string name = f.path.generic_string().substr(prefix);
         name.erase(0, name.find_first_not_of('/'));
         std::replace(name.begin(), name.end(), '/', '\\');
-        std::ifstream in(files[i], std::ios::binary | std::ios::ate);
-        std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
-        if (size < 0) return Fail(files[i].string(), "cannot read");
-        if (static_cast<uint64_t>(size) > UINT32_MAX) return Fail(files[i].string(), "larger than an archive can hold");
-        contents[i].resize(static_cast<size_t>(size));
-        in.seekg(0);
-        if (!in.read(contents[i].data(), size)) return Fail(files[i].string(), "cannot read");
-        entries[i] = PackageEntry::Of(name, contents[i]);
-        progress.Step(i + 1);
+        entries.push_back(PackageEntry::Streamed(
+            std::move(name), f.size, [&feeder, &f](uint32_t offset, char* dest, uint32_t n) {
+                return feeder.Read(f.path, f.size, offset, dest, n);
+            }));
     }
-    QSResourcer().Build(out, id.c_str(), version.c_str(), "", std::move(entries), code.c_str());
+    QSResourcer writer;
+    writer.SetSyncToDisk(sync);
+    writer.Build(out, id.c_str(), version.c_str(), "", std::move(entries), code.c_str());
     return 0;
 }
 
@@ -513,6 +566,9 @@ int main(int argc, char** argv) {
     pack->add_option("--id", id, "Two-character mod identifier")->required();
     pack->add_option("--version", version, "Version a.b(.c)(.d), each part 0-99")->required();
     pack->add_option("--code", code, "Access code of up to four characters");
+    bool noSync = false;
+    pack->add_flag("--no-sync", noSync,
+                   "Do not wait for the archive to reach the disk (it still replaces OUT atomically)");
     auto* verify = app.add_subcommand("verify", "Check length, checksum, hidden blocks and tables");
     verify->add_option("ARCHIVE", archive)->required();
     auto* resolve = app.add_subcommand("resolve", "Which archive provides each name once mounted");
@@ -559,7 +615,7 @@ int main(int argc, char** argv) {
     if (info->parsed()) return Info(archive);
     if (cat->parsed()) return Cat(archive, name);
     if (extract->parsed()) return Extract(archive, dir, patterns, force);
-    if (pack->parsed()) return Pack(dir, out, id, version, code);
+    if (pack->parsed()) return Pack(dir, out, id, version, code, !noSync);
     if (verify->parsed()) return Verify(archive);
     if (resolve->parsed()) return Resolve(install, mod, names);
     if (ini->parsed()) return Ini(archive, name, where);

@@ -90,6 +90,24 @@ TEST_F(BrixArchive, PackListCatAndExtractRoundTrip) {
     EXPECT_FALSE(fs::exists(dir / "Brix_log.txt"));
 }
 
+// Files are read while the archive is written: a file larger than a chunk and than the
+// writer's buffer comes back whole, with or without waiting for the disk.
+TEST_F(BrixArchive, PackStreamsLargeFilesWithOrWithoutSync) {
+    std::string big(5000001, '\0');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 2654435761u >> 13);
+    Tree("src", {{"Audio/Mod/long.wav", big}, {"Data/a.ini", "[A]\nk=1\n"}, {"Data/none.txt", ""}});
+    for (const char* sync : {"", "--no-sync"}) {
+        std::vector<std::string> args = {"pack", "src", "-o", "big.qsx", "--id", "BG", "--version", "1.0"};
+        if (*sync) args.push_back(sync);
+        ToolResult packed = Run(args);
+        ASSERT_EQ(packed.code, 0) << sync << packed.err;
+        EXPECT_EQ(Run({"verify", "big.qsx"}).code, 0) << sync;
+        EXPECT_EQ(Run({"cat", "big.qsx", "Audio\\Mod\\long.wav"}).out, big) << sync;
+        EXPECT_EQ(Run({"cat", "big.qsx", "Data\\a.ini"}).out, "[A]\nk=1\n") << sync;
+        EXPECT_EQ(Run({"cat", "big.qsx", "Data\\none.txt"}).code, 0) << sync;
+    }
+}
+
 TEST_F(BrixArchive, InfoDescribesTheHeaderWithoutRevealingTheCode) {
     Tree("src", {{"a.ini", "[A]\nk=1\n"}});
     struct Case {
