@@ -87,7 +87,7 @@ public:
     uint32_t Checksum() const { return checksum_; }
 
 private:
-    static constexpr size_t kBufferSize = 1 << 20;  // a multiple of 8
+    static constexpr size_t kBufferSize = 1 << 17;  // a multiple of 8
     FILE* file_;
     std::vector<char> buffer_;
     size_t used_ = 0;
@@ -187,8 +187,12 @@ int QSResourcer::Build(const std::filesystem::path& output, const char* id, cons
     std::filesystem::path dir = output.parent_path();
     if (dir.empty()) dir = ".";
 
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const PackageEntry& a, const PackageEntry& b) { return a.hash < b.hash; });
+    // The table is in hash order; entries of equal hash keep the caller's order. Sorting
+    // positions rather than entries spares moving thousands of names and readers.
+    std::vector<uint32_t> order(entries.size());
+    for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](uint32_t a, uint32_t b) { return entries[a].hash < entries[b].hash; });
 
     RSCLOG(kLogInfo, "Writing mod file '%s'", outName.c_str());
     std::filesystem::path tempPath;
@@ -208,7 +212,7 @@ int QSResourcer::Build(const std::filesystem::path& output, const char* id, cons
     std::vector<ChunkPlan> plan;
     std::vector<char> info;
     for (size_t i = 0; i < entries.size(); ++i) {
-        const PackageEntry& entry = entries[i];
+        const PackageEntry& entry = entries[order[i]];
         RSCLOG(kLogInfo, "Adding '%s' length: %d", entry.path.c_str(), static_cast<int>(entry.size));
         if (entry.path.size() >= kNameField) {
             discard();

@@ -272,18 +272,16 @@ public:
     PackFeeder(size_t files, size_t empty) : progress_("packing", files), done_(empty) {}
     ~PackFeeder() { Close(); }
 
-    bool Read(const fs::path& path, uint32_t size, uint32_t offset, char* dest, uint32_t n) {
-        if (offset == 0 || !file_ || path_ != path) {
+    bool Read(const std::string& path, uint32_t size, uint32_t offset, char* dest, uint32_t n) {
+        if (offset == 0 || !IsOpen() || path_ != &path) {
             Close();
-            path_ = path;
-            file_ = std::fopen(path.string().c_str(), "rb");
-            if (!file_) return Problem(std::string("cannot read: ") + std::strerror(errno));
-            std::setvbuf(file_, nullptr, _IONBF, 0);  // read straight into the writer's buffer
-            if (offset != 0 && std::fseek(file_, offset, SEEK_SET) != 0) return Problem("cannot read");
+            path_ = &path;
+            if (!Open(path, offset)) return Problem(std::string("cannot read: ") + std::strerror(errno));
         }
-        if (std::fread(dest, 1, n, file_) != n) {
-            return Problem(std::ferror(file_) ? std::string("cannot read: ") + std::strerror(errno)
-                                              : std::string("shorter than when the folder was listed"));
+        const long got = ReadFully(dest, n);
+        if (got != static_cast<long>(n)) {
+            return Problem(got < 0 ? std::string("cannot read: ") + std::strerror(errno)
+                                   : std::string("shorter than when the folder was listed"));
         }
         if (offset + n == size) {
             Close();
@@ -294,27 +292,65 @@ public:
 
 private:
     bool Problem(const std::string& what) {
-        Fail(path_.string(), what);
+        Fail(*path_, what);
         Close();
         return false;
+    }
+
+    // Plain unbuffered reads, straight into the writer's buffer.
+#ifdef _WIN32
+    bool IsOpen() const { return file_ != nullptr; }
+    bool Open(const std::string& path, uint32_t offset) {
+        file_ = std::fopen(path.c_str(), "rb");
+        if (!file_) return false;
+        std::setvbuf(file_, nullptr, _IONBF, 0);
+        return offset == 0 || _fseeki64(file_, offset, SEEK_SET) == 0;
+    }
+    long ReadFully(char* dest, uint32_t n) {
+        const size_t got = std::fread(dest, 1, n, file_);
+        return got < n && std::ferror(file_) ? -1 : static_cast<long>(got);
     }
     void Close() {
         if (file_) std::fclose(file_);
         file_ = nullptr;
     }
+    std::FILE* file_ = nullptr;
+#else
+    bool IsOpen() const { return fd_ >= 0; }
+    bool Open(const std::string& path, uint32_t offset) {
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        return fd_ >= 0 && (offset == 0 || ::lseek(fd_, offset, SEEK_SET) == static_cast<off_t>(offset));
+    }
+    long ReadFully(char* dest, uint32_t n) {
+        uint32_t got = 0;
+        while (got < n) {
+            const ssize_t r = ::read(fd_, dest + got, n - got);
+            if (r < 0 && errno == EINTR) continue;
+            if (r < 0) return -1;
+            if (r == 0) break;
+            got += static_cast<uint32_t>(r);
+        }
+        return static_cast<long>(got);
+    }
+    void Close() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+    int fd_ = -1;
+#endif
 
     Progress progress_;
     size_t done_;
-    fs::path path_;
-    std::FILE* file_ = nullptr;
+    const std::string* path_ = nullptr;  // the file open now, as listed
 };
 
 int Pack(const std::string& dir, const std::string& out, const std::string& id, const std::string& version,
          const std::string& code, bool sync) {
     std::error_code ec;
     if (!fs::is_directory(dir, ec)) return Fail(dir, "not a directory");
+    // Plain strings: sorting and cutting them is much cheaper than doing so with paths.
     struct Found {
-        fs::path path;
+        std::string path;
         uint32_t size;
     };
     std::vector<Found> files;
@@ -323,12 +359,12 @@ int Pack(const std::string& dir, const std::string& out, const std::string& id, 
         const uintmax_t size = it->file_size(ec);
         if (ec) return Fail(it->path().string(), "cannot read: " + ec.message());
         if (size > UINT32_MAX) return Fail(it->path().string(), "larger than an archive can hold");
-        files.push_back({it->path(), static_cast<uint32_t>(size)});
+        files.push_back({it->path().string(), static_cast<uint32_t>(size)});
     }
     if (ec) return Fail(dir, "cannot list: " + ec.message());
     std::sort(files.begin(), files.end(), [](const Found& a, const Found& b) { return a.path < b.path; });
 
-    const size_t prefix = fs::path(dir).generic_string().size();
+    const size_t prefix = fs::path(dir).string().size();
     size_t empty = 0;
     for (const Found& f : files) empty += f.size == 0;
     PackFeeder feeder(files.size(), empty);
@@ -336,8 +372,8 @@ int Pack(const std::string& dir, const std::string& out, const std::string& id, 
     entries.reserve(files.size());
     for (const Found& f : files) {
         // The iterator's paths all start with dir and a separator; the rest is the name.
-        std::string name = f.path.generic_string().substr(prefix);
-        name.erase(0, name.find_first_not_of('/'));
+        std::string name = f.path.substr(prefix);
+        name.erase(0, name.find_first_not_of("/\\"));
         std::replace(name.begin(), name.end(), '/', '\\');
         entries.push_back(PackageEntry::Streamed(
             std::move(name), f.size, [&feeder, &f](uint32_t offset, char* dest, uint32_t n) {
