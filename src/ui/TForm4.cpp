@@ -1,0 +1,1 @@
+#include "ui/TForm4.h"
