@@ -21,7 +21,7 @@
 #include "core/HashName.h"
 #include "core/QSError.h"
 #include "core/QSINIFile.h"
-#include "objects/ModProject.h"
+#include "mods/ModProject.h"
 #include "resources/HiddenBlock.h"
 #include "resources/QSResourceMgr.h"
 #include "resources/QSResourcer.h"

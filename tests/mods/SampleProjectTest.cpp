@@ -7,7 +7,7 @@
 #include <regex>
 
 #include "core/HashName.h"
-#include "objects/ModProject.h"
+#include "mods/ModProject.h"
 #include "resources/HiddenBlock.h"
 #include "tools/sample-game/SampleGame.h"
 

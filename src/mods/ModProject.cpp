@@ -1,4 +1,4 @@
-#include "objects/ModProject.h"
+#include "mods/ModProject.h"
 
 #include <filesystem>
 

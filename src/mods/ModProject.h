@@ -15,7 +15,7 @@
 
 #include "core/QSLocalization.h"
 #include "objects/ChangeList.h"
-#include "objects/ModHistory.h"
+#include "mods/ModHistory.h"
 #include "objects/ObjectCatalogue.h"
 #include "resources/QSResourceMgr.h"
 

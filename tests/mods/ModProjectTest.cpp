@@ -6,7 +6,7 @@
 #include <set>
 
 #include "core/QSError.h"
-#include "objects/ModProject.h"
+#include "mods/ModProject.h"
 #include "resources/HiddenBlock.h"
 #include "support/Archives.h"
 #include "support/TempDir.h"

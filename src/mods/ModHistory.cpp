@@ -1,4 +1,4 @@
-#include "objects/ModHistory.h"
+#include "mods/ModHistory.h"
 
 #include <array>
 #include <cstdio>
