@@ -14,21 +14,6 @@ bool IsBlank(unsigned char c) {
     return c >= 9 && c <= 32;
 }
 
-// The integer of a text as the C library's atoi reads it, held within int's range.
-long long LeadingInteger(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value =
-            std::min<long long>(value * 10 + (text[i] - '0'), static_cast<long long>(INT_MAX) + 1);
-    }
-    value = negative ? -value : value;
-    return std::clamp<long long>(value, INT_MIN, INT_MAX);
-}
-
 std::string Read(const QSINIFile& ini, const char* section, const char* key, const char* def) {
     std::string out;
     ini.GetINIString(section, key, def, out);
@@ -42,6 +27,20 @@ bool SoundBefore(const QSSoundData& a, const QSSoundData& b) {
 }
 
 }  // namespace
+
+long long LeadingInteger(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value =
+            std::min<long long>(value * 10 + (text[i] - '0'), static_cast<long long>(INT_MAX) + 1);
+    }
+    value = negative ? -value : value;
+    return std::clamp<long long>(value, INT_MIN, INT_MAX);
+}
 
 void NormalizeWordCase(std::string& text) {
     for (size_t i = 1; i < text.size(); ++i) {

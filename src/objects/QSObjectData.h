@@ -86,6 +86,10 @@ class QSObjectData {
 // white space (a space or a code from 9 to 32); so each word keeps its first letter.
 void NormalizeWordCase(std::string& text);
 
+// The integer of a text as the C library's atoi reads it (leading white space and one sign
+// allowed, reading stops at the first non-digit, no digits give 0), held within int's range.
+long long LeadingInteger(std::string_view text);
+
 // The decimal text of a value's integer part: leading white space and a sign are allowed,
 // reading stops at the first non-digit, no digits give "0".
 std::string UpkeepInteger(std::string_view text);
