@@ -122,3 +122,9 @@ void ChangeList::ClearChangeList() {
     for (QSChange* change : changes_) delete change;
     while (!changes_.Empty()) changes_.RemoveAt(changes_.Count() - 1);
 }
+
+QSColor ObjectRowColor(uint8_t changeState, bool selected) {
+    if (changeState == 2) return kColorSession;
+    if (changeState == 1) return kColorMod;
+    return selected ? kColorSelected : kColorUnchanged;
+}

@@ -33,6 +33,10 @@ inline constexpr QSColor kColorMod{0, 128, 0};           // green: the mod's or 
 inline constexpr QSColor kColorSession{255, 0, 0};       // red: changed in this session
 inline constexpr QSColor kColorSelected{255, 255, 255};  // a selected, unchanged list item
 
+// The text colour of an object list row: red once changed in this session, green when the
+// mod supplies it, otherwise white on the selection and black elsewhere.
+QSColor ObjectRowColor(uint8_t changeState, bool selected);
+
 // One field changed in this session.
 struct QSChange {
     std::string identity;    // unique name, or "Components"

@@ -220,21 +220,21 @@ constexpr FieldDef kProperNameField = {0,
 
 // clang-format off
 constexpr std::array<SoundSlotDef, 15> kSoundSlotTable = {{
-    {SoundGroup::Death, 0, "ObjectData", "DeathSound1", "death_sound_1"},
-    {SoundGroup::Death, 1, "ObjectData", "DeathSound2", "death_sound_2"},
-    {SoundGroup::Attack1, 0, "Attack1", "Sound1", "attack_1_sound_1"},
-    {SoundGroup::Attack1, 1, "Attack1", "Sound2", "attack_1_sound_2"},
-    {SoundGroup::Attack2, 0, "Attack2", "Sound1", "attack_2_sound_1"},
-    {SoundGroup::Attack2, 1, "Attack2", "Sound2", "attack_2_sound_2"},
-    {SoundGroup::Selection, 0, "ObjectData", "SelectionSound1", "select_sound_1"},
-    {SoundGroup::Selection, 1, "ObjectData", "SelectionSound2", "select_sound_2"},
-    {SoundGroup::Selection, 2, "ObjectData", "SelectionSound3", "select_sound_3"},
-    {SoundGroup::Selection, 3, "ObjectData", "SelectionSound4", "select_sound_4"},
-    {SoundGroup::Selection, 4, "ObjectData", "SelectionSound5", "select_sound_5"},
-    {SoundGroup::Command, 0, "ObjectData", "CommandSound1", "command_sound_1"},
-    {SoundGroup::Command, 1, "ObjectData", "CommandSound2", "command_sound_2"},
-    {SoundGroup::Command, 2, "ObjectData", "CommandSound3", "command_sound_3"},
-    {SoundGroup::Command, 3, "ObjectData", "CommandSound4", "command_sound_4"},
+    {SoundGroup::Death, 0, "ObjectData", "DeathSound1", "death_sound_1", "Death Sound 1:"},
+    {SoundGroup::Death, 1, "ObjectData", "DeathSound2", "death_sound_2", "Death Sound 2:"},
+    {SoundGroup::Attack1, 0, "Attack1", "Sound1", "attack_1_sound_1", "Atk 1 Sound 1:"},
+    {SoundGroup::Attack1, 1, "Attack1", "Sound2", "attack_1_sound_2", "Atk 1 Sound 2:"},
+    {SoundGroup::Attack2, 0, "Attack2", "Sound1", "attack_2_sound_1", "Atk 2 Sound 1:"},
+    {SoundGroup::Attack2, 1, "Attack2", "Sound2", "attack_2_sound_2", "Atk 2 Sound 2:"},
+    {SoundGroup::Selection, 0, "ObjectData", "SelectionSound1", "select_sound_1", "Select Snd 1:"},
+    {SoundGroup::Selection, 1, "ObjectData", "SelectionSound2", "select_sound_2", "Select Snd 2:"},
+    {SoundGroup::Selection, 2, "ObjectData", "SelectionSound3", "select_sound_3", "Select Snd 3:"},
+    {SoundGroup::Selection, 3, "ObjectData", "SelectionSound4", "select_sound_4", "Select Snd 4:"},
+    {SoundGroup::Selection, 4, "ObjectData", "SelectionSound5", "select_sound_5", "Select Snd 5:"},
+    {SoundGroup::Command, 0, "ObjectData", "CommandSound1", "command_sound_1", "Cmd Sound 1:"},
+    {SoundGroup::Command, 1, "ObjectData", "CommandSound2", "command_sound_2", "Cmd Sound 2:"},
+    {SoundGroup::Command, 2, "ObjectData", "CommandSound3", "command_sound_3", "Cmd Sound 3:"},
+    {SoundGroup::Command, 3, "ObjectData", "CommandSound4", "command_sound_4", "Cmd Sound 4:"},
 }};
 // clang-format on
 
@@ -280,6 +280,66 @@ const FieldDef* FieldByShownKey(const char* section, std::string_view key) {
         const bool sameSection =
             section ? (f.shownSection && SameName(section, f.shownSection)) : !f.shownSection;
         if (sameSection && SameName(key, f.shownKey)) return &f;
+    }
+    return nullptr;
+}
+
+namespace {
+
+struct Hint {
+    const char* control;
+    const char* text;
+};
+
+// clang-format off
+constexpr Hint kHints[] = {
+    {"max_hit_points", "Amount of damage the unit can take before death, integer between 1 and 30000."},
+    {"defense", "Defensive strength of the unit, between 0 and 99, higher is better."},
+    {"cost_in_gold", "Commission cost in gold of the unit, between 0 and 99."},
+    {"stone_upkeep", "Amount of stone per minute this unit requires, between 0 and 9."},
+    {"wood_upkeep", "Amount of wood per minute this unit requires, between 0 and 9."},
+    {"iron_upkeep", "Amount of iron per minute this unit requires, between 0 and 9."},
+    {"mana_upkeep", "Amount of mana per minute this unit requires, between 0 and 9."},
+    {"walk_distance", "Number of tiles (float) the unit moves in one animation cycle."},
+    {"movement_rate", "How fast the unit moves over open ground, higher is faster."},
+    {"entrenchment_rate", "Entrenchment rate (float), higher is faster."},
+    {"morale", "The amount of morale a company with this unit has."},
+    {"control_zone", "How far out (in tiles) does the object's control zone extend?"},
+    {"visual_range", "How far out (in tiles) does the object's visual range extend?"},
+    {"max_mana", "The total amount of mana this unit has."},
+    {"mana_regen", "The amount of mana per second this unit regenerates."},
+    {"spell_0", "What spell will this unit try to cast?"},
+    {"spell_1", "What spell will this unit try to cast?"},
+    {"attack_1_type", "The style of attack. Melee (combat) or projectile (archer) for attack 1."},
+    {"attack_2_type", "Attack 2 can be melee, projectile, cast, or build."},
+    {"attack_1_damage_type", "The type of damage, impacted by resistances of attacked unit."},
+    {"attack_2_damage_type", "The type of damage, impacted by resistances of attacked unit."},
+    {"attack_1_damage", "The base amount of damage this attack inflicts."},
+    {"attack_2_damage", "The base amount of damage this attack inflicts."},
+    {"attack_1_morale_damage", "The amount of enemy morale that is lost with each attack of this type."},
+    {"attack_2_morale_damage", "The amount of enemy morale that is lost with each attack of this type."},
+    {"attack_1_morale_damage_type", "What type of morale damage is inflicted, modified by resistance of attacked unit."},
+    {"attack_2_morale_damage_type", "What type of morale damage is inflicted, modified by resistance of attacked unit."},
+    {"attack_1_reload_time", "How long it takes this unit to attack again."},
+    {"attack_2_reload_time", "How long it takes this unit to attack again"},
+    {"type", "Support=support slots only, Front=frontline only, Solo=single unit(used in campaigns only), militia=issues from settlements only, Captain=captain slot only."},
+    {"captain", "Front line units must have captains, other types may not have captains."},
+    {"overwrite_color", "\"Player\" means the color of the player who owns the unit, or override this with a specific color."},
+    {"technology", "What technology is required to build this?"},
+    {"only_faction", "What is the only faction that can build this?"},
+    {"except_faction", "What is the only faction that cannot build this?"},
+    {"race", "What race of Vaelor inhabitants can build this?"},
+    {"description", "This is a detailed description of the object."},
+    {"proper_name", "The unit's displayed name. Maximum 20 Alphanumeric characters."},
+    {"unique_name", "Unique identifier of object, change this to create a new object based on the current object."},
+};
+// clang-format on
+
+}  // namespace
+
+const char* ControlHint(std::string_view control) {
+    for (const Hint& h : kHints) {
+        if (control == h.control) return h.text;
     }
     return nullptr;
 }

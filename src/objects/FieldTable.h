@@ -98,8 +98,12 @@ struct SoundSlotDef {
     const char* section;
     const char* key;
     const char* control;
+    const char* caption;  // of the label control <control>_label
 };
 extern const std::array<SoundSlotDef, 15> kSoundSlotTable;
+
+// The hint a control shows when the pointer rests on it, or null when it has none.
+const char* ControlHint(std::string_view control);
 
 // Row `row` (1..kFieldCount), or null.
 const FieldDef* FieldByRow(int row);
