@@ -17,6 +17,22 @@ bool ByteLess(const char* a, const char* b) {
     return std::strcmp(a, b) < 0;  // strcmp compares as unsigned bytes
 }
 
+// A hash of the text's bytes, eight at a time.
+uint32_t HashText(const char* text, size_t len) {
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ len;
+    for (; len >= 8; text += 8, len -= 8) {
+        uint64_t word;
+        std::memcpy(&word, text, 8);
+        h = (h ^ word) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 32;
+    }
+    uint64_t tail = 0;
+    std::memcpy(&tail, text, len);
+    h = (h ^ tail) * 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 29;
+    return static_cast<uint32_t>(h);
+}
+
 }  // namespace
 
 QSLocalization::QSLocalization() {
@@ -43,11 +59,51 @@ void QSLocalization::LoadLocalization(QSTextSource& source, const char* /*langua
         }
         LoadResource(resource, source.ReadTextResource(resource));
     }
-    for (const QSTranslatedString& e : entries_) lookup_.push_back(&e);
-    std::sort(lookup_.begin(), lookup_.end(),
+    IndexSources();
+}
+
+size_t QSLocalization::SlotIndex(const char* text, uint32_t hash) const {
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot& slot = slots_[i];
+        if (slot.entry == kNoEntry ||
+            (slot.hash == hash && std::strcmp(entries_[slot.entry].source, text) == 0))
+            return i;
+    }
+}
+
+void QSLocalization::IndexSources() {
+    size_t size = 16;
+    while (size < 2 * entries_.size()) size *= 2;
+    slots_.assign(size, Slot{});
+    bool differing = false;  // a source text shown differently by two entries
+    for (uint32_t n = 0; n < entries_.size(); ++n) {
+        const char* source = entries_[n].source;
+        const uint32_t hash = HashText(source, std::strlen(source));
+        Slot& slot = slots_[SlotIndex(source, hash)];
+        if (slot.entry == kNoEntry) {
+            slot = {hash, n};
+        } else if (std::strcmp(entries_[slot.entry].display, entries_[n].display) != 0) {
+            differing = true;
+        }
+    }
+    if (!differing) return;
+    // Such a source text shows the entry that comes first among its equals once the table is
+    // sorted by source text with std::sort: the entry a binary search over that order finds,
+    // as the table has always answered.
+    std::vector<const QSTranslatedString*> sorted;
+    sorted.reserve(entries_.size());
+    for (const QSTranslatedString& e : entries_) sorted.push_back(&e);
+    std::sort(sorted.begin(), sorted.end(),
               [](const QSTranslatedString* a, const QSTranslatedString* b) {
                   return ByteLess(a->source, b->source);
               });
+    for (size_t i = 0; i < sorted.size(); ++i) {
+        if (i > 0 && std::strcmp(sorted[i - 1]->source, sorted[i]->source) == 0) continue;
+        const char* source = sorted[i]->source;
+        Slot& slot = slots_[SlotIndex(source, HashText(source, std::strlen(source)))];
+        slot.entry = static_cast<uint32_t>(sorted[i] - entries_.data());
+    }
 }
 
 void QSLocalization::LoadResource(const char* name, const std::string& text) {
@@ -123,7 +179,7 @@ void QSLocalization::LoadResource(const char* name, const std::string& text) {
 void QSLocalization::ReleaseLocalization() {
     loaded_ = false;
     entries_.clear();
-    lookup_.clear();
+    slots_.clear();
     storage_.clear();
 }
 
@@ -135,8 +191,7 @@ const char* QSLocalization::Translate(const char* value) const {
         if (n < 0 || static_cast<unsigned long>(n) >= entries_.size()) return value;
         return entries_[static_cast<size_t>(n)].display;
     }
-    auto it = std::lower_bound(lookup_.begin(), lookup_.end(), value,
-                               [](const QSTranslatedString* e, const char* v) { return ByteLess(e->source, v); });
-    if (it != lookup_.end() && std::strcmp((*it)->source, value) == 0) return (*it)->display;
-    return value;
+    if (slots_.empty()) return value;  // the resources are still being read
+    const Slot& slot = slots_[SlotIndex(value, HashText(value, std::strlen(value)))];
+    return slot.entry == kNoEntry ? value : entries_[slot.entry].display;
 }

@@ -4,7 +4,8 @@
 // first missing number). Each line of a resource is an entry of tab-separated fields whose
 // fourth is the source text and fifth the display text; entries are numbered across
 // resources in load order. A value "STRING_<n>" is shown as entry n's display text, and a
-// value equal to a source text as that entry's display text.
+// value equal to a source text as that entry's display text. Source texts are found through
+// a hash table built once the resources are loaded.
 #pragma once
 
 #include <cstdint>
@@ -42,12 +43,22 @@ public:
     const QSTranslatedString& Entry(uint32_t n) const { return entries_[n]; }
 
 private:
+    static constexpr uint32_t kNoEntry = 0xFFFFFFFFu;
+    // One slot of the source text table: the text's hash and its entry, or kNoEntry when free.
+    struct Slot {
+        uint32_t hash = 0;
+        uint32_t entry = kNoEntry;
+    };
+
     void LoadResource(const char* name, const std::string& text);
+    void IndexSources();
+    // The slot holding the entry whose source text is text, or the free slot where it would go.
+    size_t SlotIndex(const char* text, uint32_t hash) const;
 
     std::string language_;
     bool loaded_ = false;
     std::vector<QSTranslatedString> entries_;
-    std::vector<const QSTranslatedString*> lookup_;  // sorted by source text, byte order
-    std::vector<std::unique_ptr<char[]>> storage_;   // one block per resource
+    std::vector<Slot> slots_;  // open addressing, a power of two long; empty when not loaded
+    std::vector<std::unique_ptr<char[]>> storage_;  // one block per resource
     int shutdownHook_ = 0;
 };

@@ -58,6 +58,33 @@ TEST(QSLocalization, NumbersEntriesAcrossResourcesInLoadOrder) {
     EXPECT_EQ(table.Language(), "English");  // kept across a release
 }
 
+TEST(QSLocalization, EverySourceTextOfALargeTableIsFoundExactly) {
+    MapSource source;
+    std::string text = "#Language=English\n" + Entry("", "(empty)");
+    const int count = 5000;
+    for (int i = 0; i < count; ++i)
+        text += Entry("Text " + std::to_string(i), "Shown " + std::to_string(i));
+    // Entries sharing a source text: the first of them is shown.
+    text += Entry("Twice", "first") + Entry("Twice", "second");
+    source.files[Strings(1)] = text;
+    QSLocalization table;
+    table.LoadLocalization(source);
+    ASSERT_EQ(table.EntryCount(), count + 3u);
+
+    int wrong = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::string n = std::to_string(i);
+        wrong += ("Shown " + n) != table.Translate(("Text " + n).c_str());
+        // Near misses are no entry's text: the value itself comes back.
+        for (const std::string& miss : {"text " + n, "Text " + n + " ", "Text 0" + n, "Text " + n + "\n"})
+            wrong += table.Translate(miss.c_str()) != miss.c_str();
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_STREQ(table.Translate(""), "(empty)");
+    EXPECT_STREQ(table.Translate("Twice"), "first");
+    EXPECT_STREQ(table.Translate("STRING_5002"), "second");  // a number still reaches either
+}
+
 TEST(QSLocalization, MissingNumberIsReplacedOnceByTheDemoResource) {
     struct Case {
         bool demo;
