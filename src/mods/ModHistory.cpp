@@ -156,12 +156,30 @@ void Append(std::string& out, const char* format, std::initializer_list<const st
     }
 }
 
-const QSObjectData* FindByUniqueName(const QSObjectList& list, const std::string& name) {
-    for (const QSObjectData* r : list) {
-        if (SameName(r->UniqueName(), name)) return r;
+// The records of a list by unique name (case-insensitive); the first of equal names wins.
+class UniqueNameIndex {
+  public:
+    explicit UniqueNameIndex(const QSObjectList& list) {
+        size_t size = 16;
+        while (size < 2 * static_cast<size_t>(list.Count())) size *= 2;
+        slots_.assign(size, nullptr);
+        for (const QSObjectData* r : list) {
+            const QSObjectData*& slot = slots_[SlotIndex(r->UniqueName())];
+            if (!slot) slot = r;
+        }
     }
-    return nullptr;
-}
+    const QSObjectData* Find(const std::string& name) const { return slots_[SlotIndex(name)]; }
+
+  private:
+    // The slot of the record with that name, or the free slot where it would go.
+    size_t SlotIndex(const std::string& name) const {
+        const size_t mask = slots_.size() - 1;
+        for (size_t i = HashName(name) & mask;; i = (i + 1) & mask) {
+            if (!slots_[i] || SameName(slots_[i]->UniqueName(), name)) return i;
+        }
+    }
+    std::vector<const QSObjectData*> slots_;
+};
 
 bool HasName(const std::vector<std::string>& names, const std::string& name) {
     for (const std::string& n : names) {
@@ -189,10 +207,11 @@ std::span<const HistoryField> HistoryFields() {
 
 void CompareObjectLists(const QSObjectList& working, const QSObjectList& retail, std::string& out) {
     const auto& fields = Fields();
+    const UniqueNameIndex retailByName(retail);
     for (const QSObjectData* w : working) {
         const std::string& unique = w->UniqueName();
         const std::string& shown = w->ProperName();
-        const QSObjectData* r = FindByUniqueName(retail, unique);
+        const QSObjectData* r = retailByName.Find(unique);
         if (!r) {
             Append(out, "Added %s(%s).\r\n", {&unique, &shown});
             continue;

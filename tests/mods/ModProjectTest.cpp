@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 
 #include "core/QSError.h"
@@ -243,6 +244,30 @@ TEST(GlobalHistory, ComparesEveryObjectFieldButTheReloadTimes) {
             expected.insert(def.row);
     }
     EXPECT_EQ(compared, expected);
+}
+
+TEST(GlobalHistory, PairsRecordsByUniqueNameIgnoringCaseAndTheFirstRetailRecordWins) {
+    std::vector<std::unique_ptr<QSObjectData>> records;
+    auto add = [&](QSObjectList& list, const std::string& unique, const std::string& defense) {
+        records.push_back(std::make_unique<QSObjectData>());
+        records.back()->SetUniqueName(unique);
+        records.back()->SetValue(2, defense);  // ObjectData/Defense
+        list.Append(records.back().get());
+    };
+    QSObjectList retail(16, 16), working(16, 16);
+    for (int i = 0; i < 300; ++i) add(retail, "Unit_" + std::to_string(i), std::to_string(i));
+    add(retail, "UNIT_7", "later twin");
+    add(working, "unit_5", "5");
+    add(working, "Unit_6", "60");
+    add(working, "Unit_7", "7");
+    add(working, "Unit_300", "1");
+    add(working, "Unit_299", "299");
+
+    std::string out;
+    CompareObjectLists(working, retail, out);
+    EXPECT_EQ(out,
+              "Changed Unit_6() Defense: from 6 to 60.\r\n"
+              "Added Unit_300().\r\n");
 }
 
 TEST(AccessCode, TextAndCheck) {
