@@ -1,8 +1,45 @@
-// brix: the editor.
+// brix: the editor. Finds the game, makes the windows and runs until the main window closes.
 #include <QApplication>
+#include <QAction>
+#include <QDialog>
+#include <QMessageBox>
+
+#include "app/Help.h"
+#include "app/Installation.h"
+#include "core/QSError.h"
+#include "mods/ModProject.h"
+#include "ui/Art.h"
+#include "ui/TForm1.h"
+#include "ui/TForm3.h"
+#include "ui/TForm4.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Brix");
-    return 0;
+    QApplication::setApplicationDisplayName("Brix");
+    QApplication::setWindowIcon(ProgramIcon());
+    OpenLog("Brix_log.txt");
+    // A fatal error is told in a warning box before the program ends.
+    SetFatalPresenter([](const std::string& message) {
+        QMessageBox::warning(nullptr, "Brix", QString::fromStdString(message), QMessageBox::Ok);
+    });
+
+    ModProject project;
+    TForm1 form(project);
+    // The build window and the access-code window come with saving and protected mods.
+    QDialog saver(&form);
+    saver.setObjectName("TBrixSaver");
+    TForm3 loading;
+    TForm4 about;
+    QDialog security(&form);
+    security.setObjectName("TForm5");
+    form.SetSecondaryWindows(&loading, &about);
+
+    const GameInstallations found = DiscoverInstallations();
+    project.SetInstallationPaths(found.baseDirectory, found.expansionDirectory);
+    form.SetInstalledEditions({found.baseInstalled, found.expansionInstalled});
+    QObject::connect(form.Action("OnlineDocs1"), &QAction::triggered, [] { OpenHelp(); });
+
+    form.show();
+    return QApplication::exec();
 }

@@ -128,3 +128,12 @@ QSColor ObjectRowColor(uint8_t changeState, bool selected) {
     if (changeState == 1) return kColorMod;
     return selected ? kColorSelected : kColorUnchanged;
 }
+
+void ChangeList::RemoveChangesOf(std::string_view identity) {
+    for (uint32_t i = changes_.Count(); i-- > 0;) {
+        if (SameName(changes_[i]->identity, identity)) {
+            delete changes_[i];
+            changes_.RemoveAt(i);
+        }
+    }
+}

@@ -113,6 +113,8 @@ class ChangeList {
 
     // Releases every change record.
     void ClearChangeList();
+    // Releases every change record filed under identity (case-insensitive).
+    void RemoveChangesOf(std::string_view identity);
 
     uint32_t Count() const { return changes_.Count(); }
     const QSChange& operator[](uint32_t index) const { return *changes_[index]; }

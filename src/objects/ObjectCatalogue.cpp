@@ -415,3 +415,25 @@ int ObjectCatalogue::CloneObject(int shownIndex, const char* newUniqueName, Chan
     }
     return index;
 }
+
+bool ObjectCatalogue::DeleteObject(int shownIndex) {
+    if (shownIndex < 0 || static_cast<uint32_t>(shownIndex) >= viewList_.Count()) return false;
+    QSObjectData* record = viewList_[static_cast<uint32_t>(shownIndex)];
+    viewList_.RemoveAt(static_cast<uint32_t>(shownIndex));
+    for (QSObjectList* list : {working_[static_cast<size_t>(view_)].get(), &loose_}) {
+        for (uint32_t i = 0; i < list->Count(); ++i) {
+            if ((*list)[i] == record) {
+                list->RemoveAt(i);
+                break;
+            }
+        }
+    }
+    SortWorking(*working_[static_cast<size_t>(view_)]);
+    delete record;
+    if (view_ != kViewGlobal) SortWorking(viewList_);
+    return true;
+}
+
+void ObjectCatalogue::SortViewList() {
+    if (view_ != kViewGlobal) SortWorking(viewList_);
+}

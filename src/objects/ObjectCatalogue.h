@@ -103,6 +103,8 @@ class ObjectCatalogue {
     // Makes the view lists refer to the records of one view's pair.
     void SelectView(int viewCode);
     int CurrentView() const { return view_; }
+    // Sorts the view list with the working comparator (the global settings keep their order).
+    void SortViewList();
 
     // Index of the first view-list record with that unique name (case-insensitive), or -1.
     int FindObjectIndex(const char* uniqueName) const;
@@ -115,6 +117,10 @@ class ObjectCatalogue {
     int CloneObject(int shownIndex, const char* newUniqueName, std::vector<ClonedField>* changes);
     // The same clone, with its fields entered into the session's change list (SetField).
     int CloneObject(int shownIndex, const char* newUniqueName, ChangeList& changes);
+
+    // Removes the view-list record at shownIndex from the view list and the current view's
+    // working list (which is sorted again) and destroys it. Returns false for no such record.
+    bool DeleteObject(int shownIndex);
 
     QSObjectList& Objects(int viewCode, bool retail);
     const QSObjectList& Objects(int viewCode, bool retail) const;

@@ -83,6 +83,14 @@ TEST_F(ChangeListTest, KeepsOneRecordPerFieldSortedByIdentitySectionAndKeyIgnori
     EXPECT_TRUE(changes.ObjectHasChanges("Zealot"));
     EXPECT_FALSE(changes.ObjectHasChanges("Ar"));
     EXPECT_FALSE(changes.ObjectHasChanges("Archers"));
+
+    // Deleting an object takes its records away, in any letter case, and no other object's.
+    changes.RemoveChangesOf("ARCHER");
+    EXPECT_THAT(Order(changes), ElementsAre(Triple{"Arch", "ObjectData", "Defense"},
+                                            Triple{"Components", "Forge", "GoldCost"},
+                                            Triple{"Components", "Tower", "GoldCost"},
+                                            Triple{"zealot", "ObjectData", "Defense"}));
+    EXPECT_EQ(changes.FindChange("Components", "Tower", "GoldCost")->value, "3");
     EXPECT_FALSE(changes.ObjectHasChanges("Zealots"));
 
     changes.ClearChangeList();
