@@ -3,12 +3,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -147,6 +151,50 @@ TEST_F(MainWindow, MenusAndCaptionBeforeAndAfterOpening) {
     EXPECT_EQ(Text("unique_name"), Shown()->UniqueName());
     EXPECT_THAT(ReadFile(log.path() / "Brix_log.txt"),
                 ::testing::HasSubstr("Brix: The Dravik Mod Maker, Version 1.0.7.0\n"));
+}
+
+TEST_F(MainWindow, NewModShowsTheGameVersionAndReopeningStartsAfresh) {
+    OpenIronTide();
+    const int units = List()->count();
+    Action("new_dsc_mod_menu_item")->trigger();
+    EXPECT_EQ(Text("version"), "0.0.0.0");
+    EXPECT_EQ(Text("mod_name"), "");
+    EXPECT_EQ(Text("two_character_identifier"), "");
+    EXPECT_THAT(Text("dravik_version"), ::testing::StartsWith("DSC "));
+    EXPECT_EQ(Text("brix_version"), "1.0.7.0");
+    EXPECT_EQ(Control<QPlainTextEdit>("version_history")->toPlainText(), "");
+    // The game alone: one unit fewer than with IronTide's own, and nothing twice.
+    EXPECT_EQ(List()->count(), units - 1);
+    auto* technology = Control<QComboBox>("technology");
+    std::set<std::string> seen;
+    for (int i = 0; i < technology->count(); ++i)
+        EXPECT_TRUE(seen.insert(technology->itemText(i).toStdString()).second) << "twice in the list";
+    // The progress bar of the Loading window was fed to the end.
+    auto* bar = loading.findChild<QProgressBar*>();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+TEST_F(MainWindow, OnlyLeftReleasesAndArrowKeysPickAnObject) {
+    OpenIronTide();
+    ClickRow(List(), 4);
+    ASSERT_EQ(form->CurrentIndex(), 4);
+    // A right click and paging move nothing that is shown.
+    const QRect r = List()->visualItemRect(List()->item(6));
+    QTest::mouseClick(List()->viewport(), Qt::RightButton, {}, r.center());
+    EXPECT_EQ(form->CurrentIndex(), 4);
+    List()->setFocus();
+    QTest::keyClick(List(), Qt::Key_PageDown);
+    QTest::keyClick(List(), Qt::Key_End);
+    EXPECT_EQ(form->CurrentIndex(), 4);
+    // The arrow keys move the selection, and their release shows the selected row.
+    List()->setCurrentRow(4);
+    QTest::keyClick(List(), Qt::Key_Down);
+    EXPECT_EQ(form->CurrentIndex(), 5);
+    EXPECT_EQ(Text("unique_name"), Shown()->UniqueName());
+    QTest::keyClick(List(), Qt::Key_Up);
+    QTest::keyClick(List(), Qt::Key_Up);
+    EXPECT_EQ(form->CurrentIndex(), 3);
 }
 
 TEST_F(MainWindow, ListRowsAndFieldsTakeTheirChangeColours) {
