@@ -513,17 +513,18 @@ void TForm1::BuildControls() {
         const char* caption;
         int maxLength;
         bool readOnly;
+        int half;  // 0 the whole width; 1 the left half; 2 the right half, ending the row
     };
     const Identity identity[] = {
-        {"mod_name", "mod_name_label", "Mod name:", 20, false},
-        {"access_code", "access_code_label", "Access code:", 4, false},
-        {"two_character_identifier", "two_character_identifier_label", "Two character ID:", 2, false},
-        {"version", "version_label", "Mod Version,", 11, false},
-        {"author", "author_label", "Author:", 0, false},
-        {"author_www", "author_www_label", "Author's www:", 0, false},
-        {"author_email", "author_email_label", "Author's email:", 0, false},
-        {"dravik_version", "dravik_version_label", "Built with Dravik ver:", 0, true},
-        {"brix_version", "brix_version_label", "Built with Brix ver:", 0, true},
+        {"mod_name", "mod_name_label", "Mod name:", 20, false, 0},
+        {"access_code", "access_code_label", "Access code:", 4, false, 1},
+        {"two_character_identifier", "two_character_identifier_label", "Two character ID:", 2, false, 2},
+        {"version", "version_label", "Mod Version,", 11, false, 0},
+        {"author", "author_label", "Author:", 0, false, 0},
+        {"author_www", "author_www_label", "Author's www:", 0, false, 0},
+        {"author_email", "author_email_label", "Author's email:", 0, false, 0},
+        {"dravik_version", "dravik_version_label", "Built with Dravik ver:", 0, true, 1},
+        {"brix_version", "brix_version_label", "Built with Brix ver:", 0, true, 2},
     };
     AddYellowLabel(client_, "this_is_a_mod_for_label", "This is a mod for:", QPoint(8, 16));
     auto* dsc = new QLabel(client_);
@@ -537,34 +538,37 @@ void TForm1::BuildControls() {
     dat->setGeometry(8, 32, 240, 60);
     controls_["dat_image"] = dat;
     controls_["this_is_a_mod_for_label"] = client_->findChild<QLabel*>("this_is_a_mod_for_label");
-    int y = 96;
+    // Each caption over its box; the short ones two to a row.
+    int y = 94;
     for (const Identity& i : identity) {
+        const int x = i.half == 2 ? 130 : 8;
+        const int width = i.half ? 118 : 240;
         QLabel* l = MakeLabel(i.label, i.caption, client_);
-        l->move(8, y);
+        l->setGeometry(x, y, width, 13);
         if (std::string(i.control) == "version") {
-            QLabel* second = MakeLabel("version_label2", "NOT Dravik version:", client_);
-            second->move(80, y);
+            l->setGeometry(x, y, 64, 13);
+            MakeLabel("version_label2", "NOT Dravik version:", client_)->setGeometry(x + 66, y, 150, 13);
         }
         auto* edit = new QLineEdit(client_);
         edit->setObjectName(i.control);
         if (i.maxLength) LimitTyping(edit, i.maxLength);
         if (std::string(i.control) == "access_code") edit->setEchoMode(QLineEdit::Password);
         edit->setReadOnly(i.readOnly);
-        edit->setGeometry(8, y + 14, 240, 18);
+        edit->setGeometry(x, y + 13, width, 18);
         controls_[i.control] = edit;
-        y += 34;
+        if (i.half != 1) y += 33;
     }
     QLabel* commentsLabel = MakeLabel("author_comments_label", "Author's comments:", client_);
-    commentsLabel->move(8, y);
+    commentsLabel->setGeometry(8, y, 240, 13);
     auto* comments = new QPlainTextEdit(client_);
     comments->setObjectName("author_comments");
-    comments->setGeometry(8, y + 14, 240, 410 - y - 14);
+    comments->setGeometry(8, y + 13, 240, 410 - y - 13);
     controls_["author_comments"] = comments;
     for (const auto& [memo, label, caption, hint] :
          {std::tuple{"version_history", "version_history_label", "Version History:",
                      "A report of changes made to this mod."},
           std::tuple{"global_history", "global_history_label", "Global History:", ""}}) {
-        MakeLabel(label, caption, client_)->move(18, 563);
+        MakeLabel(label, caption, client_)->setGeometry(18, 563, 200, 14);
         auto* m = new QPlainTextEdit(client_);
         m->setObjectName(memo);
         m->setReadOnly(true);
