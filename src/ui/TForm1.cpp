@@ -392,7 +392,9 @@ void TForm1::BuildControls() {
     }
     auto* checklist = new QListWidget(client_);
     checklist->setObjectName("components_checklistbox");
+    checklist->setToolTip("What building components are required in a settlement to build this object?");
     controls_["components_checklistbox"] = checklist;
+    MakeLabel("components_checklistbox_label", "Components:", client_);
     heroLevels_ = new QListWidget(client_);
     heroLevels_->setObjectName("hero_level_listbox");
     heroLevels_->addItems({"Awakened", "Enlightened", "Restored", "Ascended"});
@@ -420,6 +422,10 @@ void TForm1::BuildControls() {
     for (int list = 0; list < kBonusPanelCount; ++list) {
         auto* box = new QListWidget(client_);
         box->setObjectName(Q(BonusCheckboxName(list)));
+        box->setToolTip(IsPersonalBonusList(list)
+                            ? "The modifiers, or bonuses, that apply to this unit itself."
+                            : "The modifiers, or bonuses, that apply to all units in the company this unit "
+                              "is in, if this unit is in a support or captain slot.");
         controls_[BonusCheckboxName(list)] = box;
         for (int row = 1; row <= kBonusRows; ++row) {
             MakeLabel(BonusRowName(list, row), "", client_);
@@ -503,6 +509,9 @@ void TForm1::BuildControls() {
             placed_.back().label = qobject_cast<QLabel*>(controls_.at(BonusRowName(list, row)));
         }
     }
+    // Choosing an Attack2 type swaps the damage controls and the spell frame at once.
+    connect(qobject_cast<QComboBox*>(controls_.at("attack_2_type")), &QComboBox::textActivated, this,
+            [this] { ApplyVisibility(); });
     controls_.at("description")->setGeometry(726, 140, 277, 135);
     if (QWidget* l = controls_.at("description_label")) l->move(726, 126);
 
@@ -553,6 +562,9 @@ void TForm1::BuildControls() {
         edit->setObjectName(i.control);
         if (i.maxLength) LimitTyping(edit, i.maxLength);
         if (std::string(i.control) == "access_code") edit->setEchoMode(QLineEdit::Password);
+        if (std::string(i.control) == "version")
+            edit->setToolTip("Version number of mod in form ##.##.##.##, each part can be between 0 and 99, "
+                             "must always increase.");
         edit->setReadOnly(i.readOnly);
         edit->setGeometry(x, y + 13, width, 18);
         controls_[i.control] = edit;
@@ -657,14 +669,16 @@ void TForm1::LayoutFrames() {
             }
         }
         QRect area = r.adjusted(4, 16, -4, -4);
-        if (checklist) {
-            // A check list takes the frame's left half (modifiers) or right half (components).
-            const bool left = f->name != "build_frame";
+        if (checklist && f->name == "build_frame") {
+            // The components check list has its own place, its caption over it.
+            checklist->control->setGeometry(843, 26, 152, 81);
+            if (checklist->label) checklist->label->setGeometry(843, 12, 152, 13);
+            area.setRight(838);
+        } else if (checklist) {
+            // A modifier check list takes the frame's left half, its rows the right half.
             const int half = area.width() / 2;
-            const QRect box = left ? QRect(area.left(), area.top(), half - 4, area.height())
-                                   : QRect(area.left() + half, area.top(), half, area.height());
-            checklist->control->setGeometry(box);
-            area = left ? area.adjusted(half, 0, 0, 0) : area.adjusted(0, 0, -half, 0);
+            checklist->control->setGeometry(QRect(area.left(), area.top(), half - 4, area.height()));
+            area.setLeft(area.left() + half);
         }
         if (items.empty()) continue;
         if (f->name == "sound_frame") {

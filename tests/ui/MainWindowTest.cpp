@@ -197,6 +197,25 @@ TEST_F(MainWindow, OnlyLeftReleasesAndArrowKeysPickAnObject) {
     EXPECT_EQ(form->CurrentIndex(), 3);
 }
 
+TEST_F(MainWindow, HistoryChoiceShowsOneMemo) {
+    OpenIronTide();
+    EXPECT_TRUE(Control("version_history")->isVisible());
+    EXPECT_FALSE(Control("global_history")->isVisible());
+    Action("ShowGlobalHistory1")->trigger();
+    EXPECT_TRUE(Action("ShowGlobalHistory1")->isChecked());
+    EXPECT_FALSE(Action("ShowVersionHistory1")->isChecked());
+    EXPECT_TRUE(Control("global_history")->isVisible());
+    EXPECT_TRUE(Control("global_history_label")->isVisible());
+    EXPECT_FALSE(Control("version_history")->isVisible());
+    // The memo shows the text's lines (it keeps line ends as line feeds).
+    EXPECT_EQ(Control<QPlainTextEdit>("global_history")->toPlainText(),
+              QString::fromStdString(project.GlobalHistory()).replace("\r\n", "\n"));
+    EXPECT_THAT(project.GlobalHistory(), ::testing::StartsWith("Mod name: IronTide\r\n"));
+    // The choice holds when another mod is opened.
+    OpenIronTide();
+    EXPECT_TRUE(Control("global_history")->isVisible());
+}
+
 TEST_F(MainWindow, ListRowsAndFieldsTakeTheirChangeColours) {
     OpenIronTide();
     const QSObjectList& view = project.Catalogue().ViewList();
@@ -345,6 +364,16 @@ TEST_F(MainWindow, CastShowsTheSpellFrameAndSetAudioTheSoundPanel) {
     ClickRow(List(), other);
     EXPECT_FALSE(Control("spell_0")->isVisible());
     EXPECT_TRUE(Control("attack_2_damage")->isVisible());
+    // Choosing "Cast" swaps them at once.
+    auto* type = Control<QComboBox>("attack_2_type");
+    type->setFocus();
+    QTest::keyClick(type, Qt::Key_End);  // the last item is "Build"; "Cast" is the one before
+    QTest::keyClick(type, Qt::Key_Up);
+    ASSERT_EQ(type->currentText(), "Cast");
+    EXPECT_TRUE(Control("spell_0")->isVisible());
+    EXPECT_FALSE(Control("attack_2_damage")->isVisible());
+    ClickRow(List(), other);
+    EXPECT_FALSE(Control("spell_0")->isVisible());
 
     auto* toggle = Control<QPushButton>("audio_data_toggle");
     QTest::mouseClick(toggle, Qt::LeftButton);
