@@ -76,9 +76,12 @@ void QSLocalization::IndexSources() {
     size_t size = 16;
     while (size < 2 * entries_.size()) size *= 2;
     slots_.assign(size, Slot{});
+    firstBytes_ = {};
     bool differing = false;  // a source text shown differently by two entries
     for (uint32_t n = 0; n < entries_.size(); ++n) {
         const char* source = entries_[n].source;
+        const auto first = static_cast<unsigned char>(*source);
+        firstBytes_[first >> 6] |= uint64_t{1} << (first & 63);
         const uint32_t hash = HashText(source, std::strlen(source));
         Slot& slot = slots_[SlotIndex(source, hash)];
         if (slot.entry == kNoEntry) {
@@ -180,18 +183,21 @@ void QSLocalization::ReleaseLocalization() {
     loaded_ = false;
     entries_.clear();
     slots_.clear();
+    firstBytes_ = {};
     storage_.clear();
 }
 
 const char* QSLocalization::Translate(const char* value) const {
     if (!value) return nullptr;
     if (!loaded_ || entries_.empty()) return value;
-    if (std::strncmp(value, "STRING_", 7) == 0) {
+    const auto first = static_cast<unsigned char>(*value);
+    if (first == 'S' && std::strncmp(value, "STRING_", 7) == 0) {
         long n = std::strtol(value + 7, nullptr, 10);
         if (n < 0 || static_cast<unsigned long>(n) >= entries_.size()) return value;
         return entries_[static_cast<size_t>(n)].display;
     }
-    if (slots_.empty()) return value;  // the resources are still being read
+    // Empty while the resources are still being read.
+    if (slots_.empty() || !((firstBytes_[first >> 6] >> (first & 63)) & 1)) return value;
     const Slot& slot = slots_[SlotIndex(value, HashText(value, std::strlen(value)))];
     return slot.entry == kNoEntry ? value : entries_[slot.entry].display;
 }

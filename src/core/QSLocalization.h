@@ -8,6 +8,7 @@
 // a hash table built once the resources are loaded.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -59,6 +60,7 @@ private:
     bool loaded_ = false;
     std::vector<QSTranslatedString> entries_;
     std::vector<Slot> slots_;  // open addressing, a power of two long; empty when not loaded
+    std::array<uint64_t, 4> firstBytes_{};  // the first bytes of the source texts, as bits
     std::vector<std::unique_ptr<char[]>> storage_;  // one block per resource
     int shutdownHook_ = 0;
 };
