@@ -219,7 +219,7 @@ void CompareObjectLists(const QSObjectList& working, const QSObjectList& retail,
         for (const HistoryField& f : fields) {
             const std::string& before = FieldValue(*r, f.row);
             const std::string& after = FieldValue(*w, f.row);
-            if (SameName(before, after)) continue;
+            if (before == after || SameName(before, after)) continue;
             const std::string label = f.label;
             Append(out, "Changed %s(%s) %s: from %s to %s.\r\n",
                    {&unique, &shown, &label, &before, &after});
