@@ -153,7 +153,8 @@ QSINISection* QSINIFile::FindSection(const char* name) const {
 }
 
 QSINISection* QSINIFile::FindOrAddSection(const char* name) {
-    uint32_t h = HashName(name);
+    const uint32_t nameHash = HashName(name);
+    uint32_t h = nameHash;
     auto byHash = [](uint32_t key, const QSINISection* s) { return CompareHash(key, s->hash); };
     for (;; ++h) {
         QSINISection** slot = sections_.Find(h, byHash);
@@ -163,13 +164,15 @@ QSINISection* QSINIFile::FindOrAddSection(const char* name) {
     QSINISection* section = sectionStore_.Add();
     section->name = name;
     section->hash = h;
+    section->nameHash = nameHash;
     *sections_.InsertAt(sections_.SearchPlace(h, byHash)) = section;
     return section;
 }
 
 void QSINIFile::AddKey(QSINISection* section, const char* name, const char* value) {
     auto byHash = [](uint32_t key, const QSINIKey* k) { return CompareHash(key, k->hash); };
-    uint32_t h = HashName(name) + section->hash;
+    const uint32_t nameHash = HashName(name);
+    uint32_t h = nameHash + section->hash;
     uint32_t place;
     for (;; ++h) {
         place = keys_.SearchPlace(h, byHash);
@@ -181,6 +184,7 @@ void QSINIFile::AddKey(QSINISection* section, const char* name, const char* valu
     }
     QSINIKey* key = keyStore_.Add();
     key->hash = h;
+    key->nameHash = nameHash;
     key->name = name;
     key->value = value;
     key->section = section;

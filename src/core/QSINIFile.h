@@ -21,6 +21,7 @@ struct QSINISection;
 
 struct QSINIKey {
     uint32_t hash = 0;
+    uint32_t nameHash = 0;       // HashName(name)
     const char* name = nullptr;  // null for a line without '=': never found by a lookup
     const char* value = nullptr;
     QSINIKey* next = nullptr;    // the next key of the same section, in file order
@@ -30,6 +31,7 @@ struct QSINIKey {
 struct QSINISection {
     const char* name = nullptr;
     uint32_t hash = 0;
+    uint32_t nameHash = 0;  // HashName(name)
     QSINIKey* firstKey = nullptr;
     QSINIKey* lastKey = nullptr;
     QSINIKey* keyCursor = nullptr;
@@ -96,6 +98,11 @@ public:
 
     uint32_t SectionCount() const { return sections_.Count(); }
     uint32_t KeyCount() const { return keys_.Count(); }
+    // Section index (0 .. SectionCount() - 1) in ascending hash order; its keys follow
+    // firstKey and next in file order. Touches no cursor.
+    const QSINISection& SectionAt(uint32_t index) const { return *sections_[index]; }
+    // A key's value as the lookups return it: through the translator.
+    const char* ValueOf(const QSINIKey& key) const { return Translated(key.value); }
 
 private:
     int Parse(char* text, uint32_t len);

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
+#include <span>
+#include <string_view>
 
 #include "core/HashName.h"
 #include "core/QSINIFile.h"
@@ -24,6 +25,218 @@ std::string Read(const QSINIFile& ini, const char* section, const char* key, con
 bool SoundBefore(const QSSoundData& a, const QSSoundData& b) {
     if (a.entered.empty() != b.entered.empty()) return b.entered.empty();
     return CompareNames(a.entered, b.entered) < 0;
+}
+
+bool BonusBefore(const QSBonusPair& a, const QSBonusPair& b) {
+    return CompareNames(a.key, b.key) < 0;
+}
+
+// Applies a row's loading rule to the text read for it (or to its default).
+void ApplyRule(LoadRule rule, std::string& value) {
+    switch (rule) {
+        case LoadRule::ColorName:
+            value = ColorNameOf(value);
+            break;
+        case LoadRule::WordCase:
+            NormalizeWordCase(value);
+            break;
+        case LoadRule::WordCaseZeroNone:
+            NormalizeWordCase(value);
+            if (value == "0") value = "None";
+            break;
+        case LoadRule::UpkeepInteger:
+            value = UpkeepInteger(value);
+            break;
+        case LoadRule::Plain:
+        case LoadRule::FromSettings:
+        case LoadRule::FromColors:
+        case LoadRule::ComponentSection:
+            break;
+    }
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Two names equal letter case aside, as the INI lookups compare them.
+bool SameCName(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        if (*a == *b) {
+            if (!*a) return true;
+        } else if (HashFoldByte(static_cast<unsigned char>(*a)) !=
+                   HashFoldByte(static_cast<unsigned char>(*b))) {
+            return false;
+        }
+    }
+}
+
+// n when name is "Component<n>" as "Component%d" writes it for an n from 1 to limit (letter
+// case aside), else 0.
+uint32_t ComponentNumber(const char* name, uint32_t limit) {
+    static constexpr std::string_view kPrefix = "Component";
+    for (char c : kPrefix) {
+        if (HashFoldByte(static_cast<unsigned char>(*name++)) != HashFoldByte(static_cast<unsigned char>(c)))
+            return 0;
+    }
+    if (*name < '1' || *name > '9') return 0;
+    uint64_t n = 0;
+    for (; IsDigit(*name); ++name) {
+        n = n * 10 + static_cast<uint64_t>(*name - '0');
+        if (n > limit) return 0;
+    }
+    return *name ? 0 : static_cast<uint32_t>(n);
+}
+
+// Where each (section, key) of an object file goes, made once from the field table, the
+// sound slots and the bonus sections. Names match as the INI lookups match them: letter case
+// aside, by HashName and then the whole name.
+class ObjectFilePlan {
+  public:
+    // What one key fills.
+    enum class Use : uint8_t { ProperName, Row, AltRow, Sound };
+    struct Target {
+        Use use;
+        uint16_t index;  // the row, or the sound slot's index in kSoundSlotTable
+    };
+    struct Section {
+        const char* name;
+        uint32_t hash;
+        int bonus;        // index into kBonusSections, or -1
+        bool components;  // the "Component<n>" keys are read from it
+    };
+    static constexpr int kNoSection = -1;
+
+    static const ObjectFilePlan& Get() {
+        static const ObjectFilePlan plan;
+        return plan;
+    }
+
+    // The section plan of a section name with its HashName, or kNoSection when no key of it
+    // is read.
+    int FindSection(const char* name, uint32_t hash) const {
+        for (size_t i = 0; i < sections_.size(); ++i) {
+            if (sections_[i].hash == hash && SameCName(sections_[i].name, name))
+                return static_cast<int>(i);
+        }
+        return kNoSection;
+    }
+    const Section& SectionPlan(int section) const { return sections_[static_cast<size_t>(section)]; }
+
+    // The targets of a key of a planned section, given its name and HashName; empty when the
+    // key is not read.
+    std::span<const Target> Targets(int section, const char* key, uint32_t hash) const {
+        const Key& k = keys_[KeySlot(section, hash, key)];
+        return {targets_.data() + k.first, k.count};
+    }
+
+    // The rows the loader fills, in table order, with their loaded defaults.
+    struct Row {
+        const FieldDef* field;
+        std::string loadedDefault;  // the default after the row's rule (not for FromColors)
+    };
+    const std::vector<Row>& Rows() const { return rows_; }
+
+  private:
+    struct Key {
+        const char* name = nullptr;
+        uint32_t hash = 0;
+        int section = kNoSection;
+        uint32_t first = 0;
+        uint32_t count = 0;
+    };
+
+    ObjectFilePlan() {
+        for (const char* bonus : kBonusSections) AddSection(bonus);
+        AddSection("BuildHierarchy");
+        std::vector<std::pair<Key, Target>> uses;
+        auto use = [&](const char* section, const char* key, Target target) {
+            Key k;
+            k.name = key;
+            k.hash = HashName(key);
+            k.section = AddSection(section);
+            uses.push_back({k, target});
+        };
+        use(kProperNameField.section, kProperNameField.key, {Use::ProperName, 0});
+        for (const FieldDef& f : kFieldTable) {
+            if (!(f.kinds & (kKindUnits | kKindBuildings)) || !f.section) continue;
+            const auto row = static_cast<uint16_t>(f.row);
+            use(f.section, f.key, {Use::Row, row});
+            if (f.rule == LoadRule::FromColors && f.altKey) use(f.section, f.altKey, {Use::AltRow, row});
+            std::string loaded = f.defaultValue;
+            ApplyRule(f.rule, loaded);
+            rows_.push_back({&f, std::move(loaded)});
+        }
+        for (size_t i = 0; i < kSoundSlotTable.size(); ++i)
+            use(kSoundSlotTable[i].section, kSoundSlotTable[i].key, {Use::Sound, static_cast<uint16_t>(i)});
+
+        size_t size = 16;
+        while (size < 2 * uses.size()) size *= 2;
+        keys_.resize(size);
+        for (const auto& [key, target] : uses) {
+            Key& k = keys_[KeySlot(key.section, key.hash, key.name)];
+            if (!k.name) k = key;
+            ++k.count;
+        }
+        // Each key's targets side by side, in the order they were planned.
+        uint32_t first = 0;
+        for (Key& k : keys_) {
+            k.first = first;
+            first += k.count;
+            k.count = 0;
+        }
+        targets_.resize(first);
+        for (const auto& [key, target] : uses) {
+            Key& k = keys_[KeySlot(key.section, key.hash, key.name)];
+            targets_[k.first + k.count++] = target;
+        }
+    }
+
+    // The slot of a planned key, or the free slot where it would go.
+    size_t KeySlot(int section, uint32_t hash, const char* name) const {
+        const size_t mask = keys_.size() - 1;
+        for (size_t i = Slot(section, hash);; i = (i + 1) & mask) {
+            const Key& k = keys_[i];
+            if (!k.name || (k.section == section && k.hash == hash && SameCName(k.name, name)))
+                return i;
+        }
+    }
+
+    size_t Slot(int section, uint32_t hash) const {
+        return (hash * 31u + static_cast<uint32_t>(section)) & (keys_.size() - 1);
+    }
+
+    int AddSection(const char* name) {
+        int index = FindSection(name, HashName(name));
+        if (index == kNoSection) {
+            index = static_cast<int>(sections_.size());
+            sections_.push_back({name, HashName(name), -1, false});
+        }
+        Section& s = sections_[static_cast<size_t>(index)];
+        for (size_t b = 0; b < kBonusSections.size(); ++b) {
+            if (SameCName(name, kBonusSections[b]) && s.bonus < 0) s.bonus = static_cast<int>(b);
+        }
+        if (SameCName(name, "BuildHierarchy")) s.components = true;
+        return index;
+    }
+
+    std::vector<Section> sections_;
+    std::vector<Key> keys_;  // open addressing by (section, hash); a power of two long
+    std::vector<Target> targets_;
+    std::vector<Row> rows_;
+};
+
+// Appends a key of a bonus section with the value a lookup of its name finds: that of the
+// section's first key of the name. A key without a name is looked up as "", which only a
+// key named "" (a line starting with '=') answers; otherwise it gets "NOBONUS".
+void AddBonusPair(const QSINIFile& ini, const QSINISection& section, const QSINIKey& key,
+                  std::vector<QSBonusPair>& list) {
+    const char* name = key.name ? key.name : "";
+    const QSINIKey* found = nullptr;
+    for (const QSINIKey* k = section.firstKey; k && !found; k = k->next) {
+        if (k->name && SameCName(k->name, name)) found = k;
+    }
+    list.push_back({name, found ? ini.ValueOf(*found) : "NOBONUS"});
 }
 
 }  // namespace
@@ -80,73 +293,104 @@ void QSObjectData::LoadRow(QSINIFile& ini, const FieldDef& f, const char* sectio
     const char* from = f.section ? f.section : section;
     if (!from) return;
     std::string value = Read(ini, from, f.key, f.defaultValue);
-    switch (f.rule) {
-        case LoadRule::FromColors:
-            if (value.empty() && f.altKey) value = Read(ini, from, f.altKey, f.defaultValue);
-            break;
-        case LoadRule::ColorName:
-            value = ColorNameOf(value);
-            break;
-        case LoadRule::WordCase:
-            NormalizeWordCase(value);
-            break;
-        case LoadRule::WordCaseZeroNone:
-            NormalizeWordCase(value);
-            if (value == "0") value = "None";
-            break;
-        case LoadRule::UpkeepInteger:
-            value = UpkeepInteger(value);
-            break;
-        case LoadRule::Plain:
-        case LoadRule::FromSettings:
-        case LoadRule::ComponentSection:
-            break;
-    }
+    if (f.rule == LoadRule::FromColors && value.empty() && f.altKey)
+        value = Read(ini, from, f.altKey, f.defaultValue);
+    ApplyRule(f.rule, value);
     SetValue(f.row, std::move(value));
 }
 
+// One pass over the file's sections and keys: each key goes to what reads it (the first of
+// keys with the same name, as a lookup finds it), then rows without a key get their defaults.
 void QSObjectData::LoadFromIni(QSResourceMgr& mgr, const char* resourceName) {
     if (!resourceName || !mgr.ResourceExists(resourceName)) return;
     QSINIFile* ini = mgr.GetINIFile(resourceName);
     if (!ini) return;
+    using Plan = ObjectFilePlan;
+    const Plan& plan = Plan::Get();
 
-    SetProperName(Read(*ini, kProperNameField.section, kProperNameField.key, ""));
-    LoadRows(*ini, kKindUnits | kKindBuildings);
+    const QSINIKey* properName = nullptr;
+    std::array<const QSINIKey*, kFieldCount + 1> rows{};  // by row
+    std::array<const QSINIKey*, kFieldCount + 1> altRows{};
+    std::array<const QSINIKey*, kSoundSlotTable.size()> soundSlots{};
+    // "Component<n>" keys by n - 1, up to the first gap.
+    thread_local std::vector<const QSINIKey*> componentKeys;
+    componentKeys.clear();
 
-    for (std::vector<QSSoundData>& list : sounds) list.clear();
-    for (const SoundSlotDef& slot : kSoundSlotTable) {
-        std::string value = Read(*ini, slot.section, slot.key, "");
-        sounds[static_cast<size_t>(slot.group)].push_back({value, value});
+    for (std::vector<QSBonusPair>& list : bonusLists) list.clear();
+    for (uint32_t s = 0; s < ini->SectionCount(); ++s) {
+        const QSINISection& section = ini->SectionAt(s);
+        const int planned =
+            section.name ? plan.FindSection(section.name, section.nameHash) : Plan::kNoSection;
+        if (planned == Plan::kNoSection) continue;
+        const Plan::Section& sectionPlan = plan.SectionPlan(planned);
+        if (sectionPlan.bonus >= 0) {
+            size_t count = 0;
+            for (const QSINIKey* key = section.firstKey; key; key = key->next) ++count;
+            bonusLists[static_cast<size_t>(sectionPlan.bonus)].reserve(count);
+        }
+        for (const QSINIKey* key = section.firstKey; key; key = key->next) {
+            if (sectionPlan.bonus >= 0)
+                AddBonusPair(*ini, section, *key, bonusLists[static_cast<size_t>(sectionPlan.bonus)]);
+            if (!key->name) continue;
+            for (const Plan::Target& t : plan.Targets(planned, key->name, key->nameHash)) {
+                const QSINIKey*& slot = t.use == Plan::Use::ProperName ? properName
+                                        : t.use == Plan::Use::Row      ? rows[t.index]
+                                        : t.use == Plan::Use::AltRow   ? altRows[t.index]
+                                                                       : soundSlots[t.index];
+                if (!slot) slot = key;
+            }
+            if (sectionPlan.components) {
+                if (const uint32_t n = ComponentNumber(key->name, ini->KeyCount())) {
+                    if (componentKeys.size() < n) componentKeys.resize(n, nullptr);
+                    if (!componentKeys[n - 1]) componentKeys[n - 1] = key;
+                }
+            }
+        }
+    }
+
+    auto valueOf = [&](const QSINIKey* key) { return key ? ini->ValueOf(*key) : nullptr; };
+    SetProperName(properName ? ini->ValueOf(*properName) : "");
+    for (const Plan::Row& row : plan.Rows()) {
+        const FieldDef& f = *row.field;
+        std::string& value = values_[static_cast<size_t>(f.row - 1)];
+        const char* found = valueOf(rows[static_cast<size_t>(f.row)]);
+        if (f.rule == LoadRule::FromColors) {
+            value = found ? found : f.defaultValue;
+            if (value.empty() && f.altKey) {
+                const char* alt = valueOf(altRows[static_cast<size_t>(f.row)]);
+                value = alt ? alt : f.defaultValue;
+            }
+        } else if (found) {
+            value = found;
+            ApplyRule(f.rule, value);
+        } else {
+            value = row.loadedDefault;
+        }
+    }
+
+    for (size_t g = 0; g < sounds.size(); ++g) {
+        sounds[g].clear();
+        sounds[g].reserve(static_cast<size_t>(kSoundSlots[g]));
+    }
+    for (size_t i = 0; i < kSoundSlotTable.size(); ++i) {
+        const char* found = valueOf(soundSlots[i]);
+        const char* value = found ? found : "";
+        sounds[static_cast<size_t>(kSoundSlotTable[i].group)].push_back({value, value});
     }
     for (std::vector<QSSoundData>& list : sounds)
         std::stable_sort(list.begin(), list.end(), SoundBefore);
 
     for (size_t s = 0; s < kBonusSections.size(); ++s) {
         std::vector<QSBonusPair>& first = bonusLists[s];
-        std::vector<QSBonusPair>& second = bonusLists[s + kBonusSections.size()];
-        first.clear();
-        second.clear();
-        for (const QSINIKey* key = ini->FirstKeyRecord(kBonusSections[s]); key;
-             key = ini->NextKeyRecord(kBonusSections[s])) {
-            // A line without '=' is a key without a name that no lookup finds: "NOBONUS".
-            const char* name = key->name ? key->name : "";
-            QSBonusPair pair{name, Read(*ini, kBonusSections[s], name, "NOBONUS")};
-            first.push_back(pair);
-            second.push_back(std::move(pair));
-        }
-        auto byKey = [](const QSBonusPair& a, const QSBonusPair& b) {
-            return CompareNames(a.key, b.key) < 0;
-        };
-        std::stable_sort(first.begin(), first.end(), byKey);
-        std::stable_sort(second.begin(), second.end(), byKey);
+        std::stable_sort(first.begin(), first.end(), BonusBefore);
+        bonusLists[s + kBonusSections.size()] = first;
     }
 
     components.clear();
-    for (int n = 1;; ++n) {
-        char key[32];
-        std::snprintf(key, sizeof key, "Component%d", n);
-        std::string value = Read(*ini, "BuildHierarchy", key, "");
-        if (value.empty()) break;
-        components.push_back(std::move(value));
+    components.reserve(componentKeys.size());
+    for (const QSINIKey* key : componentKeys) {
+        const char* value = valueOf(key);
+        if (!value || !*value) break;
+        components.emplace_back(value);
     }
 }

@@ -184,6 +184,87 @@ TEST_F(CatalogueTest, OverwriteColorNames) {
     }
 }
 
+// Names are found as the INI lookups find them: letter case and surrounding blanks aside, a
+// repeated section header continuing the section, and only in the section the field names.
+TEST_F(CatalogueTest, FieldsAreFoundByTheirSectionAndKeyNames) {
+    struct Case {
+        const char* ini;
+        int row;  // 0: the proper name
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"[objectdata]\nPROPERNAME=Lower\n", 0, "Lower"},
+        {"[ ObjectData ]\n  CostGold  =  12  \n", 54, "12"},
+        {"[ObjectData]\nProperName=A\n[UnitData]\nType=Hero\n[OBJECTDATA]\nmaxhitpoints=7\n", 50, "7"},
+        {"[Level1]\nProperName=Elsewhere\n", 0, ""},
+        {"[Level1]\nMaxHitPoints=3\n[ObjectData]\nMaxHitPoints=4\n", 52, "3"},
+        {"[Attack1]\nDamage=1\n[Attack2]\nDamage=2\n", 96, "2"},
+        {"[ObjectData]\nCostGold=\n", 54, ""},  // present but empty: no default
+        {"[ObjectData]\nCostGol=1\nCostGoldX=2\n", 54, "10"},
+        {"[ObjectDataX]\nCostGold=5\n[ObjectData]\n", 54, "10"},
+        {"[ObjectData]\nDeathSound1=x\n", 50, "50.0"},  // a sound key fills no row
+    };
+    std::vector<TestFile> files;
+    for (size_t i = 0; i < std::size(cases); ++i)
+        files.push_back(Unit("N" + std::to_string(i) + ".ini", cases[i].ini));
+    Mount(files);
+    catalogue->LoadObjectKind("units", kKindCodeUnits, true);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const QSObjectData& u = *Loaded(kViewUnits, true, "N" + std::to_string(i));
+        EXPECT_EQ(cases[i].row == 0 ? u.ProperName() : u.Value(cases[i].row), cases[i].expected)
+            << cases[i].ini;
+    }
+}
+
+TEST_F(CatalogueTest, ComponentKeysAreReadInNumberOrderUntilTheFirstGapOrEmptyValue) {
+    struct Case {
+        const char* keys;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"component2=B\nComponent01=X\nComponent0=Y\nComponent1=A\nCOMPONENT3=C\nComponent5=E\n",
+         {"A", "B", "C"}},
+        {"Component1=A\nComponent2=\nComponent3=C\n", {"A"}},
+        {"Component2=B\n", {}},
+        {"Component1=A\nComponent2 =B\nComponent3=Gone\n", {"A", "B", "Gone"}},
+        {"Component1=A\nComponent+2=B\nComponent 2=B\n", {"A"}},
+        {"Component1=STRING_9\nComponent2=B\n", {}},  // translated to nothing: stops
+    };
+    struct Blank : QSTranslator {
+        const char* Translate(const char* value) const override {
+            return std::string_view(value) == "STRING_9" ? "" : value;
+        }
+    } translator;
+    mgr.SetTranslator(&translator);
+    std::vector<TestFile> files;
+    for (size_t i = 0; i < std::size(cases); ++i)
+        files.push_back(Unit("C" + std::to_string(i) + ".ini",
+                             std::string("[BuildHierarchy]\nRace=Any\n") + cases[i].keys));
+    Mount(files);
+    catalogue->LoadObjectKind("units", kKindCodeUnits, true);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(Loaded(kViewUnits, true, "C" + std::to_string(i))->components, cases[i].expected)
+            << cases[i].keys;
+    }
+    mgr.SetTranslator(nullptr);
+}
+
+TEST_F(CatalogueTest, ABonusKeyGetsTheValueItsNameLooksUp) {
+    // "=blank" is a key named ""; the last line, without '=', a key without a name, which is
+    // looked up as "" and so gets the value of the first key named "".
+    Mount({Unit("B.ini", "[ElementBonus1]\nAir=3\n[elementbonus]\nFire=1\n=blank\nWater=2\nloose")});
+    catalogue->LoadObjectKind("units", kKindCodeUnits, true);
+    const QSObjectData& u = *Loaded(kViewUnits, true, "B");
+    auto pairs = [&](size_t list) {
+        std::vector<std::string> v;
+        for (const QSBonusPair& p : u.bonusLists[list]) v.push_back(p.key + "=" + p.value);
+        return v;
+    };
+    EXPECT_THAT(pairs(0), ElementsAre("=blank", "=blank", "Fire=1", "Water=2"));
+    EXPECT_THAT(pairs(2), ElementsAre("Air=3"));
+    EXPECT_EQ(pairs(8), pairs(0));
+}
+
 TEST(ObjectRules, NormalizeWordCase) {
     struct Case {
         const char* in;
