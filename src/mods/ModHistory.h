@@ -16,6 +16,7 @@
 struct ModIdentity {
     std::string modName;         // the package's file title, without ".qsx"
     std::string twoCharacterId;  // TwoCharacterIdentifier
+    std::string accessCode;      // as typed; stored scrambled in the package header
     std::string savedVersion;    // Version, at the last save or load
     std::string versionAtLoad;   // the saved version when the mod was opened
     std::string author;

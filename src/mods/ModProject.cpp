@@ -123,6 +123,8 @@ void ModProject::OpenMod(const std::string& installPath, const std::string& pack
     OpenProject(installPath, packagePath);
     globalHistory_ = BuildGlobalHistory(identity_, catalogue_);
     storedCode_ = mgr_.GetAccessCode(packagePath.c_str());
+    // An unprotected package opens with no code; a protected one waits for the code check.
+    if (!Protected()) identity_.accessCode.clear();
 }
 
 void ModProject::OpenProject(const std::string& installPath, const std::string& packagePath) {

@@ -568,6 +568,7 @@ void TForm1::BuildControls() {
         edit->setReadOnly(i.readOnly);
         edit->setGeometry(x, y + 13, width, 18);
         controls_[i.control] = edit;
+        edit->installEventFilter(this);
         if (i.half != 1) y += 33;
     }
     QLabel* commentsLabel = MakeLabel("author_comments_label", "Author's comments:", client_);
@@ -576,6 +577,7 @@ void TForm1::BuildControls() {
     comments->setObjectName("author_comments");
     comments->setGeometry(8, y + 13, 240, 410 - y - 13);
     controls_["author_comments"] = comments;
+    comments->installEventFilter(this);
     for (const auto& [memo, label, caption, hint] :
          {std::tuple{"version_history", "version_history_label", "Version History:",
                      "A report of changes made to this mod."},
@@ -1037,6 +1039,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (!list_ || !heroLevels_) return QMainWindow::eventFilter(watched, event);  // still building
+    if (event->type() == QEvent::KeyRelease) IdentityKeyUp(watched);
     if (watched == list_->viewport() && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton) {
@@ -1057,6 +1060,29 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// A key released in a box of the mod panel marks it red, as changed since the last save,
+// and keeps the project's identity up to date; the version and the comments are read from
+// their boxes when the mod is saved.
+void TForm1::IdentityKeyUp(QObject* box) {
+    ModIdentity& id = project_.Identity();
+    static const std::pair<const char*, std::string ModIdentity::*> kCopies[] = {
+        {"mod_name", &ModIdentity::modName},
+        {"access_code", &ModIdentity::accessCode},
+        {"two_character_identifier", &ModIdentity::twoCharacterId},
+        {"author", &ModIdentity::author},
+        {"author_www", &ModIdentity::authorWww},
+        {"author_email", &ModIdentity::authorEmail},
+        {"version", nullptr},
+        {"author_comments", nullptr},
+    };
+    for (const auto& [name, field] : kCopies) {
+        QWidget* w = controls_.at(name);
+        if (w != box) continue;
+        SetTextColor(w, Qt::red);
+        if (auto* edit = qobject_cast<QLineEdit*>(w); edit && field) id.*field = edit->text().toStdString();
+    }
 }
 
 void TForm1::paintEvent(QPaintEvent* event) {

@@ -114,6 +114,7 @@ class TForm1 : public QMainWindow {
     void SelectRow(int row);
     void RenderShown(const ShownObject& shown);
     void EnableProjectMenus();
+    void IdentityKeyUp(QObject* box);
 
     ModProject& project_;
     TForm3* loading_ = nullptr;

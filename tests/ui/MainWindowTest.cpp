@@ -197,6 +197,25 @@ TEST_F(MainWindow, OnlyLeftReleasesAndArrowKeysPickAnObject) {
     EXPECT_EQ(form->CurrentIndex(), 3);
 }
 
+TEST_F(MainWindow, TypingInTheModPanelMarksItAndKeepsTheIdentity) {
+    OpenIronTide();
+    auto* name = Control<QLineEdit>("mod_name");
+    EXPECT_EQ(name->palette().color(QPalette::Text), QColor(Qt::black));
+    name->setFocus();
+    QTest::keyClicks(name, "X");
+    EXPECT_EQ(project.Identity().modName, "IronTideX");
+    EXPECT_EQ(name->palette().color(QPalette::Text), QColor(Qt::red));
+    auto* code = Control<QLineEdit>("access_code");
+    EXPECT_EQ(code->echoMode(), QLineEdit::Password);
+    QTest::keyClicks(code, "ab12z");
+    EXPECT_EQ(project.Identity().accessCode, "ab12");
+    // The version is read from its box when saving: typing marks it but copies nothing.
+    auto* version = Control<QLineEdit>("version");
+    QTest::keyClicks(version, "9");
+    EXPECT_EQ(version->palette().color(QPalette::Text), QColor(Qt::red));
+    EXPECT_EQ(project.Identity().savedVersion, "1.2");
+}
+
 TEST_F(MainWindow, HistoryChoiceShowsOneMemo) {
     OpenIronTide();
     EXPECT_TRUE(Control("version_history")->isVisible());
