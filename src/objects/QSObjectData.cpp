@@ -31,6 +31,26 @@ bool BonusBefore(const QSBonusPair& a, const QSBonusPair& b) {
     return CompareNames(a.key, b.key) < 0;
 }
 
+// std::stable_sort's order; short lists by insertion, which needs no buffer.
+template <typename T, typename Before>
+void StableSort(std::vector<T>& list, Before before) {
+    if (list.size() > 16) {
+        std::stable_sort(list.begin(), list.end(), before);
+        return;
+    }
+    for (size_t i = 1; i < list.size(); ++i) {
+        size_t j = i;
+        for (; j > 0 && before(list[i], list[j - 1]); --j) {
+        }
+        if (j == i) continue;
+        T moved = std::move(list[i]);
+        std::move_backward(list.begin() + static_cast<std::ptrdiff_t>(j),
+                           list.begin() + static_cast<std::ptrdiff_t>(i),
+                           list.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+        list[j] = std::move(moved);
+    }
+}
+
 // Applies a row's loading rule to the text read for it (or to its default).
 void ApplyRule(LoadRule rule, std::string& value) {
     switch (rule) {
@@ -76,7 +96,8 @@ bool SameCName(const char* a, const char* b) {
 uint32_t ComponentNumber(const char* name, uint32_t limit) {
     static constexpr std::string_view kPrefix = "Component";
     for (char c : kPrefix) {
-        if (HashFoldByte(static_cast<unsigned char>(*name++)) != HashFoldByte(static_cast<unsigned char>(c)))
+        if (HashFoldByte(static_cast<unsigned char>(*name++)) !=
+            HashFoldByte(static_cast<unsigned char>(c)))
             return 0;
     }
     if (*name < '1' || *name > '9') return 0;
@@ -121,7 +142,9 @@ class ObjectFilePlan {
         }
         return kNoSection;
     }
-    const Section& SectionPlan(int section) const { return sections_[static_cast<size_t>(section)]; }
+    const Section& SectionPlan(int section) const {
+        return sections_[static_cast<size_t>(section)];
+    }
 
     // The targets of a key of a planned section, given its name and HashName; empty when the
     // key is not read.
@@ -162,13 +185,15 @@ class ObjectFilePlan {
             if (!(f.kinds & (kKindUnits | kKindBuildings)) || !f.section) continue;
             const auto row = static_cast<uint16_t>(f.row);
             use(f.section, f.key, {Use::Row, row});
-            if (f.rule == LoadRule::FromColors && f.altKey) use(f.section, f.altKey, {Use::AltRow, row});
+            if (f.rule == LoadRule::FromColors && f.altKey)
+                use(f.section, f.altKey, {Use::AltRow, row});
             std::string loaded = f.defaultValue;
             ApplyRule(f.rule, loaded);
             rows_.push_back({&f, std::move(loaded)});
         }
         for (size_t i = 0; i < kSoundSlotTable.size(); ++i)
-            use(kSoundSlotTable[i].section, kSoundSlotTable[i].key, {Use::Sound, static_cast<uint16_t>(i)});
+            use(kSoundSlotTable[i].section, kSoundSlotTable[i].key,
+                {Use::Sound, static_cast<uint16_t>(i)});
 
         size_t size = 16;
         while (size < 2 * uses.size()) size *= 2;
@@ -330,7 +355,8 @@ void QSObjectData::LoadFromIni(QSResourceMgr& mgr, const char* resourceName) {
         }
         for (const QSINIKey* key = section.firstKey; key; key = key->next) {
             if (sectionPlan.bonus >= 0)
-                AddBonusPair(*ini, section, *key, bonusLists[static_cast<size_t>(sectionPlan.bonus)]);
+                AddBonusPair(*ini, section, *key,
+                             bonusLists[static_cast<size_t>(sectionPlan.bonus)]);
             if (!key->name) continue;
             for (const Plan::Target& t : plan.Targets(planned, key->name, key->nameHash)) {
                 const QSINIKey*& slot = t.use == Plan::Use::ProperName ? properName
@@ -377,12 +403,11 @@ void QSObjectData::LoadFromIni(QSResourceMgr& mgr, const char* resourceName) {
         const char* value = found ? found : "";
         sounds[static_cast<size_t>(kSoundSlotTable[i].group)].push_back({value, value});
     }
-    for (std::vector<QSSoundData>& list : sounds)
-        std::stable_sort(list.begin(), list.end(), SoundBefore);
+    for (std::vector<QSSoundData>& list : sounds) StableSort(list, SoundBefore);
 
     for (size_t s = 0; s < kBonusSections.size(); ++s) {
         std::vector<QSBonusPair>& first = bonusLists[s];
-        std::stable_sort(first.begin(), first.end(), BonusBefore);
+        StableSort(first, BonusBefore);
         bonusLists[s + kBonusSections.size()] = first;
     }
 
