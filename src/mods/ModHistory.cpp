@@ -1,6 +1,8 @@
 #include "mods/ModHistory.h"
 
+#include <algorithm>
 #include <array>
+#include <bitset>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -12,7 +14,8 @@ namespace {
 
 // The compared fields, in line order; rows are filled in from the field table on first use.
 // clang-format off
-std::array<HistoryField, 94> gFields = {{
+constexpr size_t kHistoryFieldCount = 94;
+std::array<HistoryField, kHistoryFieldCount> gFields = {{
     {"Proper Name", "ObjectData", "ProperName", 0},
     {"Translated Name", "HeroData", "TranslatedName", 0},
     {"Defense", "ObjectData", "Defense", 0},
@@ -130,7 +133,7 @@ int RowOf(const HistoryField& f) {
     return -1;
 }
 
-const std::array<HistoryField, 94>& Fields() {
+const std::array<HistoryField, kHistoryFieldCount>& Fields() {
     static const bool resolved = [] {
         for (HistoryField& f : gFields) f.row = RowOf(f);
         return true;
@@ -207,6 +210,13 @@ std::span<const HistoryField> HistoryFields() {
 
 void CompareObjectLists(const QSObjectList& working, const QSObjectList& retail, std::string& out) {
     const auto& fields = Fields();
+    static const std::array<size_t, kHistoryFieldCount> byRow = [&fields] {
+        std::array<size_t, kHistoryFieldCount> order{};
+        for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return fields[a].row < fields[b].row; });
+        return order;
+    }();
     const UniqueNameIndex retailByName(retail);
     for (const QSObjectData* w : working) {
         const std::string& unique = w->UniqueName();
@@ -216,13 +226,19 @@ void CompareObjectLists(const QSObjectList& working, const QSObjectList& retail,
             Append(out, "Added %s(%s).\r\n", {&unique, &shown});
             continue;
         }
-        for (const HistoryField& f : fields) {
-            const std::string& before = FieldValue(*r, f.row);
-            const std::string& after = FieldValue(*w, f.row);
-            if (before == after || SameName(before, after)) continue;
-            const std::string label = f.label;
+        // The values are compared in the records' own order, the lines written in the fields'.
+        std::bitset<kHistoryFieldCount> differs;
+        for (const size_t i : byRow) {
+            const std::string& before = FieldValue(*r, fields[i].row);
+            const std::string& after = FieldValue(*w, fields[i].row);
+            if (before != after && !SameName(before, after)) differs.set(i);
+        }
+        for (size_t i = 0; differs.any() && i < fields.size(); ++i) {
+            if (!differs[i]) continue;
+            const std::string label = fields[i].label;
             Append(out, "Changed %s(%s) %s: from %s to %s.\r\n",
-                   {&unique, &shown, &label, &before, &after});
+                   {&unique, &shown, &label, &FieldValue(*r, fields[i].row),
+                    &FieldValue(*w, fields[i].row)});
         }
         for (const std::string& c : w->components) {
             if (!HasName(r->components, c))
