@@ -77,6 +77,7 @@ public:
     int LoadText(std::string_view text);
 
     void SetTranslator(const QSTranslator* translator) { translator_ = translator; }
+    const QSTranslator* Translator() const { return translator_; }
 
     // Copies the value (or def) as a bounded, zero-filled copy of size bytes, not
     // terminated when the text fills the buffer. 1 when the key was found.

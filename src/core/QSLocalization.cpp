@@ -60,6 +60,24 @@ void QSLocalization::LoadLocalization(QSTextSource& source, const char* /*langua
         LoadResource(resource, source.ReadTextResource(resource));
     }
     IndexSources();
+    StampContent();
+}
+
+void QSLocalization::StampContent() {
+    if (entries_.empty()) {
+        stamp_ = 0;
+        return;
+    }
+    std::string content;
+    for (const QSTranslatedString& e : entries_) {
+        content.append(e.source).append(1, '\0');
+        content.append(e.display).append(1, '\0');
+    }
+    if (lastStamp_ == 0 || content != lastContent_) {
+        ++lastStamp_;
+        lastContent_ = std::move(content);
+    }
+    stamp_ = lastStamp_;
 }
 
 size_t QSLocalization::SlotIndex(const char* text, uint32_t hash) const {
@@ -181,6 +199,7 @@ void QSLocalization::LoadResource(const char* name, const std::string& text) {
 
 void QSLocalization::ReleaseLocalization() {
     loaded_ = false;
+    stamp_ = 0;
     entries_.clear();
     slots_.clear();
     firstBytes_ = {};

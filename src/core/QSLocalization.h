@@ -38,6 +38,11 @@ public:
 
     const char* Translate(const char* value) const override;
 
+    // Tells loads of this table apart by what they translate: 0 while values pass unchanged
+    // (nothing loaded, or no entries); otherwise a load gets the stamp of the last non-empty
+    // load before it when its entries are the same, and a new one when they differ.
+    uint64_t ContentStamp() const { return stamp_; }
+
     bool Loaded() const { return loaded_; }
     const std::string& Language() const { return language_; }
     uint32_t EntryCount() const { return static_cast<uint32_t>(entries_.size()); }
@@ -53,6 +58,7 @@ private:
 
     void LoadResource(const char* name, const std::string& text);
     void IndexSources();
+    void StampContent();
     // The slot holding the entry whose source text is text, or the free slot where it would go.
     size_t SlotIndex(const char* text, uint32_t hash) const;
 
@@ -62,5 +68,8 @@ private:
     std::vector<Slot> slots_;  // open addressing, a power of two long; empty when not loaded
     std::array<uint64_t, 4> firstBytes_{};  // the first bytes of the source texts, as bits
     std::vector<std::unique_ptr<char[]>> storage_;  // one block per resource
+    uint64_t stamp_ = 0;
+    uint64_t lastStamp_ = 0;   // the stamp of the last non-empty load
+    std::string lastContent_;  // that load's entries: each source and display text, ended by 0
     int shutdownHook_ = 0;
 };

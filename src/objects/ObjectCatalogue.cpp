@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "core/HashName.h"
 #include "core/QSError.h"
 #include "core/QSINIFile.h"
+#include "core/QSLocalization.h"
 #include "objects/ChangeList.h"
 #include "resources/QSResourceMgr.h"
 
@@ -139,28 +141,38 @@ int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool re
     const std::string pattern = KindPattern(directory);
 
     int read = 0;
+    int view = -1;
     QSObjectList* list = nullptr;
     ForEachResource(mgr_, pattern, [&](const std::string& full) {
         if (read >= kMaxObjectsPerKind) return false;
         switch (kindCode) {
             case kKindCodeUnits:
-                list = &Objects(kViewUnits, retail);
+                view = kViewUnits;
                 break;
             case kKindCodeHeroes:
-                list = &Objects(kViewHeroes, retail);
+                view = kViewHeroes;
                 break;
             case kKindCodeBuildings:
-                list = &Objects(kViewBuildings, retail);
+                view = kViewBuildings;
                 break;
             default:
                 QSERROR("invalid type");
         }
-        auto* record = new QSObjectData;
-        record->resourceName = full;
-        record->sourceResourceName = full;
-        record->SetUniqueName(UniqueNameOf(full.c_str()));
-        record->changeState = mgr_.IsModResource(full.c_str()) ? kSuppliedByMod : kUnchanged;
-        record->LoadFromIni(mgr_, full.c_str());
+        if (!list && retail) retailSources_[static_cast<size_t>(view)].clear();
+        list = &Objects(view, retail);
+        const QSResource* entry = mgr_.FindEntry(full.c_str());
+        const bool fromMod = entry && entry->modFlag;  // as IsModResource tells
+        QSObjectData* record =
+            retail || !entry || fromMod ? nullptr : CopyOfRetail(view, *entry, full);
+        if (!record) {
+            record = new QSObjectData;
+            record->resourceName = full;
+            record->sourceResourceName = full;
+            record->SetUniqueName(UniqueNameOf(full.c_str()));
+            record->changeState = fromMod ? kSuppliedByMod : kUnchanged;
+            record->LoadFromIni(mgr_, full.c_str());
+            if (retail && entry && !fromMod) RememberRetail(view, *entry, *record);
+        }
         list->Append(record);
         ++read;
         if (progress_) progress_();
@@ -170,6 +182,8 @@ int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool re
     if (read == kMaxObjectsPerKind)
         QSLOG(kLogNote, "WARNING: read in the maximum number of object types");
     QSLOG(kLogInfo, "Read %d objects.", read);
+    // The copies are made: the bytes kept for them can go.
+    if (!retail && view >= 0) retailSources_[static_cast<size_t>(view)].clear();
     if (list) {
         if (retail) {
             list->Sort(CompareByProperName);
@@ -178,6 +192,54 @@ int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool re
         }
     }
     return read;
+}
+
+bool ObjectCatalogue::ReadBytes(const QSResource& entry, ResourceContent& out,
+                                uint32_t& delivered) const {
+    if (!entry.node || entry.archiveIndex >= mgr_.Archives().Count()) return false;
+    delivered = mgr_.Archives()[entry.archiveIndex]->ReadContent(*entry.node, out);
+    return true;
+}
+
+bool ObjectCatalogue::TranslationOf(const std::string& resource, Translation& out) const {
+    const auto* ini =
+        dynamic_cast<const QSINIFile*>(mgr_.GetResource(resource.c_str(), QSResourceMgr::kINIFile));
+    if (!ini) return false;
+    out.translator = ini->Translator();
+    if (!out.translator) {
+        out.stamp = 0;
+        return true;
+    }
+    const auto* table = dynamic_cast<const QSLocalization*>(out.translator);
+    if (!table) return false;
+    out.stamp = table->ContentStamp();
+    return true;
+}
+
+void ObjectCatalogue::RememberRetail(int viewCode, const QSResource& entry,
+                                     const QSObjectData& record) {
+    RetailSource source;
+    source.record = &record;
+    if (!TranslationOf(record.resourceName, source.translation) ||
+        !ReadBytes(entry, source.bytes, source.delivered))
+        return;
+    retailSources_[static_cast<size_t>(viewCode)][record.resourceName] = std::move(source);
+}
+
+QSObjectData* ObjectCatalogue::CopyOfRetail(int viewCode, const QSResource& entry,
+                                            const std::string& resource) const {
+    const RetailSources& sources = retailSources_[static_cast<size_t>(viewCode)];
+    const auto found = sources.find(resource);
+    if (found == sources.end()) return nullptr;
+    const RetailSource& source = found->second;
+    Translation now;
+    if (!TranslationOf(resource, now) || !(now == source.translation)) return nullptr;
+    ResourceContent bytes;
+    uint32_t delivered = 0;
+    if (!ReadBytes(entry, bytes, delivered) || delivered != source.delivered ||
+        std::memcmp(bytes.data.get(), source.bytes.data.get(), delivered) != 0)
+        return nullptr;
+    return new QSObjectData(*source.record);
 }
 
 QSObjectData* ObjectCatalogue::NewFixedRecord(const char* resource, const std::string& uniqueName) {
@@ -319,6 +381,7 @@ void ObjectCatalogue::FreeAll(QSObjectList& list) {
 void ObjectCatalogue::DeleteAllObjects(bool retail) {
     for (int v = 0; v < kViewCount; ++v) FreeAll(Objects(v, retail));
     if (retail) {
+        for (RetailSources& sources : retailSources_) sources.clear();
         EmptyList(viewRetailList_);
     } else {
         FreeAll(loose_);

@@ -4,22 +4,28 @@
 // A catalogue is loaded twice for one open mod: the retail pass reads the game alone and
 // fills the retail lists (and the component name list); the working pass reads with the mod
 // package mounted and fills the working lists, marking each record whose resource comes from
-// the package. The catalogue owns every record of the kind lists; the view lists only refer
-// to records of the current view's pair. All reads go through the resource manager handed
-// to the constructor, which must be open over the right archives during a load.
+// the package; a working record whose file is not the package's, holds the same bytes as in
+// the retail pass and goes through the same translation is a copy of the retail record. The
+// catalogue owns every record of the kind lists; the view lists only refer to records of the
+// current view's pair. All reads go through the resource manager handed to the constructor,
+// which must be open over the right archives during a load.
 #pragma once
 
 #include <array>
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "core/QSGameResource.h"
 #include "core/QSMoveableArray.h"
 #include "objects/QSObjectData.h"
 
 class ChangeList;
 class QSResourceMgr;
+class QSTranslator;
+struct QSResource;
 
 // A bonus definition: a section of "data\bonus.ini" with its three keys.
 struct QSBRIXBonusData {
@@ -136,6 +142,33 @@ class ObjectCatalogue {
     int FindSampleName(const std::string& name) const;
 
   private:
+    // What the values of a retail record were made from: its file's bytes as read and the
+    // translation they went through. The working pass copies the record when its file is
+    // not the mod's and both are the same again, rather than read and load the file anew.
+    struct Translation {
+        const QSTranslator* translator = nullptr;
+        uint64_t stamp = 0;  // the localisation table's ContentStamp; 0 without a translator
+        bool operator==(const Translation&) const = default;
+    };
+    struct RetailSource {
+        const QSObjectData* record = nullptr;
+        ResourceContent bytes;
+        uint32_t delivered = 0;
+        Translation translation;
+    };
+    using RetailSources = std::unordered_map<std::string, RetailSource>;
+
+    // The file's bytes straight from its archive; false when it is not in one.
+    bool ReadBytes(const QSResource& entry, ResourceContent& out, uint32_t& delivered) const;
+    // The translation an INI value of an existing resource goes through now; false when it
+    // cannot be told whether another time is the same (a translator other than the
+    // localisation table, or the resource held as another kind).
+    bool TranslationOf(const std::string& resource, Translation& out) const;
+    void RememberRetail(int viewCode, const QSResource& entry, const QSObjectData& record);
+    // A copy of the retail record read from the same bytes with the same translation, or null.
+    QSObjectData* CopyOfRetail(int viewCode, const QSResource& entry,
+                               const std::string& resource) const;
+
     QSObjectData* NewFixedRecord(const char* resource, const std::string& uniqueName);
     static void FreeAll(QSObjectList& list);
     void SortWorking(QSObjectList& list) const;
@@ -152,6 +185,10 @@ class ObjectCatalogue {
     // Clones made in a view without a working list of its own (the global settings view).
     QSObjectList loose_{8, 8};
     int view_ = kViewUnits;
+
+    // Index: view code; by resource name. Filled by the retail pass of a kind, emptied by
+    // its working pass and whenever the retail records go.
+    std::array<RetailSources, kViewCount> retailSources_;
 
     std::vector<QSBRIXBonusData> bonuses_;
     std::vector<std::string> componentNames_;

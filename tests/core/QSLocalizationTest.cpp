@@ -85,6 +85,32 @@ TEST(QSLocalization, EverySourceTextOfALargeTableIsFoundExactly) {
     EXPECT_STREQ(table.Translate("STRING_5002"), "second");  // a number still reaches either
 }
 
+TEST(QSLocalization, ContentStampIsKeptOnlyByTheSameEntries) {
+    MapSource a, b, none;
+    a.files[Strings(1)] = "#Language=English\n" + Entry("Knight", "Vaelor Knight");
+    b.files[Strings(1)] = "#Language=English\n" + Entry("Knight", "Iron Knight");
+    none.files[Strings(1)] = "#Language=English\n";
+    QSLocalization table;
+    EXPECT_EQ(table.ContentStamp(), 0u);
+    table.LoadLocalization(a);
+    const uint64_t first = table.ContentStamp();
+    EXPECT_NE(first, 0u);
+    table.ReleaseLocalization();
+    EXPECT_EQ(table.ContentStamp(), 0u);  // values pass unchanged
+    table.LoadLocalization(a);
+    EXPECT_EQ(table.ContentStamp(), first);
+    table.LoadLocalization(none);
+    EXPECT_EQ(table.ContentStamp(), 0u);
+    table.LoadLocalization(a);
+    EXPECT_EQ(table.ContentStamp(), first);
+    table.LoadLocalization(b);
+    const uint64_t second = table.ContentStamp();
+    EXPECT_NE(second, first);
+    EXPECT_NE(second, 0u);
+    table.LoadLocalization(a);
+    EXPECT_NE(table.ContentStamp(), second);
+}
+
 TEST(QSLocalization, MissingNumberIsReplacedOnceByTheDemoResource) {
     struct Case {
         bool demo;

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "core/QSLocalization.h"
 #include "objects/CatalogueFixture.h"
 
 using ::testing::ElementsAre;
@@ -410,6 +411,63 @@ TEST_F(CatalogueTest, ObjectsFromTheModPackageAreMarked) {
     }
     EXPECT_THAT(Names(catalogue->Objects(kViewHeroes, false)), ElementsAre("Hero"));
     EXPECT_TRUE(catalogue->Objects(kViewBuildings, false).Empty());
+}
+
+// The working pass follows the files and the translation as they are when it runs, however
+// the retail pass found them: a game file changed in between (to a text of the same length),
+// a package replacing the localisation, another translator.
+TEST_F(CatalogueTest, TheWorkingPassReadsTheFilesAndTranslationsOfItsOwnMount) {
+    QSLocalization table;
+    const std::string strings = "Data\\Localized\\Strings_01.ini";
+    auto localisation = [&](const char* display) -> TestFile {
+        return {strings, std::string("#Language=English\n1\t2\t3\tKnight\t") + display + "\t\n", ""};
+    };
+    auto unit = [](const char* name, const char* hitPoints) {
+        return Unit(name, std::string("[ObjectData]\nProperName=Knight\nMaxHitPoints=") + hitPoints +
+                              "\n[ElementBonus]\nFire=1\n[BuildHierarchy]\nComponent1=Forge\n");
+    };
+    auto pass = [&](bool retail, const QSTranslator* translator) {
+        mgr.SetTranslator(translator);
+        table.LoadLocalization(mgr);
+        catalogue->DeleteAllObjects(retail);
+        catalogue->LoadObjectKind("units", kKindCodeUnits, retail);
+    };
+    auto shown = [&](const char* unique) {
+        const QSObjectData& u = *Loaded(kViewUnits, false, unique);
+        EXPECT_THAT(u.components, ElementsAre("Forge")) << unique;
+        EXPECT_EQ(u.bonusLists[0].size(), 1u) << unique;
+        return u.ProperName() + "/" + u.Value(50);
+    };
+    const TestFile kept = unit("Kept.ini", "10");
+
+    Mount({localisation("Vaelor Knight"), kept, unit("Changed.ini", "10")});
+    pass(true, &table);
+    Mount({localisation("Vaelor Knight"), kept, unit("Changed.ini", "99")});
+    pass(false, &table);
+    EXPECT_EQ(shown("Kept"), "Vaelor Knight/10");
+    EXPECT_EQ(shown("Changed"), "Vaelor Knight/99");
+    EXPECT_EQ(Loaded(kViewUnits, true, "Changed")->Value(50), "10");
+
+    Mount({localisation("Vaelor Knight"), kept}, {localisation("Iron Knight")});
+    MountGameOnly();
+    pass(true, &table);
+    MountWithMod();
+    pass(false, &table);
+    EXPECT_EQ(shown("Kept"), "Iron Knight/10");
+    EXPECT_EQ(Loaded(kViewUnits, false, "Kept")->changeState, kUnchanged);
+
+    // A mount's INI files keep the translator they were made with: each pass mounts anew.
+    MountGameOnly();
+    pass(true, &table);
+    MountGameOnly();
+    pass(false, nullptr);
+    EXPECT_EQ(shown("Kept"), "Knight/10");
+    MountGameOnly();
+    pass(true, nullptr);
+    MountGameOnly();
+    pass(false, &table);
+    EXPECT_EQ(shown("Kept"), "Vaelor Knight/10");
+    mgr.SetTranslator(nullptr);
 }
 
 const char* kSettings = "[SimulationSettings]\nResourceMultiplier=1.5\nMinimumDamage=2\n";
