@@ -1,6 +1,8 @@
 #include "core/QSINIFile.h"
 
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 #include "core/HashName.h"
 #include "core/QSError.h"
@@ -13,7 +15,8 @@ inline bool IsBlank(unsigned char c) { return c >= 9 && c <= 32; }
 
 // Skips leading blanks, ends the token at its first ';', drops trailing blanks by writing a
 // zero byte after the last non-blank byte. The token must already be zero-terminated.
-char* Trim(char* s) {
+// length, when given, receives the trimmed token's length.
+char* Trim(char* s, size_t* length = nullptr) {
     while (IsBlank(static_cast<unsigned char>(*s))) ++s;
     char* end = s;
     char* lastNonBlank = nullptr;
@@ -25,6 +28,7 @@ char* Trim(char* s) {
     } else {
         *s = '\0';
     }
+    if (length) *length = lastNonBlank ? static_cast<size_t>(lastNonBlank + 1 - s) : 0;
     return s;
 }
 
@@ -56,6 +60,56 @@ bool SameName(const char* a, const char* b) {
 }
 
 int CompareHash(uint32_t key, uint32_t hash) { return key < hash ? -1 : (key > hash ? 1 : 0); }
+
+// The named keys of the file being parsed, by section and folded name: finds a key that
+// repeats one of its section. Kept per thread, for the next file.
+class KeysSeen {
+public:
+    void Reset() {
+        slots_.assign(kFirstSize, nullptr);
+        count_ = 0;
+    }
+    // The earlier key of key's section with its name, if any; else adds key.
+    const QSINIKey* Add(QSINIKey* key) {
+        if (2 * (count_ + 1) > slots_.size()) Grow();
+        QSINIKey*& slot = slots_[Find(key)];
+        if (slot) return slot;
+        slot = key;
+        ++count_;
+        return nullptr;
+    }
+
+private:
+    static constexpr size_t kFirstSize = 128;
+
+    size_t Find(const QSINIKey* key) const {
+        const size_t mask = slots_.size() - 1;
+        const auto sectionBits = static_cast<size_t>(reinterpret_cast<uintptr_t>(key->section) >> 4);
+        for (size_t i = (key->foldedHash ^ (sectionBits * 0x9E3779B9u)) & mask;; i = (i + 1) & mask) {
+            const QSINIKey* other = slots_[i];
+            if (!other || (other->section == key->section && other->foldedHash == key->foldedHash &&
+                           SameName(other->name, key->name)))
+                return i;
+        }
+    }
+    void Grow() {
+        std::vector<QSINIKey*> old(2 * slots_.size(), nullptr);
+        old.swap(slots_);
+        for (QSINIKey* key : old) {
+            if (key) slots_[Find(key)] = key;
+        }
+    }
+
+    std::vector<QSINIKey*> slots_;
+    size_t count_ = 0;
+};
+
+thread_local KeysSeen gKeysSeen;
+
+std::mutex& IndexMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
 
 }  // namespace
 
@@ -92,6 +146,8 @@ int QSINIFile::LoadText(std::string_view text) {
 
 void QSINIFile::ClearRecords() {
     if (!keys_.Empty()) keys_.Clear();
+    keysIndexed_.store(false, std::memory_order_relaxed);
+    keyCount_ = 0;
     if (!sections_.Empty()) sections_.Clear();
     keyStore_.Clear();
     sectionStore_.Clear();
@@ -101,6 +157,7 @@ void QSINIFile::ClearRecords() {
 int QSINIFile::Parse(char* text, uint32_t len) {
     uint32_t p = NextMeaningful(text, len, 0);
     if (p >= len) return 0;
+    gKeysSeen.Reset();
     while (p < len) {
         // Section header: everything up to the next '[' is skipped; the name runs to the
         // next ']', wherever it is.
@@ -117,11 +174,12 @@ int QSINIFile::Parse(char* text, uint32_t len) {
             // Key name: up to the next '=', wherever it is. Without one, the line is a key
             // with no name whose value is the rest of the line.
             const char* keyName = nullptr;
+            size_t keyLength = 0;
             uint32_t valueStart = p;
             char* eq = static_cast<char*>(std::memchr(text + p, '=', len - p));
             if (eq) {
                 *eq = '\0';
-                keyName = Trim(text + p);
+                keyName = Trim(text + p, &keyLength);
                 valueStart = static_cast<uint32_t>(eq - text) + 1;
             }
             // Value: up to the line end, a ';' or the end of the text (the spare byte).
@@ -129,7 +187,7 @@ int QSINIFile::Parse(char* text, uint32_t len) {
             while (valueEnd < len && text[valueEnd] != '\n' && text[valueEnd] != ';') ++valueEnd;
             bool comment = valueEnd < len && text[valueEnd] == ';';
             text[valueEnd] = '\0';
-            AddKey(section, keyName, Trim(text + valueStart));
+            AddKey(section, keyName, keyLength, Trim(text + valueStart));
 
             uint32_t next = valueEnd + 1;
             if (comment && next < len) {
@@ -169,32 +227,45 @@ QSINISection* QSINIFile::FindOrAddSection(const char* name) {
     return section;
 }
 
-void QSINIFile::AddKey(QSINISection* section, const char* name, const char* value) {
-    auto byHash = [](uint32_t key, const QSINIKey* k) { return CompareHash(key, k->hash); };
-    const uint32_t nameHash = HashName(name);
-    uint32_t h = nameHash + section->hash;
-    uint32_t place;
-    for (;; ++h) {
-        place = keys_.SearchPlace(h, byHash);
-        if (place == keys_.Count() || keys_[place]->hash != h) break;
-        if (keys_[place]->section == section && SameName(keys_[place]->name, name)) {
+void QSINIFile::AddKey(QSINISection* section, const char* name, size_t nameLength,
+                       const char* value) {
+    QSINIKey* key = keyStore_.Add();
+    key->name = name;
+    key->value = value;
+    key->section = section;
+    if (name) {
+        key->foldedHash = FoldedNameHash(name, nameLength);
+        if (gKeysSeen.Add(key)) {
             QSERROR("Duplicate key %s in section %s in file %s", name, section->name,
                     name_.c_str());
         }
     }
-    QSINIKey* key = keyStore_.Add();
-    key->hash = h;
-    key->nameHash = nameHash;
-    key->name = name;
-    key->value = value;
-    key->section = section;
     if (section->lastKey) {
         section->lastKey->next = key;
     } else {
         section->firstKey = key;
     }
     section->lastKey = key;
-    *keys_.InsertAt(place) = key;
+    ++keyCount_;
+}
+
+void QSINIFile::IndexKeys() const {
+    if (keysIndexed_.load(std::memory_order_acquire)) return;
+    std::lock_guard lock(IndexMutex());
+    if (keysIndexed_.load(std::memory_order_relaxed)) return;
+    // In the order the keys were parsed, each at the first free hash from its own.
+    auto byHash = [](uint32_t key, const QSINIKey* k) { return CompareHash(key, k->hash); };
+    keyStore_.ForEach([&](QSINIKey& key) {
+        uint32_t h = HashName(key.name) + key.section->hash;
+        uint32_t place;
+        for (;; ++h) {
+            place = keys_.SearchPlace(h, byHash);
+            if (place == keys_.Count() || keys_[place]->hash != h) break;
+        }
+        key.hash = h;
+        *keys_.InsertAt(place) = &key;
+    });
+    keysIndexed_.store(true, std::memory_order_release);
 }
 
 const char* QSINIFile::Translated(const char* value) const {
@@ -204,6 +275,7 @@ const char* QSINIFile::Translated(const char* value) const {
 const char* QSINIFile::FindValue(const char* sectionName, const char* keyName) const {
     const QSINISection* section = FindSection(sectionName);
     if (!section || !keyName) return nullptr;
+    IndexKeys();
     auto byHash = [](uint32_t key, const QSINIKey* k) { return CompareHash(key, k->hash); };
     for (uint32_t h = HashName(keyName) + section->hash;; ++h) {
         QSINIKey* const* slot = keys_.Find(h, byHash);

@@ -4,10 +4,14 @@
 // content buffer and the records point into it. Sections and keys live in two arrays sorted
 // by hash (a key's hash is HashName(key) + its section's hash, stepped by one past
 // collisions), so a lookup is two binary searches and one name comparison per candidate.
-// Values go out through the translator, if one is set.
+// The key array is made by the first lookup, in the order the keys were parsed; a reader
+// that walks the sections and their keys never needs it. Values go out through the
+// translator, if one is set.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,9 +23,26 @@
 
 struct QSINISection;
 
+// A hash of a name's bytes with ASCII letters folded, so that names equal letter case aside
+// hash alike; for telling names apart quickly, not the lookup hash (HashName).
+inline uint32_t FoldedNameHash(const char* name, size_t length) {
+    constexpr uint64_t kFold = 0x2020202020202020ull;
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ length;
+    for (; length >= 8; name += 8, length -= 8) {
+        uint64_t word;
+        std::memcpy(&word, name, 8);
+        h = (h ^ (word | kFold)) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 32;
+    }
+    uint64_t tail = 0;
+    std::memcpy(&tail, name, length);
+    h = (h ^ (tail | kFold)) * 0xC4CEB9FE1A85EC53ull;
+    return static_cast<uint32_t>(h ^ (h >> 29));
+}
+
 struct QSINIKey {
-    uint32_t hash = 0;
-    uint32_t nameHash = 0;       // HashName(name)
+    uint32_t hash = 0;           // the lookup hash; set when the key array is made
+    uint32_t foldedHash = 0;     // FoldedNameHash(name); 0 without a name
     const char* name = nullptr;  // null for a line without '=': never found by a lookup
     const char* value = nullptr;
     QSINIKey* next = nullptr;    // the next key of the same section, in file order
@@ -51,6 +72,14 @@ public:
     void Clear() {
         blocks_.clear();
         used_ = kBlock;
+    }
+    // Calls visit with every record, in the order they were added.
+    template <typename Visit>
+    void ForEach(Visit visit) const {
+        for (size_t b = 0; b < blocks_.size(); ++b) {
+            const size_t count = b + 1 < blocks_.size() ? kBlock : used_;
+            for (size_t i = 0; i < count; ++i) visit(blocks_[b][i]);
+        }
     }
 
 private:
@@ -98,7 +127,7 @@ public:
     const QSINIKey* NextKeyRecord(const char* section);
 
     uint32_t SectionCount() const { return sections_.Count(); }
-    uint32_t KeyCount() const { return keys_.Count(); }
+    uint32_t KeyCount() const { return keyCount_; }
     // Section index (0 .. SectionCount() - 1) in ascending hash order; its keys follow
     // firstKey and next in file order. Touches no cursor.
     const QSINISection& SectionAt(uint32_t index) const { return *sections_[index]; }
@@ -109,13 +138,17 @@ private:
     int Parse(char* text, uint32_t len);
     QSINISection* FindSection(const char* name) const;
     QSINISection* FindOrAddSection(const char* name);
-    void AddKey(QSINISection* section, const char* name, const char* value);
+    void AddKey(QSINISection* section, const char* name, size_t nameLength, const char* value);
+    // Makes the key array if it is not made yet.
+    void IndexKeys() const;
     const char* Translated(const char* value) const;
     void ClearRecords();
 
     QSINISectionPtrArray sections_;
     uint32_t sectionCursor_ = 0;
-    QSINIKeyPtrArray keys_;
+    mutable QSINIKeyPtrArray keys_;            // made by IndexKeys
+    mutable std::atomic<bool> keysIndexed_{false};
+    uint32_t keyCount_ = 0;
     QSRecordStore<QSINISection> sectionStore_;
     QSRecordStore<QSINIKey> keyStore_;
     ResourceContent* content_ = nullptr;  // the parsed text; belongs to the resource entry

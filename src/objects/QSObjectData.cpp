@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <span>
 #include <string_view>
 
@@ -110,8 +111,8 @@ uint32_t ComponentNumber(const char* name, uint32_t limit) {
 }
 
 // Where each (section, key) of an object file goes, made once from the field table, the
-// sound slots and the bonus sections. Names match as the INI lookups match them: letter case
-// aside, by HashName and then the whole name.
+// sound slots and the bonus sections. Names match as the INI lookups match them, letter case
+// aside: by a hash (HashName for sections, FoldedNameHash for keys), then the whole name.
 class ObjectFilePlan {
   public:
     // What one key fills.
@@ -146,8 +147,8 @@ class ObjectFilePlan {
         return sections_[static_cast<size_t>(section)];
     }
 
-    // The targets of a key of a planned section, given its name and HashName; empty when the
-    // key is not read.
+    // The targets of a key of a planned section, given its name and FoldedNameHash; empty
+    // when the key is not read.
     std::span<const Target> Targets(int section, const char* key, uint32_t hash) const {
         const Key& k = keys_[KeySlot(section, hash, key)];
         return {targets_.data() + k.first, k.count};
@@ -163,7 +164,7 @@ class ObjectFilePlan {
   private:
     struct Key {
         const char* name = nullptr;
-        uint32_t hash = 0;
+        uint32_t hash = 0;  // FoldedNameHash(name)
         int section = kNoSection;
         uint32_t first = 0;
         uint32_t count = 0;
@@ -176,7 +177,7 @@ class ObjectFilePlan {
         auto use = [&](const char* section, const char* key, Target target) {
             Key k;
             k.name = key;
-            k.hash = HashName(key);
+            k.hash = FoldedNameHash(key, std::strlen(key));
             k.section = AddSection(section);
             uses.push_back({k, target});
         };
@@ -358,7 +359,7 @@ void QSObjectData::LoadFromIni(QSResourceMgr& mgr, const char* resourceName) {
                 AddBonusPair(*ini, section, *key,
                              bonusLists[static_cast<size_t>(sectionPlan.bonus)]);
             if (!key->name) continue;
-            for (const Plan::Target& t : plan.Targets(planned, key->name, key->nameHash)) {
+            for (const Plan::Target& t : plan.Targets(planned, key->name, key->foldedHash)) {
                 const QSINIKey*& slot = t.use == Plan::Use::ProperName ? properName
                                         : t.use == Plan::Use::Row      ? rows[t.index]
                                         : t.use == Plan::Use::AltRow   ? altRows[t.index]

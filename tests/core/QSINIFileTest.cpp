@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <map>
+#include <thread>
 #include <vector>
 
 #include "core/HashName.h"
@@ -200,6 +201,48 @@ TEST(QSINIFile, ValuesPassThroughTheTranslator) {
     ini.SetTranslator(&translator);
     EXPECT_EQ(Get(ini, "A", "name"), "Skarn Warrior");
     EXPECT_EQ(Get(ini, "A", "other"), "string_3");
+}
+
+TEST(QSINIFile, FirstLookupsFromSeveralThreadsAllFindTheirKeys) {
+    std::string text;
+    for (int s = 0; s < 20; ++s) {
+        text += "[Section" + std::to_string(s) + "]\n";
+        for (int k = 0; k < 50; ++k)
+            text += "Key" + std::to_string(k) + "=" + std::to_string(s * 100 + k) + "\n";
+        text += "=unnamed\n";  // a key named ""
+    }
+    QSINIFile ini;
+    ASSERT_EQ(ini.LoadText(text), 1);
+    EXPECT_EQ(ini.KeyCount(), 20u * 51u);
+    std::vector<int> wrong(4, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int s = 0; s < 20; ++s) {
+                const std::string section = "SECTION" + std::to_string(s);
+                for (int k = 0; k < 50; ++k) {
+                    const char* v =
+                        ini.FindValue(section.c_str(), ("key" + std::to_string(k)).c_str());
+                    wrong[t] += !v || std::to_string(s * 100 + k) != v;
+                }
+                wrong[t] += Get(ini, section.c_str(), "") != "unnamed";
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_THAT(wrong, ElementsAre(0, 0, 0, 0));
+}
+
+TEST(QSINIFile, FoldedNameHashIgnoresLetterCase) {
+    for (const auto& [a, b] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"", ""},
+             {"a", "A"},
+             {"ProperName", "PROPERNAME"},
+             {"MaxHitPoints", "maxhitpoints"},
+             {"ManaRegenerationRate", "mANAREGENERATIONrATE"},
+             {"booty_min-2", "BOOTY_MIN-2"}}) {
+        EXPECT_EQ(FoldedNameHash(a, std::strlen(a)), FoldedNameHash(b, std::strlen(b))) << a;
+    }
 }
 
 TEST(QSINIFileDeathTest, DuplicateKeyInOneSectionIsFatal) {
