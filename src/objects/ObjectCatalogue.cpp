@@ -143,6 +143,7 @@ int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool re
     int read = 0;
     int view = -1;
     QSObjectList* list = nullptr;
+    NewFileTranslation newFiles;
     ForEachResource(mgr_, pattern, [&](const std::string& full) {
         if (read >= kMaxObjectsPerKind) return false;
         switch (kindCode) {
@@ -163,15 +164,18 @@ int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool re
         const QSResource* entry = mgr_.FindEntry(full.c_str());
         const bool fromMod = entry && entry->modFlag;  // as IsModResource tells
         QSObjectData* record =
-            retail || !entry || fromMod ? nullptr : CopyOfRetail(view, *entry, full);
+            retail || !entry || fromMod ? nullptr : CopyOfRetail(view, *entry, full, newFiles);
         if (!record) {
             record = new QSObjectData;
             record->resourceName = full;
             record->sourceResourceName = full;
             record->SetUniqueName(UniqueNameOf(full.c_str()));
             record->changeState = fromMod ? kSuppliedByMod : kUnchanged;
-            record->LoadFromIni(mgr_, full.c_str());
-            if (retail && entry && !fromMod) RememberRetail(view, *entry, *record);
+            // As LoadFromIni(mgr_, name) reads it: a resource that is not there, or not an INI
+            // file now, leaves the record empty.
+            const QSINIFile* ini = entry ? mgr_.GetINIFile(full.c_str()) : nullptr;
+            if (ini) record->LoadFromIni(*ini);
+            if (retail && ini && !fromMod) RememberRetail(view, *entry, *ini, *record);
         }
         list->Append(record);
         ++read;
@@ -201,39 +205,55 @@ bool ObjectCatalogue::ReadBytes(const QSResource& entry, ResourceContent& out,
     return true;
 }
 
-bool ObjectCatalogue::TranslationOf(const std::string& resource, Translation& out) const {
-    const auto* ini =
-        dynamic_cast<const QSINIFile*>(mgr_.GetResource(resource.c_str(), QSResourceMgr::kINIFile));
-    if (!ini) return false;
-    out.translator = ini->Translator();
-    if (!out.translator) {
-        out.stamp = 0;
-        return true;
-    }
-    const auto* table = dynamic_cast<const QSLocalization*>(out.translator);
+bool ObjectCatalogue::TranslationOf(const QSTranslator* translator, Translation& out) {
+    out.translator = translator;
+    out.stamp = 0;
+    if (!translator) return true;
+    const auto* table = dynamic_cast<const QSLocalization*>(translator);
     if (!table) return false;
     out.stamp = table->ContentStamp();
     return true;
 }
 
-void ObjectCatalogue::RememberRetail(int viewCode, const QSResource& entry,
+bool ObjectCatalogue::TranslationNow(const QSResource& entry, const std::string& resource,
+                                     NewFileTranslation& newFiles, Translation& out) const {
+    const QSTranslator* translator = nullptr;
+    if (entry.object) {
+        const auto* ini = dynamic_cast<const QSINIFile*>(entry.object);
+        if (!ini) return false;
+        translator = ini->Translator();
+    } else if (newFiles.known) {
+        translator = newFiles.translator;
+    } else {
+        const auto* ini = dynamic_cast<const QSINIFile*>(
+            mgr_.GetResource(resource.c_str(), QSResourceMgr::kINIFile));
+        if (!ini) return false;
+        newFiles = {true, ini->Translator()};
+        translator = newFiles.translator;
+    }
+    return TranslationOf(translator, out);
+}
+
+void ObjectCatalogue::RememberRetail(int viewCode, const QSResource& entry, const QSINIFile& ini,
                                      const QSObjectData& record) {
     RetailSource source;
     source.record = &record;
-    if (!TranslationOf(record.resourceName, source.translation) ||
+    if (!TranslationOf(ini.Translator(), source.translation) ||
         !ReadBytes(entry, source.bytes, source.delivered))
         return;
     retailSources_[static_cast<size_t>(viewCode)][record.resourceName] = std::move(source);
 }
 
 QSObjectData* ObjectCatalogue::CopyOfRetail(int viewCode, const QSResource& entry,
-                                            const std::string& resource) const {
+                                            const std::string& resource,
+                                            NewFileTranslation& newFiles) const {
     const RetailSources& sources = retailSources_[static_cast<size_t>(viewCode)];
     const auto found = sources.find(resource);
     if (found == sources.end()) return nullptr;
     const RetailSource& source = found->second;
     Translation now;
-    if (!TranslationOf(resource, now) || !(now == source.translation)) return nullptr;
+    if (!TranslationNow(entry, resource, newFiles, now) || !(now == source.translation))
+        return nullptr;
     ResourceContent bytes;
     uint32_t delivered = 0;
     if (!ReadBytes(entry, bytes, delivered) || delivered != source.delivered ||

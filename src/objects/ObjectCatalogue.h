@@ -23,6 +23,7 @@
 #include "objects/QSObjectData.h"
 
 class ChangeList;
+class QSINIFile;
 class QSResourceMgr;
 class QSTranslator;
 struct QSResource;
@@ -158,16 +159,28 @@ class ObjectCatalogue {
     };
     using RetailSources = std::unordered_map<std::string, RetailSource>;
 
+    // The translator the manager gives the INI files it makes, once one kind load has
+    // seen it make one (it is not changed during a load).
+    struct NewFileTranslation {
+        bool known = false;
+        const QSTranslator* translator = nullptr;
+    };
+
     // The file's bytes straight from its archive; false when it is not in one.
     bool ReadBytes(const QSResource& entry, ResourceContent& out, uint32_t& delivered) const;
-    // The translation an INI value of an existing resource goes through now; false when it
-    // cannot be told whether another time is the same (a translator other than the
-    // localisation table, or the resource held as another kind).
-    bool TranslationOf(const std::string& resource, Translation& out) const;
-    void RememberRetail(int viewCode, const QSResource& entry, const QSObjectData& record);
+    // What a translator does now; false when it cannot be told whether it does the same
+    // another time (a translator other than the localisation table).
+    static bool TranslationOf(const QSTranslator* translator, Translation& out);
+    // The translation the resource's INI values would go through now: its INI file's, or
+    // for a file not made yet the one new files get. False when that cannot be told, or the
+    // resource is held as another kind.
+    bool TranslationNow(const QSResource& entry, const std::string& resource,
+                        NewFileTranslation& newFiles, Translation& out) const;
+    void RememberRetail(int viewCode, const QSResource& entry, const QSINIFile& ini,
+                        const QSObjectData& record);
     // A copy of the retail record read from the same bytes with the same translation, or null.
-    QSObjectData* CopyOfRetail(int viewCode, const QSResource& entry,
-                               const std::string& resource) const;
+    QSObjectData* CopyOfRetail(int viewCode, const QSResource& entry, const std::string& resource,
+                               NewFileTranslation& newFiles) const;
 
     QSObjectData* NewFixedRecord(const char* resource, const std::string& uniqueName);
     static void FreeAll(QSObjectList& list);

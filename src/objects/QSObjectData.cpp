@@ -329,8 +329,11 @@ void QSObjectData::LoadRow(QSINIFile& ini, const FieldDef& f, const char* sectio
 // keys with the same name, as a lookup finds it), then rows without a key get their defaults.
 void QSObjectData::LoadFromIni(QSResourceMgr& mgr, const char* resourceName) {
     if (!resourceName || !mgr.ResourceExists(resourceName)) return;
-    QSINIFile* ini = mgr.GetINIFile(resourceName);
-    if (!ini) return;
+    if (const QSINIFile* ini = mgr.GetINIFile(resourceName)) LoadFromIni(*ini);
+}
+
+void QSObjectData::LoadFromIni(const QSINIFile& file) {
+    const QSINIFile* ini = &file;
     using Plan = ObjectFilePlan;
     const Plan& plan = Plan::Get();
 

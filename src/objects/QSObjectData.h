@@ -50,6 +50,8 @@ class QSObjectData {
     // sections and the component list from the named resource. A resource that does not
     // exist leaves everything empty.
     virtual void LoadFromIni(QSResourceMgr& mgr, const char* resourceName);
+    // The same from a parsed file.
+    void LoadFromIni(const QSINIFile& ini);
 
     // Reads the rows whose kinds include `kinds` from ini; section stands for the
     // component's own section.
