@@ -68,16 +68,28 @@ void QSLocalization::StampContent() {
         stamp_ = 0;
         return;
     }
-    std::string content;
+    // Compared with the last load's entries in place; copied only when they differ.
+    bool same = lastStamp_ != 0;
+    size_t at = 0;
+    for (size_t n = 0; same && n < entries_.size(); ++n) {
+        for (const char* text : {entries_[n].source, entries_[n].display}) {
+            const size_t length = std::strlen(text);
+            same = same && at + length < lastContent_.size() &&
+                   std::memcmp(lastContent_.data() + at, text, length) == 0 &&
+                   lastContent_[at + length] == '\0';
+            at += length + 1;
+        }
+    }
+    if (same && at == lastContent_.size()) {
+        stamp_ = lastStamp_;
+        return;
+    }
+    lastContent_.clear();
     for (const QSTranslatedString& e : entries_) {
-        content.append(e.source).append(1, '\0');
-        content.append(e.display).append(1, '\0');
+        lastContent_.append(e.source).append(1, '\0');
+        lastContent_.append(e.display).append(1, '\0');
     }
-    if (lastStamp_ == 0 || content != lastContent_) {
-        ++lastStamp_;
-        lastContent_ = std::move(content);
-    }
-    stamp_ = lastStamp_;
+    stamp_ = ++lastStamp_;
 }
 
 size_t QSLocalization::SlotIndex(const char* text, uint32_t hash) const {
@@ -179,14 +191,16 @@ void QSLocalization::LoadResource(const char* name, const std::string& text) {
             if (!field.empty() && field.front() == '"') field.remove_prefix(1);
             if (!field.empty() && field.back() == '"') field.remove_suffix(1);
             char* decoded = out;
-            for (size_t i = 0; i < field.size(); ++i) {
-                if (field[i] != '\\') {
-                    *out++ = field[i];
-                } else if (i + 1 < field.size() && field[i + 1] == 'n') {
+            for (size_t i = 0;;) {
+                const size_t slash = std::min(field.find('\\', i), field.size());
+                std::memcpy(out, field.data() + i, slash - i);
+                out += slash - i;
+                if (slash == field.size()) break;
+                if (slash + 1 < field.size() && field[slash + 1] == 'n') {
                     *out++ = '\n';
-                    ++i;
+                    i = slash + 2;
                 } else {
-                    std::string from(field.substr(i));
+                    std::string from(field.substr(slash));
                     QSERROR("Unrecognized backslash command in %s", from.c_str());
                 }
             }
