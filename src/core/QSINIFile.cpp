@@ -84,8 +84,10 @@ private:
 
     size_t Find(const QSINIKey* key) const {
         const size_t mask = slots_.size() - 1;
-        const auto sectionBits = static_cast<size_t>(reinterpret_cast<uintptr_t>(key->section) >> 4);
-        for (size_t i = (key->foldedHash ^ (sectionBits * 0x9E3779B9u)) & mask;; i = (i + 1) & mask) {
+        const auto sectionBits =
+            static_cast<size_t>(reinterpret_cast<uintptr_t>(key->section) >> 4);
+        for (size_t i = (key->foldedHash ^ (sectionBits * 0x9E3779B9u)) & mask;;
+             i = (i + 1) & mask) {
             const QSINIKey* other = slots_[i];
             if (!other || (other->section == key->section && other->foldedHash == key->foldedHash &&
                            SameName(other->name, key->name)))
@@ -182,12 +184,32 @@ int QSINIFile::Parse(char* text, uint32_t len) {
                 keyName = Trim(text + p, &keyLength);
                 valueStart = static_cast<uint32_t>(eq - text) + 1;
             }
-            // Value: up to the line end, a ';' or the end of the text (the spare byte).
+            // Value: up to the line end, a ';' or the end of the text (the spare byte), trimmed
+            // as Trim does (a zero byte ends it early) in the same pass.
             uint32_t valueEnd = valueStart;
-            while (valueEnd < len && text[valueEnd] != '\n' && text[valueEnd] != ';') ++valueEnd;
+            while (valueEnd < len && text[valueEnd] != '\n' &&
+                   IsBlank(static_cast<unsigned char>(text[valueEnd])))
+                ++valueEnd;
+            char* value = text + valueEnd;
+            char* lastNonBlank = nullptr;
+            for (; valueEnd < len; ++valueEnd) {
+                const auto c = static_cast<unsigned char>(text[valueEnd]);
+                if (c == '\n' || c == ';') break;
+                if (c == 0) {
+                    while (valueEnd < len && text[valueEnd] != '\n' && text[valueEnd] != ';')
+                        ++valueEnd;
+                    break;
+                }
+                if (!IsBlank(c)) lastNonBlank = text + valueEnd;
+            }
             bool comment = valueEnd < len && text[valueEnd] == ';';
             text[valueEnd] = '\0';
-            AddKey(section, keyName, keyLength, Trim(text + valueStart));
+            if (lastNonBlank) {
+                lastNonBlank[1] = '\0';
+            } else {
+                *value = '\0';
+            }
+            AddKey(section, keyName, keyLength, value);
 
             uint32_t next = valueEnd + 1;
             if (comment && next < len) {

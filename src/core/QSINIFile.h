@@ -28,15 +28,20 @@ struct QSINISection;
 inline uint32_t FoldedNameHash(const char* name, size_t length) {
     constexpr uint64_t kFold = 0x2020202020202020ull;
     uint64_t h = 0x9E3779B97F4A7C15ull ^ length;
-    for (; length >= 8; name += 8, length -= 8) {
-        uint64_t word;
-        std::memcpy(&word, name, 8);
-        h = (h ^ (word | kFold)) * 0xFF51AFD7ED558CCDull;
-        h ^= h >> 32;
+    uint64_t last = 0;  // the last eight bytes (overlapping the words before), or all of them
+    if (length >= 8) {
+        for (size_t at = 0; at + 8 < length; at += 8) {
+            uint64_t word;
+            std::memcpy(&word, name + at, 8);
+            h = (h ^ (word | kFold)) * 0xFF51AFD7ED558CCDull;
+            h ^= h >> 32;
+        }
+        std::memcpy(&last, name + length - 8, 8);
+    } else {
+        for (size_t i = 0; i < length; ++i)
+            last |= static_cast<uint64_t>(static_cast<unsigned char>(name[i])) << (8 * i);
     }
-    uint64_t tail = 0;
-    std::memcpy(&tail, name, length);
-    h = (h ^ (tail | kFold)) * 0xC4CEB9FE1A85EC53ull;
+    h = (h ^ (last | kFold)) * 0xC4CEB9FE1A85EC53ull;
     return static_cast<uint32_t>(h ^ (h >> 29));
 }
 
