@@ -173,9 +173,10 @@ int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool re
             record->changeState = fromMod ? kSuppliedByMod : kUnchanged;
             // As LoadFromIni(mgr_, name) reads it: a resource that is not there, or not an INI
             // file now, leaves the record empty.
-            const QSINIFile* ini = entry ? mgr_.GetINIFile(full.c_str()) : nullptr;
-            if (ini) record->LoadFromIni(*ini);
-            if (retail && ini && !fromMod) RememberRetail(view, *entry, *ini, *record);
+            const int rememberView = retail && !fromMod ? view : -1;
+            if (entry && !LoadFromArchive(*entry, full, newFiles, rememberView, *record)) {
+                if (const QSINIFile* ini = mgr_.GetINIFile(full.c_str())) record->LoadFromIni(*ini);
+            }
         }
         list->Append(record);
         ++read;
@@ -215,33 +216,53 @@ bool ObjectCatalogue::TranslationOf(const QSTranslator* translator, Translation&
     return true;
 }
 
-bool ObjectCatalogue::TranslationNow(const QSResource& entry, const std::string& resource,
-                                     NewFileTranslation& newFiles, Translation& out) const {
-    const QSTranslator* translator = nullptr;
+bool ObjectCatalogue::TranslatorNow(const QSResource& entry, const std::string& resource,
+                                    NewFileTranslation& newFiles,
+                                    const QSTranslator*& out) const {
     if (entry.object) {
         const auto* ini = dynamic_cast<const QSINIFile*>(entry.object);
         if (!ini) return false;
-        translator = ini->Translator();
+        out = ini->Translator();
     } else if (newFiles.known) {
-        translator = newFiles.translator;
+        out = newFiles.translator;
     } else {
         const auto* ini = dynamic_cast<const QSINIFile*>(
             mgr_.GetResource(resource.c_str(), QSResourceMgr::kINIFile));
         if (!ini) return false;
         newFiles = {true, ini->Translator()};
-        translator = newFiles.translator;
+        out = newFiles.translator;
     }
-    return TranslationOf(translator, out);
+    return true;
 }
 
-void ObjectCatalogue::RememberRetail(int viewCode, const QSResource& entry, const QSINIFile& ini,
-                                     const QSObjectData& record) {
+bool ObjectCatalogue::LoadFromArchive(const QSResource& entry, const std::string& resource,
+                                      NewFileTranslation& newFiles, int rememberView,
+                                      QSObjectData& record) {
+    const QSTranslator* translator = nullptr;
     RetailSource source;
-    source.record = &record;
-    if (!TranslationOf(ini.Translator(), source.translation) ||
+    if (!TranslatorNow(entry, resource, newFiles, translator) ||
         !ReadBytes(entry, source.bytes, source.delivered))
-        return;
-    retailSources_[static_cast<size_t>(viewCode)][record.resourceName] = std::move(source);
+        return false;
+    // The file is parsed in place, as the manager parses it, from a copy when the bytes are
+    // kept for the working pass.
+    const bool remember = rememberView >= 0 && TranslationOf(translator, source.translation);
+    ResourceContent copy;
+    if (remember) {
+        std::memcpy(copy.Allocate(source.bytes.len), source.bytes.data.get(), source.bytes.len);
+    } else {
+        copy = std::move(source.bytes);
+    }
+    copy.len = source.delivered;
+    parser_.SetResourceName(entry.name);
+    parser_.SetTranslator(translator);
+    parser_.Process(&copy);
+    record.LoadFromIni(parser_);
+    parser_.Unload();
+    if (remember) {
+        source.record = &record;
+        retailSources_[static_cast<size_t>(rememberView)][resource] = std::move(source);
+    }
+    return true;
 }
 
 QSObjectData* ObjectCatalogue::CopyOfRetail(int viewCode, const QSResource& entry,
@@ -251,8 +272,10 @@ QSObjectData* ObjectCatalogue::CopyOfRetail(int viewCode, const QSResource& entr
     const auto found = sources.find(resource);
     if (found == sources.end()) return nullptr;
     const RetailSource& source = found->second;
+    const QSTranslator* translator = nullptr;
     Translation now;
-    if (!TranslationNow(entry, resource, newFiles, now) || !(now == source.translation))
+    if (!TranslatorNow(entry, resource, newFiles, translator) || !TranslationOf(translator, now) ||
+        !(now == source.translation))
         return nullptr;
     ResourceContent bytes;
     uint32_t delivered = 0;

@@ -8,7 +8,9 @@
 // the retail pass and goes through the same translation is a copy of the retail record. The
 // catalogue owns every record of the kind lists; the view lists only refer to records of the
 // current view's pair. All reads go through the resource manager handed to the constructor,
-// which must be open over the right archives during a load.
+// which must be open over the right archives during a load; the kind loaders read each
+// object file's bytes from its entry's archive and parse them themselves, with the
+// translator the manager's INI file of it has or would get.
 #pragma once
 
 #include <array>
@@ -19,11 +21,11 @@
 #include <vector>
 
 #include "core/QSGameResource.h"
+#include "core/QSINIFile.h"
 #include "core/QSMoveableArray.h"
 #include "objects/QSObjectData.h"
 
 class ChangeList;
-class QSINIFile;
 class QSResourceMgr;
 class QSTranslator;
 struct QSResource;
@@ -171,13 +173,16 @@ class ObjectCatalogue {
     // What a translator does now; false when it cannot be told whether it does the same
     // another time (a translator other than the localisation table).
     static bool TranslationOf(const QSTranslator* translator, Translation& out);
-    // The translation the resource's INI values would go through now: its INI file's, or
-    // for a file not made yet the one new files get. False when that cannot be told, or the
-    // resource is held as another kind.
-    bool TranslationNow(const QSResource& entry, const std::string& resource,
-                        NewFileTranslation& newFiles, Translation& out) const;
-    void RememberRetail(int viewCode, const QSResource& entry, const QSINIFile& ini,
-                        const QSObjectData& record);
+    // The translator the resource's INI values would go through now: its INI file's, or for
+    // a file not made yet the one new files get. False when the resource is held as another
+    // kind.
+    bool TranslatorNow(const QSResource& entry, const std::string& resource,
+                       NewFileTranslation& newFiles, const QSTranslator*& out) const;
+    // Loads the record as LoadFromIni does from the manager's INI file, from the file's bytes
+    // read from its archive and parsed here, and keeps bytes and translation for the working
+    // pass when rememberView is a view code. False when the file cannot be read so.
+    bool LoadFromArchive(const QSResource& entry, const std::string& resource,
+                         NewFileTranslation& newFiles, int rememberView, QSObjectData& record);
     // A copy of the retail record read from the same bytes with the same translation, or null.
     QSObjectData* CopyOfRetail(int viewCode, const QSResource& entry, const std::string& resource,
                                NewFileTranslation& newFiles) const;
@@ -202,6 +207,7 @@ class ObjectCatalogue {
     // Index: view code; by resource name. Filled by the retail pass of a kind, emptied by
     // its working pass and whenever the retail records go.
     std::array<RetailSources, kViewCount> retailSources_;
+    QSINIFile parser_;  // parses the object files LoadFromArchive reads
 
     std::vector<QSBRIXBonusData> bonuses_;
     std::vector<std::string> componentNames_;
