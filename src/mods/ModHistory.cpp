@@ -5,6 +5,7 @@
 #include <bitset>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "core/HashName.h"
@@ -202,6 +203,42 @@ const QSBonusPair* FindPair(const std::vector<QSBonusPair>& pairs, const std::st
 // four support lists (indices into the record's current lists).
 constexpr std::array<int, 8> kBonusReportOrder = {0, 2, 4, 6, 1, 3, 5, 7};
 
+// The fields in the records' row order, for walking a record's values front to back.
+const std::array<size_t, kHistoryFieldCount>& FieldsByRow() {
+    static const std::array<size_t, kHistoryFieldCount> byRow = [] {
+        const auto& fields = Fields();
+        std::array<size_t, kHistoryFieldCount> order{};
+        for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return fields[a].row < fields[b].row; });
+        return order;
+    }();
+    return byRow;
+}
+
+// True when comparing the pair writes no line: every compared value the same byte for byte,
+// the same components, and the same bonus lists without two keys that are one name letter
+// case aside (a lookup by name finds the first of such keys for both).
+bool WritesNothing(const QSObjectData& w, const QSObjectData& r) {
+    const auto& fields = Fields();
+    for (const size_t i : FieldsByRow()) {
+        if (FieldValue(w, fields[i].row) != FieldValue(r, fields[i].row)) return false;
+    }
+    if (w.components != r.components) return false;
+    for (int list : kBonusReportOrder) {
+        const auto& mine = w.bonusLists[static_cast<size_t>(list)];
+        const auto& theirs = r.bonusLists[static_cast<size_t>(list)];
+        if (mine.size() != theirs.size()) return false;
+        for (size_t i = 0; i < mine.size(); ++i) {
+            if (mine[i].key != theirs[i].key || mine[i].value != theirs[i].value) return false;
+            for (size_t j = 0; j < i; ++j) {
+                if (SameName(mine[j].key, mine[i].key)) return false;
+            }
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::span<const HistoryField> HistoryFields() {
@@ -210,25 +247,34 @@ std::span<const HistoryField> HistoryFields() {
 
 void CompareObjectLists(const QSObjectList& working, const QSObjectList& retail, std::string& out) {
     const auto& fields = Fields();
-    static const std::array<size_t, kHistoryFieldCount> byRow = [&fields] {
-        std::array<size_t, kHistoryFieldCount> order{};
-        for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-        std::stable_sort(order.begin(), order.end(),
-                         [&](size_t a, size_t b) { return fields[a].row < fields[b].row; });
-        return order;
-    }();
     const UniqueNameIndex retailByName(retail);
-    for (const QSObjectData* w : working) {
+    // Each working record's counterpart is found, and the pairs that write nothing told
+    // apart, in the order the working records lie in memory; the lines follow the list.
+    const uint32_t count = working.Count();
+    std::vector<uint32_t> inMemory(count);
+    for (uint32_t k = 0; k < count; ++k) inMemory[k] = k;
+    std::sort(inMemory.begin(), inMemory.end(), [&](uint32_t a, uint32_t b) {
+        return std::less<const QSObjectData*>()(working[a], working[b]);
+    });
+    std::vector<const QSObjectData*> counterparts(count);
+    std::vector<char> quiet(count, 0);
+    for (const uint32_t k : inMemory) {
+        counterparts[k] = retailByName.Find(working[k]->UniqueName());
+        quiet[k] = counterparts[k] && WritesNothing(*working[k], *counterparts[k]);
+    }
+    for (uint32_t k = 0; k < count; ++k) {
+        if (quiet[k]) continue;
+        const QSObjectData* w = working[k];
         const std::string& unique = w->UniqueName();
         const std::string& shown = w->ProperName();
-        const QSObjectData* r = retailByName.Find(unique);
+        const QSObjectData* r = counterparts[k];
         if (!r) {
             Append(out, "Added %s(%s).\r\n", {&unique, &shown});
             continue;
         }
         // The values are compared in the records' own order, the lines written in the fields'.
         std::bitset<kHistoryFieldCount> differs;
-        for (const size_t i : byRow) {
+        for (const size_t i : FieldsByRow()) {
             const std::string& before = FieldValue(*r, fields[i].row);
             const std::string& after = FieldValue(*w, fields[i].row);
             if (before != after && !SameName(before, after)) differs.set(i);

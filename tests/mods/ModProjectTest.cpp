@@ -270,6 +270,26 @@ TEST(GlobalHistory, PairsRecordsByUniqueNameIgnoringCaseAndTheFirstRetailRecordW
               "Added Unit_300().\r\n");
 }
 
+TEST(GlobalHistory, EqualRecordsWriteNothingUnlessTwoBonusKeysAreOneNameInAnotherCase) {
+    // The working records are copies of their retail records; bonus keys a lookup cannot tell
+    // apart still compare the first one's value with the second's.
+    QSObjectData retailUnit;
+    retailUnit.SetUniqueName("Unit");
+    retailUnit.SetValue(2, "5");
+    retailUnit.components = {"Forge", "Kiln"};
+    retailUnit.bonusLists[0] = {{"Fire", "1"}, {"Water", "2"}};
+    QSObjectData twins = retailUnit;
+    twins.SetUniqueName("Twins");
+    twins.bonusLists[3] = {{"Fire", "1"}, {"FIRE", "2"}};
+    QSObjectData workingUnit = retailUnit, workingTwins = twins;
+    QSObjectList retail(4, 4), working(4, 4);
+    for (QSObjectData* r : {&retailUnit, &twins}) retail.Append(r);
+    for (QSObjectData* w : {&workingUnit, &workingTwins}) working.Append(w);
+    std::string out;
+    CompareObjectLists(working, retail, out);
+    EXPECT_EQ(out, "Changed Twins() FIRE: from 1 to 2.\r\n");
+}
+
 TEST(AccessCode, TextAndCheck) {
     const uint32_t hashed = PackAccessCode("#Ab1");
     EXPECT_EQ(AccessCodeText(hashed), "#Ab1");
