@@ -123,7 +123,7 @@ QSINIFile::QSINIFile(std::string name)
 QSINIFile::~QSINIFile() { ClearRecords(); }
 
 int QSINIFile::Process(ResourceContent* content) {
-    ClearRecords();
+    ClearRecords(true);
     content_ = content;
     int result = content && content->data ? Parse(content->data.get(), content->len) : 0;
     if (!result) content_ = nullptr;
@@ -146,13 +146,19 @@ int QSINIFile::LoadText(std::string_view text) {
     return result;
 }
 
-void QSINIFile::ClearRecords() {
+void QSINIFile::ClearRecords(bool keepStorage) {
     if (!keys_.Empty()) keys_.Clear();
     keysIndexed_.store(false, std::memory_order_relaxed);
     keyCount_ = 0;
-    if (!sections_.Empty()) sections_.Clear();
-    keyStore_.Clear();
-    sectionStore_.Clear();
+    if (keepStorage) {
+        while (!sections_.Empty()) sections_.RemoveAt(sections_.Count() - 1);
+        keyStore_.Reuse();
+        sectionStore_.Reuse();
+    } else {
+        if (!sections_.Empty()) sections_.Clear();
+        keyStore_.Clear();
+        sectionStore_.Clear();
+    }
     sectionCursor_ = 0;
 }
 

@@ -9,6 +9,7 @@
 // translator, if one is set.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstring>
@@ -78,6 +79,14 @@ public:
         blocks_.clear();
         used_ = kBlock;
     }
+    // Forgets every record but keeps the first block for the next ones, which start out as
+    // new records.
+    void Reuse() {
+        if (blocks_.empty()) return;
+        std::fill_n(blocks_[0].get(), blocks_.size() == 1 ? used_ : kBlock, T{});
+        blocks_.resize(1);
+        used_ = 0;
+    }
     // Calls visit with every record, in the order they were added.
     template <typename Visit>
     void ForEach(Visit visit) const {
@@ -102,7 +111,8 @@ public:
     ~QSINIFile() override;
 
     // Parses content in place and keeps it; 0 when the text holds nothing but blanks and
-    // comments (the content is then not kept).
+    // comments (the content is then not kept), or for no content. The content of an earlier
+    // Process is let go without being freed.
     int Process(ResourceContent* content) override;
     int Unload() override;
     int SetInfo(const char*, const void*, uint32_t) override { return 1; }
@@ -147,7 +157,8 @@ private:
     // Makes the key array if it is not made yet.
     void IndexKeys() const;
     const char* Translated(const char* value) const;
-    void ClearRecords();
+    // Forgets every section and key; keepStorage keeps the memory for the next parse.
+    void ClearRecords(bool keepStorage = false);
 
     QSINISectionPtrArray sections_;
     uint32_t sectionCursor_ = 0;

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <map>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -231,6 +232,39 @@ TEST(QSINIFile, FirstLookupsFromSeveralThreadsAllFindTheirKeys) {
     }
     for (std::thread& thread : threads) thread.join();
     EXPECT_THAT(wrong, ElementsAre(0, 0, 0, 0));
+}
+
+TEST(QSINIFile, ProcessingAnotherTextForgetsTheFirst) {
+    auto content = [](const std::string& text) {
+        auto c = std::make_unique<ResourceContent>();
+        std::memcpy(c->Allocate(static_cast<uint32_t>(text.size())), text.data(), text.size());
+        return c;
+    };
+    std::string big;  // more keys than one block of records holds
+    for (int s = 0; s < 3; ++s) {
+        big += "[S" + std::to_string(s) + "]\n";
+        for (int k = 0; k < 40; ++k) big += "K" + std::to_string(k) + "=" + std::to_string(k) + "\n";
+    }
+    const auto first = content(big);
+    const auto second = content("[S1]\nOnly=1\n[T]\nK0=t\n");
+    const auto third = content(big);
+    QSINIFile ini;
+    ASSERT_EQ(ini.Process(first.get()), 1);
+    EXPECT_EQ(Get(ini, "S2", "K39"), "39");
+    ASSERT_EQ(ini.Process(second.get()), 1);
+    EXPECT_EQ(ini.KeyCount(), 2u);
+    EXPECT_THAT(Sections(ini), ::testing::UnorderedElementsAre("S1", "T"));
+    EXPECT_THAT(Keys(ini, "S1"), ElementsAre("Only=1"));
+    EXPECT_EQ(Get(ini, "S1", "K0"), "<default>");
+    EXPECT_EQ(Get(ini, "T", "K0"), "t");
+    ASSERT_EQ(ini.Process(third.get()), 1);
+    EXPECT_EQ(ini.KeyCount(), 120u);
+    EXPECT_EQ(Keys(ini, "S1").size(), 40u);
+    EXPECT_EQ(Get(ini, "S1", "Only"), "<default>");
+    EXPECT_EQ(Get(ini, "S0", "K7"), "7");
+    ini.Process(nullptr);
+    EXPECT_EQ(ini.SectionCount(), 0u);
+    EXPECT_EQ(Get(ini, "S0", "K7"), "<default>");
 }
 
 TEST(QSINIFile, FoldedNameHashIgnoresLetterCase) {
