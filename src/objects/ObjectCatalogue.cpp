@@ -217,8 +217,7 @@ bool ObjectCatalogue::TranslationOf(const QSTranslator* translator, Translation&
 }
 
 bool ObjectCatalogue::TranslatorNow(const QSResource& entry, const std::string& resource,
-                                    NewFileTranslation& newFiles,
-                                    const QSTranslator*& out) const {
+                                    NewFileTranslation& newFiles, const QSTranslator*& out) const {
     if (entry.object) {
         const auto* ini = dynamic_cast<const QSINIFile*>(entry.object);
         if (!ini) return false;
@@ -243,24 +242,32 @@ bool ObjectCatalogue::LoadFromArchive(const QSResource& entry, const std::string
     if (!TranslatorNow(entry, resource, newFiles, translator) ||
         !ReadBytes(entry, source.bytes, source.delivered))
         return false;
-    // The file is parsed in place, as the manager parses it, from a copy when the bytes are
-    // kept for the working pass.
+    // The file is parsed in place, as the manager parses it; from a copy, spare byte and all,
+    // when the bytes are kept for the working pass.
     const bool remember = rememberView >= 0 && TranslationOf(translator, source.translation);
-    ResourceContent copy;
+    ResourceContent read;
+    ResourceContent* text = &read;
     if (remember) {
-        std::memcpy(copy.Allocate(source.bytes.len), source.bytes.data.get(), source.bytes.len);
+        const uint32_t size = source.bytes.len + 1;
+        if (parseCapacity_ < size) {
+            parseBuffer_.data.reset(new char[size]);
+            parseCapacity_ = size;
+        }
+        std::memcpy(parseBuffer_.data.get(), source.bytes.data.get(), size);
+        text = &parseBuffer_;
     } else {
-        copy = std::move(source.bytes);
+        read = std::move(source.bytes);
     }
-    copy.len = source.delivered;
+    text->len = source.delivered;
     parser_.SetResourceName(entry.name);
     parser_.SetTranslator(translator);
-    parser_.Process(&copy);
+    parser_.Process(text);
     record.LoadFromIni(parser_);
-    parser_.Unload();
+    parser_.Process(nullptr);  // lets the text go, keeping the parser's memory
     if (remember) {
         source.record = &record;
-        retailSources_[static_cast<size_t>(rememberView)][resource] = std::move(source);
+        retailSources_[static_cast<size_t>(rememberView)].insert_or_assign(record.resourceName,
+                                                                           std::move(source));
     }
     return true;
 }

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -159,7 +160,8 @@ class ObjectCatalogue {
         uint32_t delivered = 0;
         Translation translation;
     };
-    using RetailSources = std::unordered_map<std::string, RetailSource>;
+    // By the record's resource name.
+    using RetailSources = std::unordered_map<std::string_view, RetailSource>;
 
     // The translator the manager gives the INI files it makes, once one kind load has
     // seen it make one (it is not changed during a load).
@@ -207,7 +209,9 @@ class ObjectCatalogue {
     // Index: view code; by resource name. Filled by the retail pass of a kind, emptied by
     // its working pass and whenever the retail records go.
     std::array<RetailSources, kViewCount> retailSources_;
-    QSINIFile parser_;  // parses the object files LoadFromArchive reads
+    QSINIFile parser_;             // parses the object files LoadFromArchive reads
+    ResourceContent parseBuffer_;  // a kept file's copy for parsing
+    uint32_t parseCapacity_ = 0;
 
     std::vector<QSBRIXBonusData> bonuses_;
     std::vector<std::string> componentNames_;
