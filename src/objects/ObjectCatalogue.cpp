@@ -159,7 +159,7 @@ int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool re
             default:
                 QSERROR("invalid type");
         }
-        if (!list && retail) retailSources_[static_cast<size_t>(view)].clear();
+        if (!list && retail) retailSources_[static_cast<size_t>(view)].Clear();
         list = &Objects(view, retail);
         const QSResource* entry = mgr_.FindEntry(full.c_str());
         const bool fromMod = entry && entry->modFlag;  // as IsModResource tells
@@ -188,7 +188,7 @@ int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool re
         QSLOG(kLogNote, "WARNING: read in the maximum number of object types");
     QSLOG(kLogInfo, "Read %d objects.", read);
     // The copies are made: the bytes kept for them can go.
-    if (!retail && view >= 0) retailSources_[static_cast<size_t>(view)].clear();
+    if (!retail && view >= 0) retailSources_[static_cast<size_t>(view)].Clear();
     if (list) {
         if (retail) {
             list->Sort(CompareByProperName);
@@ -197,6 +197,28 @@ int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool re
         }
     }
     return read;
+}
+
+void ObjectCatalogue::RetailSources::Clear() {
+    list_.clear();
+    index_.clear();
+    next_ = 0;
+}
+
+void ObjectCatalogue::RetailSources::Add(RetailSource source) {
+    list_.push_back(std::move(source));
+    index_.clear();
+}
+
+const ObjectCatalogue::RetailSource* ObjectCatalogue::RetailSources::Find(std::string_view name) {
+    if (next_ < list_.size() && list_[next_].name == name) return &list_[next_++];
+    if (index_.empty()) {
+        for (size_t i = 0; i < list_.size(); ++i) index_.emplace(list_[i].name, i);
+    }
+    const auto found = index_.find(name);
+    if (found == index_.end()) return nullptr;
+    next_ = found->second + 1;
+    return &list_[found->second];
 }
 
 bool ObjectCatalogue::ReadBytes(const QSResource& entry, ResourceContent& out,
@@ -265,20 +287,19 @@ bool ObjectCatalogue::LoadFromArchive(const QSResource& entry, const std::string
     record.LoadFromIni(parser_);
     parser_.Process(nullptr);  // lets the text go, keeping the parser's memory
     if (remember) {
+        source.name = record.resourceName;
         source.record = &record;
-        retailSources_[static_cast<size_t>(rememberView)].insert_or_assign(record.resourceName,
-                                                                           std::move(source));
+        retailSources_[static_cast<size_t>(rememberView)].Add(std::move(source));
     }
     return true;
 }
 
 QSObjectData* ObjectCatalogue::CopyOfRetail(int viewCode, const QSResource& entry,
                                             const std::string& resource,
-                                            NewFileTranslation& newFiles) const {
-    const RetailSources& sources = retailSources_[static_cast<size_t>(viewCode)];
-    const auto found = sources.find(resource);
-    if (found == sources.end()) return nullptr;
-    const RetailSource& source = found->second;
+                                            NewFileTranslation& newFiles) {
+    const RetailSource* found = retailSources_[static_cast<size_t>(viewCode)].Find(resource);
+    if (!found) return nullptr;
+    const RetailSource& source = *found;
     const QSTranslator* translator = nullptr;
     Translation now;
     if (!TranslatorNow(entry, resource, newFiles, translator) || !TranslationOf(translator, now) ||
@@ -431,7 +452,7 @@ void ObjectCatalogue::FreeAll(QSObjectList& list) {
 void ObjectCatalogue::DeleteAllObjects(bool retail) {
     for (int v = 0; v < kViewCount; ++v) FreeAll(Objects(v, retail));
     if (retail) {
-        for (RetailSources& sources : retailSources_) sources.clear();
+        for (RetailSources& sources : retailSources_) sources.Clear();
         EmptyList(viewRetailList_);
     } else {
         FreeAll(loose_);

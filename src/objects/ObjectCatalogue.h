@@ -155,13 +155,25 @@ class ObjectCatalogue {
         bool operator==(const Translation&) const = default;
     };
     struct RetailSource {
+        std::string_view name;  // the record's resource name
         const QSObjectData* record = nullptr;
         ResourceContent bytes;
         uint32_t delivered = 0;
         Translation translation;
     };
-    // By the record's resource name.
-    using RetailSources = std::unordered_map<std::string_view, RetailSource>;
+    // One kind's kept files in the order the retail pass read them, found by name; at once
+    // when asked for in that order, as the working pass mostly asks.
+    class RetailSources {
+      public:
+        void Clear();
+        void Add(RetailSource source);
+        const RetailSource* Find(std::string_view name);
+
+      private:
+        std::vector<RetailSource> list_;
+        std::unordered_map<std::string_view, size_t> index_;  // made on the first miss
+        size_t next_ = 0;
+    };
 
     // The translator the manager gives the INI files it makes, once one kind load has
     // seen it make one (it is not changed during a load).
@@ -187,7 +199,7 @@ class ObjectCatalogue {
                          NewFileTranslation& newFiles, int rememberView, QSObjectData& record);
     // A copy of the retail record read from the same bytes with the same translation, or null.
     QSObjectData* CopyOfRetail(int viewCode, const QSResource& entry, const std::string& resource,
-                               NewFileTranslation& newFiles) const;
+                               NewFileTranslation& newFiles);
 
     QSObjectData* NewFixedRecord(const char* resource, const std::string& uniqueName);
     static void FreeAll(QSObjectList& list);
