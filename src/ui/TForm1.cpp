@@ -47,6 +47,13 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+QStringList ToQStrings(const std::vector<std::string>& items) {
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(items.size()));
+    for (const std::string& item : items) list.push_back(Q(item));
+    return list;
+}
+
 // Captions of the view titles, by view code.
 constexpr const char* kViewTitles[kViewCount] = {"Units", "Heroes", "Buildings", "Global Data",
                                                  "Components"};
@@ -105,7 +112,13 @@ void LimitTyping(QLineEdit* edit, int limit) {
     edit->setProperty(kTypingLimit, limit);
 }
 
+// Shows or hides a widget unless it already is so.
+void SetShown(QWidget* w, bool show) {
+    if (w->isHidden() == show) w->setVisible(show);
+}
+
 void SetTextColor(QWidget* w, const QColor& color) {
+    if (w->palette().color(QPalette::Text) == color) return;
     QPalette p = w->palette();
     p.setColor(QPalette::Text, color);
     p.setColor(QPalette::WindowText, color);
@@ -614,8 +627,8 @@ void TForm1::ApplyVisibility() {
     const bool heroes = view_ == kViewHeroes;
     const bool unitsOrHeroes = view_ == kViewUnits || heroes;
     const bool cast = CastRule();
-    for (int v = 0; v < kViewCount; ++v) titles_[static_cast<size_t>(v)]->setVisible(v == view_);
-    list_->setVisible(view_ != kViewGlobal);
+    for (int v = 0; v < kViewCount; ++v) SetShown(titles_[static_cast<size_t>(v)], v == view_);
+    SetShown(list_, view_ != kViewGlobal);
 
     auto frameShown = [&](const Frame* f) {
         if (!f) return true;
@@ -633,24 +646,28 @@ void TForm1::ApplyVisibility() {
             f->bevel->setGeometry(r);
             if (f->caption) f->caption->move(r.left() + 4, r.top() + 1);
         }
-        f->bevel->setVisible(shown && f->caption);
-        if (f->caption) f->caption->setVisible(shown);
+        SetShown(f->bevel, shown && f->caption);
+        if (f->caption) SetShown(f->caption, shown);
     }
-    // Hide everything placed, then show what the view, level, panel mode and Cast rule allow.
+    // Show what the view, hero level, panel mode and Cast rule allow, hide the rest; only
+    // controls whose state changes are touched, so that a click repaints little.
+    std::map<QLabel*, bool> labels;
     for (const Placed& p : placed_) {
-        p.control->hide();
-        if (p.label) p.label->hide();
+        bool show = (p.views & bit) && frameShown(p.frame);
+        if (show && p.level >= 0 && p.level != (heroes ? heroLevel_ : 0)) show = false;
+        if (show && unitsOrHeroes && soundMode_ && p.control == controls_.at("description")) show = false;
+        if (show && cast && p.frame && p.frame->name == "attack2_frame" &&
+            p.control != controls_.at("attack_2_type"))
+            show = false;
+        SetShown(p.control, show);
+        if (p.label) labels[p.label] = labels[p.label] || show;
     }
-    for (const Placed& p : placed_) {
-        if (!(p.views & bit) || !frameShown(p.frame)) continue;
-        if (p.level >= 0 && p.level != (heroes ? heroLevel_ : 0)) continue;
-        const std::string name = p.control->objectName().toStdString();
-        if (unitsOrHeroes && soundMode_ && name == "description") continue;
-        if (p.frame && p.frame->name == "attack2_frame" && cast && name != "attack_2_type") continue;
-        p.control->show();
-        if (p.label) p.label->show();
+    for (const auto& [label, show] : labels) SetShown(label, show);
+    const std::array<int, 4> layout = {view_, heroes ? heroLevel_ : 0, soundMode_ ? 1 : 0, cast ? 1 : 0};
+    if (layout != laidOut_) {
+        LayoutFrames();
+        laidOut_ = layout;
     }
-    LayoutFrames();
 }
 
 // Lays out each shown frame's visible controls in rows of label and control, in as many
@@ -845,7 +862,7 @@ void TForm1::FillChoiceLists() {
         if (!items) continue;
         auto* box = qobject_cast<QComboBox*>(controls_.at(f.control));
         box->clear();
-        for (const std::string& item : *items) box->addItem(Q(item));
+        box->addItems(ToQStrings(*items));
     }
     auto* checklist = qobject_cast<QListWidget*>(controls_.at("components_checklistbox"));
     checklist->clear();
@@ -863,10 +880,11 @@ void TForm1::FillChoiceLists() {
             item->setCheckState(Qt::Unchecked);
         }
     }
+    const QStringList samples = ToQStrings(c.SampleNames());
     for (const SoundSlotDef& s : kSoundSlotTable) {
         auto* box = qobject_cast<QComboBox*>(controls_.at(s.control));
         box->clear();
-        for (const std::string& name : c.SampleNames()) box->addItem(Q(name));
+        box->addItems(samples);
     }
 }
 

@@ -141,4 +141,5 @@ class TForm1 : public QMainWindow {
     size_t sortOrder_ = 0;
     ListItemSet lists_;
     bool showing_ = false;  // set while controls are filled, so that no handler records
+    std::array<int, 4> laidOut_{-1, -1, -1, -1};  // view, level, panel mode, Cast: the last layout
 };

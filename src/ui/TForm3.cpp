@@ -14,7 +14,8 @@
 #include "ui/TiledBackground.h"
 
 namespace {
-constexpr int kProgressSteps = 1000;
+// Whole percents: the bar is a few hundred pixels wide, and each step is drawn at once.
+constexpr int kProgressSteps = 100;
 }
 
 TForm3::TForm3(QWidget* parent) : QDialog(parent), background_(BackgroundTile()) {
