@@ -18,6 +18,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringListModel>
 #include <QStyledItemDelegate>
 #include <QValidator>
 
@@ -305,6 +306,9 @@ QWidget* TForm1::MakeFieldControl(const FieldDef& field) {
             auto* box = new QComboBox(client_);
             box->setEditable(field.acceptsTypedText || field.controlKind == ControlKind::SampleList);
             for (const char* item : field.items) box->addItem(item);
+            // Lists of the same computed items share one model, filled once per opening.
+            if (field.listSource != ListSource::None && field.listSource != ListSource::Fixed)
+                box->setModel(SharedModel(static_cast<int>(field.listSource)));
             w = box;
             break;
         }
@@ -424,6 +428,7 @@ void TForm1::BuildControls() {
         auto* box = new QComboBox(client_);
         box->setObjectName(s.control);
         box->setEditable(true);
+        box->setModel(SharedModel(kSampleModel));
         controls_[s.control] = box;
         for (const char* part : {"_browse", "_play"}) {
             auto* button = new QPushButton(std::string(part) == "_browse" ? "Browse" : "Play", client_);
@@ -857,13 +862,9 @@ void TForm1::AfterOpening() {
 void TForm1::FillChoiceLists() {
     const ObjectCatalogue& c = project_.Catalogue();
     lists_ = ListItemSet::FromCatalogue(c);
-    for (const FieldDef& f : kFieldTable) {
-        const std::vector<std::string>* items = lists_.Computed(f.listSource);
-        if (!items) continue;
-        auto* box = qobject_cast<QComboBox*>(controls_.at(f.control));
-        box->clear();
-        box->addItems(ToQStrings(*items));
-    }
+    for (ListSource source : {ListSource::TechnologyNames, ListSource::SpellNames, ListSource::Captains,
+                              ListSource::Militia, ListSource::Buildings})
+        SharedModel(static_cast<int>(source))->setStringList(ToQStrings(*lists_.Computed(source)));
     auto* checklist = qobject_cast<QListWidget*>(controls_.at("components_checklistbox"));
     checklist->clear();
     for (const std::string& name : c.ComponentNames()) {
@@ -880,22 +881,20 @@ void TForm1::FillChoiceLists() {
             item->setCheckState(Qt::Unchecked);
         }
     }
-    const QStringList samples = ToQStrings(c.SampleNames());
-    for (const SoundSlotDef& s : kSoundSlotTable) {
-        auto* box = qobject_cast<QComboBox*>(controls_.at(s.control));
-        box->clear();
-        box->addItems(samples);
-    }
+    SharedModel(kSampleModel)->setStringList(ToQStrings(c.SampleNames()));
+}
+
+QStringListModel* TForm1::SharedModel(int key) {
+    QStringListModel*& model = models_[key];
+    if (!model) model = new QStringListModel(this);
+    return model;
 }
 
 void TForm1::EmptyChoiceLists() {
-    for (const FieldDef& f : kFieldTable) {
-        if (lists_.Computed(f.listSource)) qobject_cast<QComboBox*>(controls_.at(f.control))->clear();
-    }
+    for (auto& [key, model] : models_) model->setStringList({});
     qobject_cast<QListWidget*>(controls_.at("components_checklistbox"))->clear();
     for (int list = 0; list < kBonusPanelCount; ++list)
         qobject_cast<QListWidget*>(controls_.at(BonusCheckboxName(list)))->clear();
-    for (const SoundSlotDef& s : kSoundSlotTable) qobject_cast<QComboBox*>(controls_.at(s.control))->clear();
     lists_ = ListItemSet{};
 }
 

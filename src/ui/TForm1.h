@@ -27,6 +27,7 @@ class QLabel;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QStringListModel;
 class TForm3;
 class TForm4;
 
@@ -114,6 +115,10 @@ class TForm1 : public QMainWindow {
     void SelectRow(int row);
     void RenderShown(const ShownObject& shown);
     void EnableProjectMenus();
+    // The model shared by every list of one computed source (a ListSource value), or of the
+    // sample names (kSampleModel).
+    static constexpr int kSampleModel = -1;
+    QStringListModel* SharedModel(int key);
     void IdentityKeyUp(QObject* box);
 
     ModProject& project_;
@@ -128,6 +133,7 @@ class TForm1 : public QMainWindow {
     QPushButton* audioToggle_ = nullptr;
     std::map<std::string, QWidget*> controls_;  // every named control, labels included
     std::map<std::string, QAction*> actions_;
+    std::map<int, QStringListModel*> models_;
     std::vector<std::unique_ptr<Frame>> frames_;
     std::vector<Placed> placed_;
     std::array<QLabel*, kViewCount> titles_{};

@@ -49,6 +49,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent), background_(BackgroundTile())
 
 void TForm3::ShowForLoad() {
     SetProgress(0);
+    sinceDrawn_.invalidate();
     show();
     raise();
     QCoreApplication::processEvents();
@@ -69,7 +70,13 @@ void TForm3::SetProgress(double fraction) {
     const int value = static_cast<int>(std::lround(fraction * kProgressSteps));
     if (value == progress_->value()) return;
     progress_->setValue(value);
-    if (progress_->isVisible()) progress_->repaint();
+    // Drawn at once, since the load keeps the event loop busy; but not more often than a
+    // screen shows it, nor skipping the full bar.
+    if (progress_->isVisible() &&
+        (!sinceDrawn_.isValid() || sinceDrawn_.elapsed() >= 30 || value == kProgressSteps)) {
+        progress_->repaint();
+        sinceDrawn_.start();
+    }
 }
 
 void TForm3::paintEvent(QPaintEvent*) {

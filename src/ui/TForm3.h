@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPixmap>
 
 class QPaintEvent;
@@ -39,5 +40,6 @@ protected:
 
 private:
     QProgressBar* progress_ = nullptr;
+    QElapsedTimer sinceDrawn_;  // the bar is drawn at once at most every few frames
     QPixmap background_;
 };
