@@ -1,5 +1,6 @@
 #include "core/QSINIFile.h"
 
+#include <bit>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -13,22 +14,46 @@ namespace {
 // lines need no special case. A line ends at line feed.
 inline bool IsBlank(unsigned char c) { return c >= 9 && c <= 32; }
 
+constexpr uint64_t kByteOnes = 0x0101010101010101ull;
+constexpr uint64_t kByteHighs = 0x8080808080808080ull;
+
+// Marks the high bit of each zero byte of word; the lowest mark is always a zero byte (a mark
+// above a zero byte may be false).
+inline uint64_t ZeroBytes(uint64_t word) { return (word - kByteOnes) & ~word & kByteHighs; }
+
+// The first byte from p, before end, that is zero, a ';' or (with lineEnds) a line feed; end
+// when there is none. Eight bytes at a time while they all lie before end.
+const char* FirstStop(const char* p, const char* end, bool lineEnds) {
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; end - p >= 8; p += 8) {
+            uint64_t word;
+            std::memcpy(&word, p, 8);
+            uint64_t marks = ZeroBytes(word) | ZeroBytes(word ^ (kByteOnes * ';'));
+            if (lineEnds) marks |= ZeroBytes(word ^ (kByteOnes * '\n'));
+            if (marks) return p + (std::countr_zero(marks) >> 3);
+        }
+    }
+    for (; p < end; ++p) {
+        if (*p == 0 || *p == ';' || (lineEnds && *p == '\n')) return p;
+    }
+    return end;
+}
+
+// The position after the last non-blank byte of [from, to); from when there is none.
+char* AfterLastNonBlank(char* from, char* to) {
+    while (to > from && IsBlank(static_cast<unsigned char>(to[-1]))) --to;
+    return to;
+}
+
 // Skips leading blanks, ends the token at its first ';', drops trailing blanks by writing a
-// zero byte after the last non-blank byte. The token must already be zero-terminated.
-// length, when given, receives the trimmed token's length.
-char* Trim(char* s, size_t* length = nullptr) {
+// zero byte after the last non-blank byte. The token must be zero-terminated at end at the
+// latest. length, when given, receives the trimmed token's length.
+char* Trim(char* s, const char* end, size_t* length = nullptr) {
     while (IsBlank(static_cast<unsigned char>(*s))) ++s;
-    char* end = s;
-    char* lastNonBlank = nullptr;
-    for (; *end && *end != ';'; ++end) {
-        if (!IsBlank(static_cast<unsigned char>(*end))) lastNonBlank = end;
-    }
-    if (lastNonBlank) {
-        lastNonBlank[1] = '\0';
-    } else {
-        *s = '\0';
-    }
-    if (length) *length = lastNonBlank ? static_cast<size_t>(lastNonBlank + 1 - s) : 0;
+    char* stop = const_cast<char*>(FirstStop(s, end, false));
+    char* after = AfterLastNonBlank(s, stop);
+    *after = '\0';  // after the last non-blank byte, or at s when there is none
+    if (length) *length = static_cast<size_t>(after - s);
     return s;
 }
 
@@ -175,7 +200,7 @@ int QSINIFile::Parse(char* text, uint32_t len) {
         char* close = static_cast<char*>(std::memchr(text + nameStart, ']', len - nameStart));
         if (!close) break;
         *close = '\0';
-        QSINISection* section = FindOrAddSection(Trim(text + nameStart));
+        QSINISection* section = FindOrAddSection(Trim(text + nameStart, close));
 
         p = NextMeaningful(text, len, static_cast<uint32_t>(close - text) + 1);
         while (p < len && text[p] != '[') {
@@ -187,34 +212,26 @@ int QSINIFile::Parse(char* text, uint32_t len) {
             char* eq = static_cast<char*>(std::memchr(text + p, '=', len - p));
             if (eq) {
                 *eq = '\0';
-                keyName = Trim(text + p, &keyLength);
+                keyName = Trim(text + p, eq, &keyLength);
                 valueStart = static_cast<uint32_t>(eq - text) + 1;
             }
             // Value: up to the line end, a ';' or the end of the text (the spare byte), trimmed
-            // as Trim does (a zero byte ends it early) in the same pass.
+            // as Trim does: a zero byte ends it early.
             uint32_t valueEnd = valueStart;
             while (valueEnd < len && text[valueEnd] != '\n' &&
                    IsBlank(static_cast<unsigned char>(text[valueEnd])))
                 ++valueEnd;
             char* value = text + valueEnd;
-            char* lastNonBlank = nullptr;
-            for (; valueEnd < len; ++valueEnd) {
-                const auto c = static_cast<unsigned char>(text[valueEnd]);
-                if (c == '\n' || c == ';') break;
-                if (c == 0) {
-                    while (valueEnd < len && text[valueEnd] != '\n' && text[valueEnd] != ';')
-                        ++valueEnd;
-                    break;
-                }
-                if (!IsBlank(c)) lastNonBlank = text + valueEnd;
+            char* stop = const_cast<char*>(FirstStop(value, text + len, true));
+            valueEnd = static_cast<uint32_t>(stop - text);
+            if (valueEnd < len && text[valueEnd] == 0) {
+                while (valueEnd < len && text[valueEnd] != '\n' && text[valueEnd] != ';')
+                    ++valueEnd;
             }
+            char* after = AfterLastNonBlank(value, stop);
             bool comment = valueEnd < len && text[valueEnd] == ';';
             text[valueEnd] = '\0';
-            if (lastNonBlank) {
-                lastNonBlank[1] = '\0';
-            } else {
-                *value = '\0';
-            }
+            *after = '\0';  // after the last non-blank byte, or at value when there is none
             AddKey(section, keyName, keyLength, value);
 
             uint32_t next = valueEnd + 1;
