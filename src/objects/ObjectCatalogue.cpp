@@ -31,13 +31,12 @@ std::string DirectoryPart(const std::string& path) {
 
 // The unique name of an object file: its name without an extension of at most three
 // characters.
-std::string UniqueNameOf(const char* fileName) {
-    std::string name(fileName);
-    const size_t slash = name.rfind('\\');
-    if (slash != std::string::npos) name.erase(0, slash + 1);
-    const size_t dot = name.rfind('.');
-    if (dot != std::string::npos && name.size() - dot - 1 <= 3) name.erase(dot);
-    return name;
+std::string_view UniqueNameOf(std::string_view path) {
+    const size_t slash = path.rfind('\\');
+    if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
+    const size_t dot = path.rfind('.');
+    if (dot != std::string_view::npos && path.size() - dot - 1 <= 3) path = path.substr(0, dot);
+    return path;
 }
 
 // Drops every reference, keeping the room.
@@ -59,11 +58,11 @@ template <typename Visit>
 void ForEachResource(QSResourceMgr& mgr, const std::string& pattern, Visit visit) {
     const std::string directory = DirectoryPart(pattern);
     QSFindData data;
+    std::string full;
     QSResourceSearch* search = mgr.FindFirstResource(pattern.c_str(), &data, false);
     for (bool more = search != nullptr; more; more = mgr.FindNextResource(search, &data)) {
         if (data.attributes & kFindDirectory) continue;
-        std::string full = directory;
-        full += data.fileName;
+        full.assign(directory).append(data.fileName);
         if (!visit(full)) break;
     }
     mgr.FindCloseResource(search);
@@ -169,7 +168,7 @@ int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool re
             record = new QSObjectData;
             record->resourceName = full;
             record->sourceResourceName = full;
-            record->SetUniqueName(UniqueNameOf(full.c_str()));
+            record->SetUniqueName(UniqueNameOf(full));
             record->changeState = fromMod ? kSuppliedByMod : kUnchanged;
             // As LoadFromIni(mgr_, name) reads it: a resource that is not there, or not an INI
             // file now, leaves the record empty.
