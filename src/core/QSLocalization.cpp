@@ -46,6 +46,7 @@ QSLocalization::~QSLocalization() { UnregisterShutdownHook(shutdownHook_); }
 void QSLocalization::LoadLocalization(QSTextSource& source, const char* /*language*/) {
     ReleaseLocalization();
     loaded_ = true;
+    std::vector<std::pair<std::string, std::string>> texts;
     bool fallbackTried = false;
     for (int n = 1; n <= 100; ++n) {
         char name[64];
@@ -57,10 +58,22 @@ void QSLocalization::LoadLocalization(QSTextSource& source, const char* /*langua
             resource = kFallback;
             if (!source.ResourceExists(resource)) break;
         }
-        LoadResource(resource, source.ReadTextResource(resource));
+        texts.emplace_back(resource, source.ReadTextResource(resource));
     }
-    IndexSources();
-    StampContent();
+    if (released_.held && texts == lastTexts_) {
+        // The same resources as the last load: what it made, with its stamp.
+        entries_ = std::move(released_.entries);
+        slots_ = std::move(released_.slots);
+        firstBytes_ = released_.firstBytes;
+        storage_ = std::move(released_.storage);
+        stamp_ = released_.stamp;
+    } else {
+        for (const auto& [name, text] : texts) LoadResource(name.c_str(), text);
+        IndexSources();
+        StampContent();
+    }
+    released_ = Made{};
+    lastTexts_ = std::move(texts);
 }
 
 void QSLocalization::StampContent() {
@@ -212,6 +225,14 @@ void QSLocalization::LoadResource(const char* name, const std::string& text) {
 }
 
 void QSLocalization::ReleaseLocalization() {
+    if (loaded_) {
+        released_.held = true;
+        released_.entries = std::move(entries_);
+        released_.slots = std::move(slots_);
+        released_.firstBytes = firstBytes_;
+        released_.storage = std::move(storage_);
+        released_.stamp = stamp_;
+    }
     loaded_ = false;
     stamp_ = 0;
     entries_.clear();

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/QSTextSource.h"
@@ -33,7 +34,8 @@ public:
     // Loads every localisation resource the source holds. The language argument is not used:
     // the language comes from the resources.
     void LoadLocalization(QSTextSource& source, const char* language = "English");
-    // Releases every entry and text; the language is kept.
+    // Releases every entry and text; the language is kept, and so is what the last load made,
+    // for a load that reads the very same resources again.
     void ReleaseLocalization();
 
     const char* Translate(const char* value) const override;
@@ -71,5 +73,15 @@ private:
     uint64_t stamp_ = 0;
     uint64_t lastStamp_ = 0;   // the stamp of the last non-empty load
     std::string lastContent_;  // that load's entries: each source and display text, ended by 0
+    // The resources the last load read (name and text) and, once released, what it made.
+    std::vector<std::pair<std::string, std::string>> lastTexts_;
+    struct Made {
+        bool held = false;
+        std::vector<QSTranslatedString> entries;
+        std::vector<Slot> slots;
+        std::array<uint64_t, 4> firstBytes{};
+        std::vector<std::unique_ptr<char[]>> storage;
+        uint64_t stamp = 0;
+    } released_;
     int shutdownHook_ = 0;
 };

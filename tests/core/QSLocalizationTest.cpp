@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -109,6 +110,30 @@ TEST(QSLocalization, ContentStampIsKeptOnlyByTheSameEntries) {
     EXPECT_NE(second, 0u);
     table.LoadLocalization(a);
     EXPECT_NE(table.ContentStamp(), second);
+}
+
+TEST(QSLocalization, ALoadReadsItsResourcesEvenWhenTheyAreTheLastLoadsAgain) {
+    MapSource source;
+    source.files[Strings(1)] = "#Language=English\n" + Entry("Knight", "Vaelor Knight");
+    source.files[Strings(2)] = "#Language=English\n" + Entry("Horn", "War Horn");
+    QSLocalization table;
+    auto shown = [&] {
+        return std::string(table.Translate("Knight")) + "|" + table.Translate("Horn") + "|" +
+               table.Translate("STRING_1") + "|" + std::to_string(table.EntryCount());
+    };
+    table.LoadLocalization(source);
+    EXPECT_EQ(shown(), "Vaelor Knight|War Horn|War Horn|2");
+    table.ReleaseLocalization();
+    EXPECT_EQ(shown(), "Knight|Horn|STRING_1|0");
+    table.LoadLocalization(source);
+    EXPECT_EQ(shown(), "Vaelor Knight|War Horn|War Horn|2");
+    source.files[Strings(2)] = "#Language=English\n" + Entry("Horn", "Iron Horn");
+    table.LoadLocalization(source);
+    EXPECT_EQ(shown(), "Vaelor Knight|Iron Horn|Iron Horn|2");
+    source.files.erase(Strings(2));
+    table.LoadLocalization(source);
+    EXPECT_EQ(shown(), "Vaelor Knight|Horn|STRING_1|1");
+    EXPECT_EQ(std::count(source.read.begin(), source.read.end(), Strings(1)), 4);
 }
 
 TEST(QSLocalization, MissingNumberIsReplacedOnceByTheDemoResource) {
