@@ -393,6 +393,8 @@ void QSObjectData::LoadFromIni(const QSINIFile& file) {
         } else if (found) {
             value = found;
             ApplyRule(f.rule, value);
+        } else if (row.loadedDefault.empty()) {
+            value.clear();
         } else {
             value = row.loadedDefault;
         }
