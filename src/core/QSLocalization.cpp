@@ -63,7 +63,7 @@ void QSLocalization::LoadLocalization(QSTextSource& source, const char* /*langua
     if (released_.held && texts == lastTexts_) {
         // The same resources as the last load: what it made, with its stamp.
         entries_ = std::move(released_.entries);
-        slots_ = std::move(released_.slots);
+        slots_ = std::move(released_.lookup);
         firstBytes_ = released_.firstBytes;
         storage_ = std::move(released_.storage);
         stamp_ = released_.stamp;
@@ -228,7 +228,7 @@ void QSLocalization::ReleaseLocalization() {
     if (loaded_) {
         released_.held = true;
         released_.entries = std::move(entries_);
-        released_.slots = std::move(slots_);
+        released_.lookup = std::move(slots_);
         released_.firstBytes = firstBytes_;
         released_.storage = std::move(storage_);
         released_.stamp = stamp_;

@@ -78,7 +78,7 @@ private:
     struct Made {
         bool held = false;
         std::vector<QSTranslatedString> entries;
-        std::vector<Slot> slots;
+        std::vector<Slot> lookup;  // not "slots": Qt keeps that word for itself
         std::array<uint64_t, 4> firstBytes{};
         std::vector<std::unique_ptr<char[]>> storage;
         uint64_t stamp = 0;
