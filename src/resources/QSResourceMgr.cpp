@@ -1,6 +1,7 @@
 #include "resources/QSResourceMgr.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <unordered_set>
@@ -12,6 +13,7 @@ struct QSResourceSearch {
     uint32_t position = 0;
     bool anyDirectory = false;
     std::string parent;
+    uint32_t parentHash = 0;  // HashName(parent): most names are passed over on it alone
 };
 
 namespace {
@@ -86,11 +88,11 @@ void NoteParent(QSResource* entry) {
     entry->parentLength = static_cast<uint16_t>(parent.size());
 }
 
-bool SearchAccepts(const QSResourceSearch& search, const QSResource* entry) {
-    // The directory test is the cheaper one: it goes first.
-    if (!search.anyDirectory &&
+bool SearchAccepts(const QSResourceSearch& search, const QSResource* entry, uint32_t parentHash) {
+    // The directory test is the cheaper one: it goes first, on the hashes before the names.
+    if (!search.anyDirectory && (parentHash != search.parentHash ||
         !SameName(std::string_view(entry->name + entry->parentStart, entry->parentLength),
-                  search.parent))
+                  search.parent)))
         return false;
     return ResourceNameMatches(search.pattern, entry->name);
 }
@@ -247,6 +249,8 @@ void QSResourceMgr::BuildNameTable() {
 
     std::vector<std::string> directories;
     std::unordered_set<uint32_t> directoryHashes;
+    std::array<std::string_view, 32> doneFolders{};  // the folders seen last, exactly as written
+    size_t nextDoneFolder = 0;
     for (uint32_t a = archives_.Count(); a-- > 0;) {
         const QSStreamFile* archive = archives_[a];
         const bool fromPackage = ContainsQsx(archive->Path());
@@ -257,11 +261,19 @@ void QSResourceMgr::BuildNameTable() {
                 QSLOG(kLogInfo, "File %s ignored", node.name);
                 continue;
             }
+            // Every ancestor directory once. An archive holds few folders: once a folder's
+            // ancestors are noted, later names of that folder skip them.
             std::string_view name(node.name);
-            for (size_t cut = name.rfind('\\'); cut != std::string_view::npos && cut > 0;
-                 cut = name.rfind('\\', cut - 1)) {
-                std::string_view dir = name.substr(0, cut);
-                if (directoryHashes.insert(HashName(dir)).second) directories.emplace_back(dir);
+            const size_t lastCut = name.rfind('\\');
+            const std::string_view folder =
+                lastCut == std::string_view::npos ? std::string_view() : name.substr(0, lastCut);
+            if (std::find(doneFolders.begin(), doneFolders.end(), folder) == doneFolders.end()) {
+                for (size_t cut = lastCut; cut != std::string_view::npos && cut > 0;
+                     cut = name.rfind('\\', cut - 1)) {
+                    std::string_view dir = name.substr(0, cut);
+                    if (directoryHashes.insert(HashName(dir)).second) directories.emplace_back(dir);
+                }
+                doneFolders[nextDoneFolder++ % doneFolders.size()] = folder;
             }
 
             // Only the entries of archives processed before this one are searched.
@@ -317,7 +329,12 @@ void QSResourceMgr::BuildNameTable() {
         return x->hash < y->hash ? -1 : (x->hash > y->hash ? 1 : 0);
     });
     hashes_.resize(names_.Count());
-    for (uint32_t i = 0; i < names_.Count(); ++i) hashes_[i] = names_[i]->hash;
+    parentHashes_.resize(names_.Count());
+    for (uint32_t i = 0; i < names_.Count(); ++i) {
+        const QSResource* entry = names_[i];
+        hashes_[i] = entry->hash;
+        parentHashes_[i] = HashName(std::string_view(entry->name + entry->parentStart, entry->parentLength));
+    }
     QSLOG(kLogInfo, "%d stream files found.", static_cast<int>(archives_.Count()));
     QSLOG(kLogInfo, "Found %d directories total", static_cast<int>(directories.size()));
 }
@@ -550,9 +567,10 @@ QSResourceSearch* QSResourceMgr::FindFirstResource(const char* pattern, QSFindDa
     std::snprintf(search->pattern, sizeof search->pattern, "%s", pattern ? pattern : "");
     search->anyDirectory = anyDirectory;
     search->parent = std::string(ParentDirectory(search->pattern));
+    search->parentHash = HashName(search->parent);
     LockUnlessHeld lock(lock_);
     for (uint32_t i = 0; i < names_.Count(); ++i) {
-        if (SearchAccepts(*search, names_[i])) {
+        if (SearchAccepts(*search, names_[i], parentHashes_[i])) {
             search->position = i;
             if (data) FillFindData(data, names_[i]);
             return search.release();
@@ -565,7 +583,7 @@ int QSResourceMgr::FindNextResource(QSResourceSearch* search, QSFindData* data) 
     if (!search) return 0;
     LockUnlessHeld lock(lock_);
     for (uint32_t i = search->position + 1; i < names_.Count(); ++i) {
-        if (SearchAccepts(*search, names_[i])) {
+        if (SearchAccepts(*search, names_[i], parentHashes_[i])) {
             search->position = i;
             if (data) FillFindData(data, names_[i]);
             return 1;
@@ -658,6 +676,7 @@ int QSResourceMgr::UnInit() {
         table->Clear();
     }
     hashes_.clear();
+    parentHashes_.clear();
     entryBlocks_.clear();
     entriesUsed_ = 0;
     for (uint32_t i = archives_.Count(); i-- > 0;) delete archives_[i];

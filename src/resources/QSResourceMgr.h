@@ -158,6 +158,7 @@ private:
     QSMutex lock_;  // name table, reference counts, objects, entry states
     QSResourcePtrArray names_{1000, 1000};
     std::vector<uint32_t> hashes_;  // names_' hashes, in its order: searched without touching entries
+    std::vector<uint32_t> parentHashes_;  // HashName of each name's parent directory, in names_' order
     QSResourcePtrArray hidden_{1000, 1000};
     bool initialised_ = false;
     uint32_t longestChain_ = 0;

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "core/QSLocalization.h"
 #include "support/Archives.h"
 
@@ -298,4 +300,52 @@ TEST(ResourceMgrDeathTest, FatalErrorsNameTheProblem) {
                     m.Wait(ini);
                 }),
                 ::testing::ExitedWithCode(255), "Duplicate key k in section A in file a.ini");
+}
+
+// Archives list their names in hash order, so the folders of consecutive names are mixed:
+// every ancestor directory must still be made once, however many folders there are.
+TEST(ResourceMgrDirectories, EveryAncestorOnceAcrossManyFolders) {
+    TempDir dir;
+    std::vector<TestFile> files;
+    std::set<std::string> expected = {"Data"};
+    for (int folder = 0; folder < 45; ++folder) {
+        const std::string name = "Data\\Folder" + std::string(1, static_cast<char>('A' + folder % 26)) +
+                                 std::to_string(folder / 26);
+        expected.insert(name);
+        for (int file = 0; file < 3; ++file) {
+            files.push_back({name + "\\file" + std::to_string(file) + ".ini", "[A]\nk=1\n", ""});
+        }
+        if (folder % 5 == 0) {
+            expected.insert(name + "\\Deep");
+            expected.insert(name + "\\Deep\\er");
+            files.push_back({name + "\\Deep\\er\\x.ini", "[A]\nk=1\n", ""});
+        }
+    }
+    files.push_back({"data\\folderd0\\other_case.ini", "[A]\nk=1\n", ""});  // the same folder, other case
+    std::filesystem::create_directory(dir / "game");
+    WriteArchive(dir / "game" / "Dravik.qsw", files, "DV", "1.0");
+    ASSERT_TRUE(OpenLog(dir / "Brix_log.txt"));
+    QSResourceMgr mgr;
+    mgr.Init((dir / "game").string().c_str(), nullptr);
+    std::set<std::string> directories;
+    for (const QSResource* entry : mgr.NameTable()) {
+        if (entry->directory) {
+            EXPECT_TRUE(directories.insert(entry->name).second) << entry->name;
+        }
+    }
+    // (Of two directories with one HashName only the first is made: none here share one.)
+    std::set<uint32_t> hashes;
+    for (const std::string& name : expected) ASSERT_TRUE(hashes.insert(HashName(name)).second) << name;
+    EXPECT_EQ(directories, expected);
+    EXPECT_THAT(ReadFile(dir / "Brix_log.txt"),
+                HasSubstr("Found " + std::to_string(expected.size()) + " directories total\n"));
+    // Each folder's files are found by a search in it, in any case.
+    QSFindData data;
+    QSResourceSearch* search = mgr.FindFirstResource("DATA\\FOLDERd0\\*.INI", &data, false);
+    std::vector<std::string> found;
+    for (bool more = search != nullptr; more; more = mgr.FindNextResource(search, &data)) found.push_back(data.fileName);
+    mgr.FindCloseResource(search);
+    EXPECT_THAT(found, UnorderedElementsAre("file0.ini", "file1.ini", "file2.ini", "other_case.ini"));
+    mgr.UnInit();
+    DisableLog();
 }
