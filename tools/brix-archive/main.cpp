@@ -34,6 +34,7 @@
 #define isatty _isatty
 #define fileno _fileno
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -267,23 +268,153 @@ int Extract(const std::string& path, const std::string& target, const std::vecto
 // Feeds the writer one file after another, as it asks for them: a file is opened when its
 // first bytes are wanted and closed after its last, so one is open at a time and none is held
 // in memory. The writer asks for each file's bytes in order, from the start.
+// One file to pack, as the folder walk found it.
+struct PackSource {
+    std::string path;     // as listed: the folder given, then the file's path in it
+    std::string name;     // the entry name: the path inside the folder, with backslashes
+    uint32_t size = 0;
+    uint32_t hash = 0;    // HashName(name)
+    int folder = -1;      // the open folder that holds it (POSIX), or -1 to open it by path
+    uint32_t leaf = 0;    // where the file's own name starts in path
+};
+
+// Every regular file under dir (symbolic links to files count as files; links to folders are
+// not followed), or a message naming what could not be listed or read.
+class FolderWalk {
+public:
+    ~FolderWalk() {
+#ifndef _WIN32
+        for (DIR* d : folders_) ::closedir(d);
+#endif
+    }
+
+    // The folder's handle for openat, as PackSource::folder names it.
+    int Handle(int folder) const {
+#ifndef _WIN32
+        return ::dirfd(folders_[static_cast<size_t>(folder)]);
+#else
+        (void)folder;
+        return -1;
+#endif
+    }
+
+    bool List(const std::string& dir, std::vector<PackSource>& out, std::string& problemFile,
+              std::string& problem) {
+#ifdef _WIN32
+        std::error_code ec;
+        const size_t prefix = fs::path(dir).string().size();
+        for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+            if (!it->is_regular_file(ec)) continue;
+            const uintmax_t size = it->file_size(ec);
+            PackSource source;
+            source.path = it->path().string();
+            if (ec) return Problem(source.path, "cannot read: " + ec.message(), problemFile, problem);
+            if (size > UINT32_MAX) return Problem(source.path, "larger than an archive can hold", problemFile, problem);
+            source.size = static_cast<uint32_t>(size);
+            // The iterator's paths all start with dir and a separator; the rest is the name.
+            source.name = source.path.substr(prefix);
+            source.name.erase(0, source.name.find_first_not_of("/\\"));
+            std::replace(source.name.begin(), source.name.end(), '/', '\\');
+            out.push_back(std::move(source));
+        }
+        if (ec) return Problem(dir, "cannot list: " + ec.message(), problemFile, problem);
+        return true;
+#else
+        // Folders still to list: the path to open and the entry-name prefix of their files.
+        // Each listed folder stays open so that its files are opened by their own names
+        // rather than by their whole paths, up to a bound on open handles.
+        std::vector<std::pair<std::string, std::string>> pending = {{dir, ""}};
+        while (!pending.empty()) {
+            auto [path, prefix] = std::move(pending.back());
+            pending.pop_back();
+            DIR* d = ::opendir(path.c_str());
+            if (!d) return Problem(path, std::string("cannot list: ") + std::strerror(errno), problemFile, problem);
+            const int fd = ::dirfd(d);
+            int folder = -1;
+            if (folders_.size() < kMaxOpenFolders) {
+                folder = static_cast<int>(folders_.size());
+                folders_.push_back(d);
+            }
+            const std::string base = path.empty() || path.back() == '/' ? path : path + '/';
+            int listError = 0;
+            for (;;) {
+                errno = 0;  // readdir tells its end from an error only by errno
+                const dirent* e = ::readdir(d);
+                if (!e) {
+                    listError = errno;
+                    break;
+                }
+                const char* leaf = e->d_name;
+                if (std::strcmp(leaf, ".") == 0 || std::strcmp(leaf, "..") == 0) continue;
+                unsigned char type = e->d_type;
+                struct stat st;
+                if (type == DT_UNKNOWN) {
+                    if (::fstatat(fd, leaf, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+                    type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+                }
+                if (type == DT_DIR) {
+                    pending.push_back({base + leaf, prefix + leaf + '\\'});
+                    continue;
+                }
+                if (type != DT_REG && type != DT_LNK) continue;
+                PackSource source;
+                source.path = base + leaf;
+                if (::fstatat(fd, leaf, &st, 0) != 0) {
+                    if (type == DT_LNK) continue;  // a link to nothing is no file
+                    if (folder < 0) ::closedir(d);
+                    return Problem(source.path, std::string("cannot read: ") + std::strerror(errno), problemFile, problem);
+                }
+                if (!S_ISREG(st.st_mode)) continue;
+                if (static_cast<uintmax_t>(st.st_size) > UINT32_MAX) {
+                    if (folder < 0) ::closedir(d);
+                    return Problem(source.path, "larger than an archive can hold", problemFile, problem);
+                }
+                source.size = static_cast<uint32_t>(st.st_size);
+                source.name = prefix + leaf;
+                source.folder = folder;
+                source.leaf = static_cast<uint32_t>(base.size());
+                out.push_back(std::move(source));
+            }
+            if (folder < 0) ::closedir(d);
+            if (listError != 0) return Problem(path, std::string("cannot list: ") + std::strerror(listError), problemFile, problem);
+        }
+        return true;
+#endif
+    }
+
+private:
+    static bool Problem(const std::string& file, const std::string& what, std::string& problemFile,
+                        std::string& problem) {
+        problemFile = file;
+        problem = what;
+        return false;
+    }
+
+#ifndef _WIN32
+    static constexpr size_t kMaxOpenFolders = 256;
+    std::vector<DIR*> folders_;
+#endif
+};
+
+// Reads the files to pack for the writer, one at a time, in the order it asks for them.
 class PackFeeder {
 public:
-    PackFeeder(size_t files, size_t empty) : progress_("packing", files), done_(empty) {}
+    PackFeeder(const FolderWalk& walk, size_t files, size_t empty)
+        : walk_(walk), progress_("packing", files), done_(empty) {}
     ~PackFeeder() { Close(); }
 
-    bool Read(const std::string& path, uint32_t size, uint32_t offset, char* dest, uint32_t n) {
-        if (offset == 0 || !IsOpen() || path_ != &path) {
+    bool Read(const PackSource& source, uint32_t offset, char* dest, uint32_t n) {
+        if (offset == 0 || !IsOpen() || source_ != &source) {
             Close();
-            path_ = &path;
-            if (!Open(path, offset)) return Problem(std::string("cannot read: ") + std::strerror(errno));
+            source_ = &source;
+            if (!Open(source, offset)) return Problem(std::string("cannot read: ") + std::strerror(errno));
         }
         const long got = ReadFully(dest, n);
         if (got != static_cast<long>(n)) {
             return Problem(got < 0 ? std::string("cannot read: ") + std::strerror(errno)
                                    : std::string("shorter than when the folder was listed"));
         }
-        if (offset + n == size) {
+        if (offset + n == source.size) {
             Close();
             progress_.Step(++done_);
         }
@@ -292,7 +423,7 @@ public:
 
 private:
     bool Problem(const std::string& what) {
-        Fail(*path_, what);
+        Fail(source_->path, what);
         Close();
         return false;
     }
@@ -300,8 +431,8 @@ private:
     // Plain unbuffered reads, straight into the writer's buffer.
 #ifdef _WIN32
     bool IsOpen() const { return file_ != nullptr; }
-    bool Open(const std::string& path, uint32_t offset) {
-        file_ = std::fopen(path.c_str(), "rb");
+    bool Open(const PackSource& source, uint32_t offset) {
+        file_ = std::fopen(source.path.c_str(), "rb");
         if (!file_) return false;
         std::setvbuf(file_, nullptr, _IONBF, 0);
         return offset == 0 || _fseeki64(file_, offset, SEEK_SET) == 0;
@@ -317,8 +448,10 @@ private:
     std::FILE* file_ = nullptr;
 #else
     bool IsOpen() const { return fd_ >= 0; }
-    bool Open(const std::string& path, uint32_t offset) {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    bool Open(const PackSource& source, uint32_t offset) {
+        fd_ = source.folder >= 0
+                  ? ::openat(walk_.Handle(source.folder), source.path.c_str() + source.leaf, O_RDONLY | O_CLOEXEC)
+                  : ::open(source.path.c_str(), O_RDONLY | O_CLOEXEC);
         return fd_ >= 0 && (offset == 0 || ::lseek(fd_, offset, SEEK_SET) == static_cast<off_t>(offset));
     }
     long ReadFully(char* dest, uint32_t n) {
@@ -339,46 +472,41 @@ private:
     int fd_ = -1;
 #endif
 
+    const FolderWalk& walk_;
     Progress progress_;
     size_t done_;
-    const std::string* path_ = nullptr;  // the file open now, as listed
+    const PackSource* source_ = nullptr;  // the file open now
 };
 
 int Pack(const std::string& dir, const std::string& out, const std::string& id, const std::string& version,
          const std::string& code, bool sync) {
     std::error_code ec;
     if (!fs::is_directory(dir, ec)) return Fail(dir, "not a directory");
-    // Plain strings: sorting and cutting them is much cheaper than doing so with paths.
-    struct Found {
-        std::string path;
-        uint32_t size;
-    };
-    std::vector<Found> files;
-    for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        if (!it->is_regular_file(ec)) continue;
-        const uintmax_t size = it->file_size(ec);
-        if (ec) return Fail(it->path().string(), "cannot read: " + ec.message());
-        if (size > UINT32_MAX) return Fail(it->path().string(), "larger than an archive can hold");
-        files.push_back({it->path().string(), static_cast<uint32_t>(size)});
-    }
-    if (ec) return Fail(dir, "cannot list: " + ec.message());
-    std::sort(files.begin(), files.end(), [](const Found& a, const Found& b) { return a.path < b.path; });
+    FolderWalk walk;
+    std::vector<PackSource> files;
+    std::string problemFile, problem;
+    if (!walk.List(dir, files, problemFile, problem)) return Fail(problemFile, problem);
 
-    const size_t prefix = fs::path(dir).string().size();
+    // The writer keeps its table in hash order and equal hashes in the order given: give it
+    // the files in that order already, equal hashes by their listed paths, so the archive
+    // does not depend on the order the folders list their files in, and the writer reads
+    // its entries and the files one after the other.
+    for (PackSource& f : files) f.hash = HashName(f.name);
+    std::sort(files.begin(), files.end(), [](const PackSource& a, const PackSource& b) {
+        return a.hash != b.hash ? a.hash < b.hash : a.path < b.path;
+    });
+
     size_t empty = 0;
-    for (const Found& f : files) empty += f.size == 0;
-    PackFeeder feeder(files.size(), empty);
-    std::vector<PackageEntry> entries;
-    entries.reserve(files.size());
-    for (const Found& f : files) {
-        // The iterator's paths all start with dir and a separator; the rest is the name.
-        std::string name = f.path.substr(prefix);
-        name.erase(0, name.find_first_not_of("/\\"));
-        std::replace(name.begin(), name.end(), '/', '\\');
-        entries.push_back(PackageEntry::Streamed(
-            std::move(name), f.size, [&feeder, &f](uint32_t offset, char* dest, uint32_t n) {
-                return feeder.Read(f.path, f.size, offset, dest, n);
-            }));
+    for (const PackSource& f : files) empty += f.size == 0;
+    PackFeeder feeder(walk, files.size(), empty);
+    std::vector<PackageEntry> entries(files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        const PackSource& f = files[i];
+        PackageEntry& entry = entries[i];
+        entry.path = f.name;
+        entry.hash = f.hash;
+        entry.size = f.size;
+        entry.read = [&feeder, &f](uint32_t offset, char* dest, uint32_t n) { return feeder.Read(f, offset, dest, n); };
     }
     QSResourcer writer;
     writer.SetSyncToDisk(sync);
