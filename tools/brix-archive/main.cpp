@@ -16,6 +16,7 @@
 #include <iostream>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/HashName.h"
@@ -164,73 +165,147 @@ std::vector<std::string> SafeParts(const std::string& name) {
     return parts;
 }
 
-// Writes a file under root without following a symbolic link anywhere below root. Folders
-// checked or made once are remembered in known.
-bool WriteUnder(const fs::path& root, const std::vector<std::string>& parts, const std::string& bytes,
-                bool force, std::set<std::string>& known, std::string* problem) {
-    fs::path dir = root;
-    for (size_t i = 0; i + 1 < parts.size(); ++i) {
-        dir /= parts[i];
-        if (known.count(dir.string())) continue;
-        std::error_code ec;
-        fs::file_status st = fs::symlink_status(dir, ec);
-        if (fs::is_symlink(st)) {
-            *problem = "refusing to follow the symbolic link " + dir.string();
-            return false;
-        }
-        if (!fs::exists(st)) {
-            fs::create_directory(dir, ec);
-            if (ec) {
-                *problem = "cannot create " + dir.string() + ": " + ec.message();
+// Writes files under a root folder without following a symbolic link anywhere below it.
+// Folders checked or made once are remembered for the rest of the run.
+class TreeWriter {
+public:
+    explicit TreeWriter(fs::path root) : root_(std::move(root)) {}
+#ifndef _WIN32
+    ~TreeWriter() { CloseFolders(); }
+#endif
+    TreeWriter(const TreeWriter&) = delete;
+    TreeWriter& operator=(const TreeWriter&) = delete;
+
+    bool Write(const std::vector<std::string>& parts, const char* bytes, size_t size, bool force,
+               std::string* problem) {
+#ifdef _WIN32
+        fs::path dir = root_;
+        for (size_t i = 0; i + 1 < parts.size(); ++i) {
+            dir /= parts[i];
+            if (known_.count(dir.string())) continue;
+            std::error_code ec;
+            fs::file_status st = fs::symlink_status(dir, ec);
+            if (fs::is_symlink(st)) {
+                *problem = "refusing to follow the symbolic link " + dir.string();
                 return false;
             }
-        } else if (!fs::is_directory(st)) {
-            *problem = dir.string() + " exists and is not a directory";
+            if (!fs::exists(st)) {
+                fs::create_directory(dir, ec);
+                if (ec) {
+                    *problem = "cannot create " + dir.string() + ": " + ec.message();
+                    return false;
+                }
+            } else if (!fs::is_directory(st)) {
+                *problem = dir.string() + " exists and is not a directory";
+                return false;
+            }
+            known_.insert(dir.string());
+        }
+        fs::path file = dir / parts.back();
+        std::error_code ec;
+        if (!force && fs::exists(file, ec)) {
+            *problem = file.string() + " exists (use --force to overwrite)";
             return false;
         }
-        known.insert(dir.string());
-    }
-    fs::path file = dir / parts.back();
-#ifdef _WIN32
-    std::error_code ec;
-    if (!force && fs::exists(file, ec)) {
-        *problem = file.string() + " exists (use --force to overwrite)";
-        return false;
-    }
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-        *problem = "cannot write " + file.string();
-        return false;
-    }
-    return true;
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out.write(bytes, static_cast<std::streamsize>(size));
+        if (!out) {
+            *problem = "cannot write " + file.string();
+            return false;
+        }
+        return true;
 #else
-    int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (force ? O_TRUNC : O_EXCL);
-    int fd = ::open(file.c_str(), flags, 0644);
-    if (fd < 0) {
-        *problem = errno == EEXIST ? file.string() + " exists (use --force to overwrite)"
-                                   : "cannot write " + file.string() + ": " + std::strerror(errno);
-        return false;
-    }
-    const char* p = bytes.data();
-    size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            *problem = "cannot write " + file.string() + ": " + std::strerror(errno);
-            ::close(fd);
+        const int folder = Folder(parts, parts.size() - 1, problem);
+        if (folder < 0) return false;
+        // The file is opened by its own name in its folder's handle: no path is walked again,
+        // and a link put in its place is not followed.
+        const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (force ? O_TRUNC : O_EXCL);
+        const int fd = ::openat(folder, parts.back().c_str(), flags, 0644);
+        if (fd < 0) {
+            *problem = errno == EEXIST ? PathOf(parts, parts.size()) + " exists (use --force to overwrite)"
+                                       : "cannot write " + PathOf(parts, parts.size()) + ": " + std::strerror(errno);
             return false;
         }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    if (::close(fd) != 0) {
-        *problem = "cannot write " + file.string() + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
+        while (size > 0) {
+            const ssize_t n = ::write(fd, bytes, size);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                *problem = "cannot write " + PathOf(parts, parts.size()) + ": " + std::strerror(errno);
+                ::close(fd);
+                return false;
+            }
+            bytes += n;
+            size -= static_cast<size_t>(n);
+        }
+        if (::close(fd) != 0) {
+            *problem = "cannot write " + PathOf(parts, parts.size()) + ": " + std::strerror(errno);
+            return false;
+        }
+        return true;
 #endif
-}
+    }
+
+private:
+#ifdef _WIN32
+    std::set<std::string> known_;
+#else
+    // root / parts[0] / ... / parts[count - 1], as the messages name it.
+    std::string PathOf(const std::vector<std::string>& parts, size_t count) const {
+        fs::path path = root_;
+        for (size_t i = 0; i < count; ++i) path /= parts[i];
+        return path.string();
+    }
+
+    // An open handle on the folder root / parts[0..count), made where missing and checked to
+    // be a real folder, not a link; -1 with the problem otherwise. Handles are kept for the
+    // next files (a bounded number: past it they are all closed and opened again as needed).
+    int Folder(const std::vector<std::string>& parts, size_t count, std::string* problem) {
+        std::string key;
+        for (size_t i = 0; i < count; ++i) (key += parts[i]) += '/';
+        if (auto it = folders_.find(key); it != folders_.end()) return it->second;
+        int parent;
+        if (count == 0) {
+            parent = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (parent < 0) {
+                *problem = "cannot write " + root_.string() + ": " + std::strerror(errno);
+                return -1;
+            }
+        } else {
+            const int above = Folder(parts, count - 1, problem);
+            if (above < 0) return -1;
+            const char* name = parts[count - 1].c_str();
+            if (::mkdirat(above, name, 0755) != 0 && errno != EEXIST) {
+                *problem = "cannot create " + PathOf(parts, count) + ": " + std::strerror(errno);
+                return -1;
+            }
+            parent = ::openat(above, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (parent < 0) {
+                struct stat st;
+                const bool link = ::fstatat(above, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+                const int error = errno;
+                *problem = link ? "refusing to follow the symbolic link " + PathOf(parts, count)
+                           : error == ENOTDIR ? PathOf(parts, count) + " exists and is not a directory"
+                                              : "cannot create " + PathOf(parts, count) + ": " + std::strerror(error);
+                return -1;
+            }
+        }
+        // Past the bound every kept handle is closed: the callers up the chain are done with
+        // theirs, the one made here is kept, and the others are opened again when needed.
+        if (folders_.size() >= kMaxOpenFolders) CloseFolders();
+        folders_.emplace(std::move(key), parent);
+        return parent;
+    }
+
+    void CloseFolders() {
+        for (const auto& [key, fd] : folders_) ::close(fd);
+        folders_.clear();
+    }
+
+    static constexpr size_t kMaxOpenFolders = 256;
+    std::unordered_map<std::string, int> folders_;  // "a/b/" -> handle of root/a/b
+#endif
+    fs::path root_;
+};
 
 int Extract(const std::string& path, const std::string& target, const std::vector<std::string>& patterns,
             bool force) {
@@ -249,7 +324,8 @@ int Extract(const std::string& path, const std::string& target, const std::vecto
         if (wanted) chosen.push_back(&node);
     }
     Progress progress("extracting", chosen.size());
-    std::set<std::string> known;
+    TreeWriter writer(target);
+    ResourceContent content;
     int result = 0;
     for (size_t i = 0; i < chosen.size(); ++i) {
         const FileNode& node = *chosen[i];
@@ -257,17 +333,15 @@ int Extract(const std::string& path, const std::string& target, const std::vecto
         std::string problem;
         if (parts.empty()) {
             result = Fail(path, std::string("refusing the unsafe name ") + node.name);
-        } else if (!WriteUnder(target, parts, Content(*archive, node), force, known, &problem)) {
-            result = Fail(path, problem);
+        } else {
+            const uint32_t delivered = archive->ReadContent(node, content);
+            if (!writer.Write(parts, content.data.get(), delivered, force, &problem)) result = Fail(path, problem);
         }
         progress.Step(i + 1);
     }
     return result;
 }
 
-// Feeds the writer one file after another, as it asks for them: a file is opened when its
-// first bytes are wanted and closed after its last, so one is open at a time and none is held
-// in memory. The writer asks for each file's bytes in order, from the start.
 // One file to pack, as the folder walk found it.
 struct PackSource {
     std::string path;     // as listed: the folder given, then the file's path in it
@@ -396,7 +470,9 @@ private:
 #endif
 };
 
-// Reads the files to pack for the writer, one at a time, in the order it asks for them.
+// Feeds the writer one file after another, as it asks for them: a file is opened when its
+// first bytes are wanted and closed after its last, so one is open at a time and none is held
+// in memory. The writer asks for each file's bytes in order, from the start.
 class PackFeeder {
 public:
     PackFeeder(const FolderWalk& walk, size_t files, size_t empty)

@@ -234,14 +234,18 @@ TEST_F(BrixArchive, ExtractNeverWritesOutsideItsDirectory) {
 }
 
 TEST_F(BrixArchive, ExtractKeepsExistingFilesUnlessForced) {
-    WriteArchive(dir / "m.qsx", {{"a.txt", "new", ""}});
-    Tree("out", {{"a.txt", "mine"}});
+    WriteArchive(dir / "m.qsx", {{"a.txt", "new", ""}, {"plain\\inside.txt", "x", ""}, {"b\\c.txt", "c", ""}});
+    Tree("out", {{"a.txt", "mine"}, {"plain", "a file where a folder is wanted"}});
     ToolResult r = Run({"extract", "m.qsx", "-C", "out"});
     EXPECT_EQ(r.code, 1);
-    EXPECT_THAT(r.err, HasSubstr("exists (use --force to overwrite)"));
+    EXPECT_THAT(r.err, HasSubstr("out/a.txt exists (use --force to overwrite)"));
+    EXPECT_THAT(r.err, HasSubstr("out/plain exists and is not a directory"));
     EXPECT_EQ(ReadFile(dir / "out" / "a.txt"), "mine");
+    EXPECT_EQ(ReadFile(dir / "out" / "b" / "c.txt"), "c");  // the other files are written
+    fs::remove(dir / "out" / "plain");
     EXPECT_EQ(Run({"extract", "m.qsx", "-C", "out", "--force"}).code, 0);
     EXPECT_EQ(ReadFile(dir / "out" / "a.txt"), "new");
+    EXPECT_EQ(ReadFile(dir / "out" / "plain" / "inside.txt"), "x");
 }
 
 TEST_F(BrixArchive, PackRefusesLongNamesAndLeavesTheOldPackage) {
