@@ -8,6 +8,7 @@
 // value served by the manager must equal the one parsed in memory.
 
 #include <benchmark/benchmark.h>
+#include <ini.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -132,6 +133,21 @@ PassResult InMemoryParse(const Corpus& corpus) {
     return result;
 }
 
+// The INI peer: the same texts parsed from memory by inih, with a handler that only counts.
+int CountValue(void* user, const char*, const char*, const char*) {
+    ++*static_cast<uint64_t*>(user);
+    return 1;
+}
+
+PassResult InihParse(const Corpus& corpus) {
+    PassResult result;
+    for (const std::string& text : corpus.texts) {
+        ini_parse_string(text.c_str(), CountValue, &result.keys);
+        ++result.files;
+    }
+    return result;
+}
+
 // --- Set-up and the check before timing --------------------------------------------------------
 
 void WriteInstallation() {
@@ -237,10 +253,11 @@ void CheckCorpus(const Corpus& corpus) {
 
     const PassResult managed = ManagedPass();
     const PassResult floor = InMemoryParse(corpus);
-    if (managed.files != corpus.names.size() || !(managed == floor) || !(DirectReadAndParse() == floor)) {
+    if (managed.files != corpus.names.size() || !(managed == floor) || !(DirectReadAndParse() == floor) ||
+        !(InihParse(corpus) == floor)) {
         Fail("the timed passes disagree: managed " + std::to_string(managed.files) + " files, " +
              std::to_string(managed.keys) + " keys; in memory " + std::to_string(floor.files) +
-             " files, " + std::to_string(floor.keys) + " keys; or the direct pass differs");
+             " files, " + std::to_string(floor.keys) + " keys; or the direct pass or inih differs");
     }
     std::printf("corpus: %zu object INI files, %zu bytes, %llu values; the manager serves the same "
                 "values as the in-memory parse\n",
@@ -262,11 +279,17 @@ void BM_InMemoryParse(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * gCorpus->bytes));
 }
 
+void BM_InihParse(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(InihParse(*gCorpus));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * gCorpus->bytes));
+}
+
 }  // namespace
 
 // Real time: the reader's thread does part of the managed work.
 BENCHMARK(BM_Pass<ManagedPass>)->Name("Managed_MountFindLoadAll")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_InMemoryParse)->Name("InMemory_ParseAll")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_InihParse)->Name("InMemory_InihParseAll")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Pass<DirectReadAndParse>)->Name("Direct_ReadParseAll")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Pass<MountAndSearch>)->Name("Managed_MountFindOnly")->Unit(benchmark::kMillisecond)->UseRealTime();
 
