@@ -27,6 +27,18 @@ struct ModIdentity {
     std::string comments;        // the author's comments
 };
 
+// One box of the mod panel and the identity text it shows.
+struct ModIdentityField {
+    const char* control;  // the box's object name
+    const char* iniKey;   // its key in the [ModInfo] section of "Data\ModInfo.ini"; null if not kept there
+    std::string ModIdentity::*member;
+    bool shown;           // filled from the identity when a mod is opened
+    bool editable;        // typing in it marks it as changed since the last save
+    bool copiedAsTyped;   // typed text goes straight into the identity (else read when saving)
+};
+// Every box of the mod panel that shows a part of the identity, in the panel's order.
+std::span<const ModIdentityField> ModIdentityFields();
+
 // One compared field of the history: its label and the value of a record it compares.
 struct HistoryField {
     const char* label;

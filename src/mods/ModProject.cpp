@@ -168,17 +168,9 @@ void ModProject::OpenProject(const std::string& installPath, const std::string& 
 }
 
 void ModProject::ReadModInfo() {
-    auto read = [this](const char* key, std::string& out) {
-        mgr_.GetINIString(kModInfoSection, key, "", out, kModInfoResource);
-    };
-    read("TwoCharacterIdentifier", identity_.twoCharacterId);
-    read("Version", identity_.savedVersion);
-    read("Author", identity_.author);
-    read("Author_www", identity_.authorWww);
-    read("Author_email", identity_.authorEmail);
-    read("DravikVersion", identity_.gameVersion);
-    read("BrixVersion", identity_.programVersion);
-    read("Comments", identity_.comments);
+    for (const ModIdentityField& field : ModIdentityFields()) {
+        if (field.iniKey) mgr_.GetINIString(kModInfoSection, field.iniKey, "", identity_.*field.member, kModInfoResource);
+    }
 }
 
 void ModProject::Reset() {

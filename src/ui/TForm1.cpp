@@ -833,15 +833,9 @@ void TForm1::OpenProject(const std::string& installPath, const std::string& pack
         if (auto* e = qobject_cast<QLineEdit*>(controls_.at(name))) e->setText(Q(text));
         if (auto* m = qobject_cast<QPlainTextEdit*>(controls_.at(name))) m->setPlainText(Q(text));
     };
-    setText("mod_name", id.modName);
-    setText("two_character_identifier", id.twoCharacterId);
-    setText("version", id.savedVersion);
-    setText("author", id.author);
-    setText("author_www", id.authorWww);
-    setText("author_email", id.authorEmail);
-    setText("dravik_version", id.gameVersion);
-    setText("brix_version", id.programVersion);
-    setText("author_comments", id.comments);
+    for (const ModIdentityField& field : ModIdentityFields()) {
+        if (field.shown) setText(field.control, id.*field.member);
+    }
     setText("version_history", project_.VersionHistory());
     setText("global_history", project_.GlobalHistory());
     setEnabled(true);
@@ -1084,21 +1078,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 // their boxes when the mod is saved.
 void TForm1::IdentityKeyUp(QObject* box) {
     ModIdentity& id = project_.Identity();
-    static const std::pair<const char*, std::string ModIdentity::*> kCopies[] = {
-        {"mod_name", &ModIdentity::modName},
-        {"access_code", &ModIdentity::accessCode},
-        {"two_character_identifier", &ModIdentity::twoCharacterId},
-        {"author", &ModIdentity::author},
-        {"author_www", &ModIdentity::authorWww},
-        {"author_email", &ModIdentity::authorEmail},
-        {"version", nullptr},
-        {"author_comments", nullptr},
-    };
-    for (const auto& [name, field] : kCopies) {
-        QWidget* w = controls_.at(name);
-        if (w != box) continue;
+    for (const ModIdentityField& field : ModIdentityFields()) {
+        QWidget* w = controls_.at(field.control);
+        if (w != box || !field.editable) continue;
         SetTextColor(w, Qt::red);
-        if (auto* edit = qobject_cast<QLineEdit*>(w); edit && field) id.*field = edit->text().toStdString();
+        if (auto* edit = qobject_cast<QLineEdit*>(w); edit && field.copiedAsTyped) {
+            id.*field.member = edit->text().toStdString();
+        }
     }
 }
 
