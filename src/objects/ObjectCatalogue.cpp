@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "core/HashName.h"
 #include "core/QSError.h"
@@ -59,13 +60,17 @@ void ForEachResource(QSResourceMgr& mgr, const std::string& pattern, Visit visit
     const std::string directory = DirectoryPart(pattern);
     QSFindData data;
     std::string full;
-    QSResourceSearch* search = mgr.FindFirstResource(pattern.c_str(), &data, false);
-    for (bool more = search != nullptr; more; more = mgr.FindNextResource(search, &data)) {
+    // Closed however the walk ends, a fatal error in visit included.
+    struct Close {
+        QSResourceMgr* mgr;
+        void operator()(QSResourceSearch* search) const { mgr->FindCloseResource(search); }
+    };
+    std::unique_ptr<QSResourceSearch, Close> search(mgr.FindFirstResource(pattern.c_str(), &data, false), Close{&mgr});
+    for (bool more = search != nullptr; more; more = mgr.FindNextResource(search.get(), &data)) {
         if (data.attributes & kFindDirectory) continue;
         full.assign(directory).append(data.fileName);
         if (!visit(full)) break;
     }
-    mgr.FindCloseResource(search);
 }
 
 // "Data\ObjectData\<directory>\*.ini".
@@ -164,8 +169,10 @@ int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool re
         const bool fromMod = entry && entry->modFlag;  // as IsModResource tells
         QSObjectData* record =
             retail || !entry || fromMod ? nullptr : CopyOfRetail(view, *entry, full, newFiles);
+        std::unique_ptr<QSObjectData> made;  // owned here until the list takes it
         if (!record) {
-            record = new QSObjectData;
+            made = std::make_unique<QSObjectData>();
+            record = made.get();
             record->resourceName = full;
             record->sourceResourceName = full;
             record->SetUniqueName(UniqueNameOf(full));
@@ -178,6 +185,7 @@ int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool re
             }
         }
         list->Append(record);
+        made.release();
         ++read;
         if (progress_) progress_();
         return true;
@@ -312,8 +320,8 @@ QSObjectData* ObjectCatalogue::CopyOfRetail(int viewCode, const QSResource& entr
     return new QSObjectData(*source.record);
 }
 
-QSObjectData* ObjectCatalogue::NewFixedRecord(const char* resource, const std::string& uniqueName) {
-    auto* record = new QSObjectData;
+std::unique_ptr<QSObjectData> ObjectCatalogue::NewFixedRecord(const char* resource, const std::string& uniqueName) {
+    auto record = std::make_unique<QSObjectData>();
     record->resourceName = resource;
     record->sourceResourceName = resource;
     record->SetUniqueName(uniqueName);
@@ -324,9 +332,10 @@ QSObjectData* ObjectCatalogue::NewFixedRecord(const char* resource, const std::s
 void ObjectCatalogue::LoadGlobalObjects(bool retail) {
     QSObjectList& list = Objects(kViewGlobal, retail);
 
-    QSObjectData* settings = NewFixedRecord(kSettingsResource, "Settings");
+    // Owned here until the list takes them (a bad file may end the loading halfway).
+    std::unique_ptr<QSObjectData> settings = NewFixedRecord(kSettingsResource, "Settings");
     settings->SetProperName("Settings");
-    QSObjectData* colors = NewFixedRecord(kColorsResource, "Colors");
+    std::unique_ptr<QSObjectData> colors = NewFixedRecord(kColorsResource, "Colors");
     colors->SetProperName("Colors");
     QSINIFile* settingsIni = IniIfPresent(mgr_, kSettingsResource);
     for (const FieldDef& f : kFieldTable) {
@@ -339,8 +348,8 @@ void ObjectCatalogue::LoadGlobalObjects(bool retail) {
         settings->LoadRow(*colorsIni, f);
         colors->LoadRow(*colorsIni, f);
     }
-    list.Append(settings);
-    list.Append(colors);
+    list.Append(settings.release());
+    list.Append(colors.release());
 }
 
 void ObjectCatalogue::LoadComponents(bool retail) {
@@ -356,14 +365,14 @@ void ObjectCatalogue::LoadComponents(bool retail) {
     }
     QSObjectList& list = Objects(kViewComponents, retail);
     for (const std::string& name : componentNames_) {
-        QSObjectData* record = NewFixedRecord(kComponentsResource, name);
+        std::unique_ptr<QSObjectData> record = NewFixedRecord(kComponentsResource, name);
         if (ini) {
             std::string proper;
             ini->GetINIString(name.c_str(), kProperNameField.key, "", proper);
             record->SetProperName(proper);
             record->LoadRows(*ini, kKindComponents, name.c_str());
         }
-        list.Append(record);
+        list.Append(record.release());
     }
 }
 

@@ -201,7 +201,7 @@ class ObjectCatalogue {
     QSObjectData* CopyOfRetail(int viewCode, const QSResource& entry, const std::string& resource,
                                NewFileTranslation& newFiles);
 
-    QSObjectData* NewFixedRecord(const char* resource, const std::string& uniqueName);
+    std::unique_ptr<QSObjectData> NewFixedRecord(const char* resource, const std::string& uniqueName);
     static void FreeAll(QSObjectList& list);
     void SortWorking(QSObjectList& list) const;
 
