@@ -5,7 +5,8 @@
 // them may be anything: the opening may end in a fatal error, never in a crash, an
 // out-of-bounds access, a leak or a hang.
 //
-// The input is cut at "\n@@" into files. A file's first line names it: its first byte picks
+// An input that starts with "DAT\n" is opened over the expansion's installation (two archives,
+// an ignore list), any other over the base game's. The rest is cut at "\n@@" into files. A file's first line names it: its first byte picks
 // the folder (see kFolders), the rest of the line is the name within it; the bytes after the
 // line are its content.
 #include <stdlib.h>
@@ -32,30 +33,33 @@ const char* const kFolders[] = {
 
 volatile size_t gSink;  // keeps the results from being optimised away
 
+// A sample installation of an edition with a few objects of each kind, written once per
+// process and removed at its end.
 struct Scratch {
-    std::string install;
-    std::string package;
+    explicit Scratch(const char* edition) {
+        char dir[] = "/tmp/brix-fuzz-project-XXXXXX";
+        if (!mkdtemp(dir)) std::abort();
+        install = dir;
+        package = install + "/Fuzz.qsx";
+        const std::string command = std::string("'") + BRIX_SAMPLE_GAME + "' --edition " + edition +
+                                    " --units 4 --heroes 2 --buildings 2 --out '" + install + "' > /dev/null";
+        if (std::system(command.c_str()) != 0) std::abort();
+    }
     ~Scratch() {
         std::error_code ec;
         std::filesystem::remove_all(install, ec);
     }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+
+    std::string install;
+    std::string package;
 };
 
-// A sample installation with a few objects of each kind, written once per process.
-const Scratch& Installation() {
-    static const Scratch scratch = [] {
-        Scratch s;
-        char dir[] = "/tmp/brix-fuzz-project-XXXXXX";
-        if (!mkdtemp(dir)) std::abort();
-        s.install = dir;
-        s.package = s.install + "/Fuzz.qsx";
-        const std::string command = std::string("'") + BRIX_SAMPLE_GAME +
-                                    "' --edition dsc --units 4 --heroes 2 --buildings 2 --out '" + s.install +
-                                    "' > /dev/null";
-        if (std::system(command.c_str()) != 0) std::abort();
-        return s;
-    }();
-    return scratch;
+const Scratch& Installation(bool expansion) {
+    static const Scratch base("dsc");
+    static const Scratch withExpansion("dat");
+    return expansion ? withExpansion : base;
 }
 
 std::vector<std::pair<std::string, std::string>> FilesOf(const std::string& input) {
@@ -78,8 +82,11 @@ std::vector<std::pair<std::string, std::string>> FilesOf(const std::string& inpu
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const Scratch& scratch = Installation();
-    const auto files = FilesOf(std::string(reinterpret_cast<const char*>(data), size));
+    std::string input(reinterpret_cast<const char*>(data), size);
+    const bool expansion = input.rfind("DAT\n", 0) == 0;
+    if (expansion) input.erase(0, 4);
+    const Scratch& scratch = Installation(expansion);
+    const auto files = FilesOf(input);
     bool written = false;
     RunGuarded([&] {
         std::vector<PackageEntry> entries;
