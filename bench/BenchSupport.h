@@ -46,6 +46,27 @@ inline std::filesystem::path MakeTempDir(const char* name) {
     return dir;
 }
 
+// Writes a max-scale sample installation of the base edition into <temporary dir>/install
+// with the brix-sample-game at sampleGame (extra options such as "--mods" added) and returns
+// that directory; empty, with the failed step in *problem, when it cannot be done. Makes the
+// program's temporary directory (see MakeTempDir), so call it once.
+inline std::string WriteSampleInstallation(const char* sampleGame, const char* tempName, const char* options,
+                                           std::string* problem) {
+    const std::filesystem::path dir = MakeTempDir(tempName);
+    if (dir.empty()) {
+        *problem = "mkdtemp failed";
+        return {};
+    }
+    const std::string install = (dir / "install").string();
+    const std::string command = std::string("'") + sampleGame + "' --edition dsc --scale max " + options +
+                                " --out '" + install + "' > /dev/null";
+    if (std::system(command.c_str()) != 0) {
+        *problem = "failed: " + command;
+        return {};
+    }
+    return install;
+}
+
 // Runs work() in a forked child and returns the child's peak resident set in KiB (ru_maxrss
 // from wait4), or -1 when the child could not be made or did not end with status 0. work
 // returns the child's exit status. The child starts with the parent's resident pages, so call

@@ -70,14 +70,10 @@ QString Q(const std::string& s) {
 }
 
 void WriteInstallation() {
-    const std::filesystem::path dir = bench::MakeTempDir("brix_bench_gui");
-    if (dir.empty()) Fail("mkdtemp failed");
-    gInstall = (dir / "install").string();
-    gPackage = (dir / "install" / kPackageName).string();
-    const std::string command = std::string("'") + BRIX_SAMPLE_GAME +
-                                "' --edition dsc --scale max --mods --out '" + gInstall +
-                                "' > /dev/null";
-    if (std::system(command.c_str()) != 0) Fail("failed: " + command);
+    std::string problem;
+    gInstall = bench::WriteSampleInstallation(BRIX_SAMPLE_GAME, "brix_bench_gui", "--mods", &problem);
+    if (gInstall.empty()) Fail(problem);
+    gPackage = (std::filesystem::path(gInstall) / kPackageName).string();
     if (!std::filesystem::exists(gPackage))
         Fail(std::string("the sample game wrote no ") + kPackageName);
 }
@@ -321,8 +317,9 @@ int NextOf(std::array<int, kViewCount>& cursor, int view, int count) {
     return row;
 }
 
-// One iteration: a click on the next row of the view, with its SelectRow.
-void BM_ClickRow(benchmark::State& state, int view) {
+// One iteration: a click on the next row of the view, with its SelectRow; with paint, also the
+// repaint it asks for.
+void BM_ClickRow(benchmark::State& state, int view, bool paint) {
     Window& w = *gWindow;
     w.form.SelectView(view);
     const int n = w.list->count();
@@ -332,6 +329,7 @@ void BM_ClickRow(benchmark::State& state, int view) {
         const QPoint at = w.PointOfRow(row);
         state.ResumeTiming();
         w.Click(at);
+        if (paint) Flush();
         state.PauseTiming();
         if (w.form.CurrentIndex() != row) Fail("a click selected another row");
         state.ResumeTiming();
@@ -340,22 +338,7 @@ void BM_ClickRow(benchmark::State& state, int view) {
 
 // One iteration: a click on the next row, then the repaint it asks for: what a person waits
 // for before the object is on the screen.
-void BM_ClickRowAndPaint(benchmark::State& state, int view) {
-    Window& w = *gWindow;
-    w.form.SelectView(view);
-    const int n = w.list->count();
-    for (auto _ : state) {
-        state.PauseTiming();
-        const int row = NextOf(gNextRow, view, n);
-        const QPoint at = w.PointOfRow(row);
-        state.ResumeTiming();
-        w.Click(at);
-        Flush();
-        state.PauseTiming();
-        if (w.form.CurrentIndex() != row) Fail("a click selected another row");
-        state.ResumeTiming();
-    }
-}
+void BM_ClickRowAndPaint(benchmark::State& state, int view) { BM_ClickRow(state, view, true); }
 
 // One iteration: the window's ShowObject of the row an untimed click selected.
 void BM_WindowShowObject(benchmark::State& state, int view) {
@@ -482,7 +465,7 @@ void Register() {
     auto ms = [](benchmark::internal::Benchmark* b) { b->Unit(benchmark::kMillisecond)->UseRealTime(); };
     for (const ObjectView& v : kObjectViews) {
         const std::string suffix = std::string("/") + v.name;
-        ms(benchmark::RegisterBenchmark(("Window_ClickRow" + suffix).c_str(), BM_ClickRow, v.view));
+        ms(benchmark::RegisterBenchmark(("Window_ClickRow" + suffix).c_str(), BM_ClickRow, v.view, false));
         ms(benchmark::RegisterBenchmark(("Window_ClickRowAndPaint" + suffix).c_str(), BM_ClickRowAndPaint, v.view));
         ms(benchmark::RegisterBenchmark(("Window_ShowObject" + suffix).c_str(), BM_WindowShowObject, v.view));
         ms(benchmark::RegisterBenchmark(("Window_ApplyVisibility" + suffix).c_str(), BM_ApplyVisibility, v.view));

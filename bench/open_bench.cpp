@@ -325,15 +325,11 @@ bool RunCat(const std::vector<std::string>& files) {
 // --- Set-up -----------------------------------------------------------------------------------
 
 void WriteInstallation() {
-    const std::filesystem::path dir = bench::MakeTempDir("brix_bench_open");
-    if (dir.empty()) Fail("mkdtemp failed");
-    gInstall = (dir / "install").string();
-    gPackage = (dir / "install" / kPackageName).string();
-    gArchive = (dir / "install" / "Dravik.qsw").string();
-    const std::string command = std::string("'") + BRIX_SAMPLE_GAME +
-                                "' --edition dsc --scale max --mods --out '" + gInstall +
-                                "' > /dev/null";
-    if (std::system(command.c_str()) != 0) Fail("failed: " + command);
+    std::string problem;
+    gInstall = bench::WriteSampleInstallation(BRIX_SAMPLE_GAME, "brix_bench_open", "--mods", &problem);
+    if (gInstall.empty()) Fail(problem);
+    gPackage = (std::filesystem::path(gInstall) / kPackageName).string();
+    gArchive = (std::filesystem::path(gInstall) / "Dravik.qsw").string();
     if (!std::filesystem::exists(gPackage))
         Fail(std::string("the sample game wrote no ") + kPackageName);
 }

@@ -151,12 +151,9 @@ PassResult InihParse(const Corpus& corpus) {
 // --- Set-up and the check before timing --------------------------------------------------------
 
 void WriteInstallation() {
-    const std::filesystem::path dir = bench::MakeTempDir("brix_bench_resources");
-    if (dir.empty()) Fail("mkdtemp failed");
-    gInstall = (dir / "install").string();
-    const std::string command = std::string("'") + BRIX_SAMPLE_GAME +
-                                "' --edition dsc --scale max --out '" + gInstall + "' > /dev/null";
-    if (std::system(command.c_str()) != 0) Fail("failed: " + command);
+    std::string problem;
+    gInstall = bench::WriteSampleInstallation(BRIX_SAMPLE_GAME, "brix_bench_resources", "", &problem);
+    if (gInstall.empty()) Fail(problem);
 }
 
 // The names the archive itself holds in the three folders, read without the manager.

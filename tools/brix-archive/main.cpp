@@ -577,9 +577,9 @@ int Pack(const std::string& dir, const std::string& out, const std::string& id, 
     PackFeeder feeder(walk, files.size(), empty);
     std::vector<PackageEntry> entries(files.size());
     for (size_t i = 0; i < files.size(); ++i) {
-        const PackSource& f = files[i];
+        PackSource& f = files[i];
         PackageEntry& entry = entries[i];
-        entry.path = f.name;
+        entry.path = std::move(f.name);  // the feeder needs only the listed path
         entry.hash = f.hash;
         entry.size = f.size;
         entry.read = [&feeder, &f](uint32_t offset, char* dest, uint32_t n) { return feeder.Read(f, offset, dest, n); };
