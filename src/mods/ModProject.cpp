@@ -4,6 +4,7 @@
 
 #include "core/HashName.h"
 #include "core/QSError.h"
+#include "objects/BuildHierarchy.h"
 #include "resources/HiddenBlock.h"
 
 namespace {
@@ -83,12 +84,6 @@ void ModProject::Mount(const std::string& installPath, const char* packagePath) 
     loc_.LoadLocalization(mgr_, "English");
 }
 
-void ModProject::Unmount() {
-    loc_.ReleaseLocalization();
-    mgr_.FlushINIQueue();
-    mgr_.UnInit();
-}
-
 void ModProject::Close() {
     loc_.ReleaseLocalization();
     mgr_.FlushINIQueue();
@@ -141,7 +136,7 @@ void ModProject::OpenProject(const std::string& installPath, const std::string& 
     }
     current_ = OpenProgress{true, 0, CountKindObjects()};
     catalogue_.LoadAllObjects(true);
-    Unmount();
+    Close();
 
     // The game with the package over it: the working set.
     Mount(installPath, packagePath.empty() ? nullptr : packagePath.c_str());
@@ -165,6 +160,7 @@ void ModProject::OpenProject(const std::string& installPath, const std::string& 
     catalogue_.LoadTechnologyNames();
     catalogue_.LoadAllObjects(false);
     catalogue_.LoadSampleNames();
+    lists_ = ListItemSet::FromCatalogue(catalogue_);
 }
 
 void ModProject::ReadModInfo() {
@@ -178,10 +174,61 @@ void ModProject::Reset() {
     catalogue_.DeleteAllObjects(false);
     catalogue_.DeleteAllObjects(true);
     changes_.ClearChangeList();
+    lists_ = ListItemSet{};
     identity_.savedVersion.clear();
     identity_.modName.clear();
     identity_.twoCharacterId.clear();
     versionHistory_.clear();
     globalHistory_.clear();
     Close();
+}
+
+ShownObject ModProject::Show(int index, bool soundPanelMode) const {
+    return ShowObject(catalogue_, changes_, index, lists_, soundPanelMode);
+}
+
+FieldUpdate ModProject::EditField(int index, std::string_view control, const std::string& text) {
+    return FieldEditor(catalogue_, changes_, lists_).EditField(index, control, text);
+}
+
+FieldUpdate ModProject::UndoField(int index, std::string_view control) {
+    return FieldEditor(catalogue_, changes_, lists_).UndoField(index, control);
+}
+
+int ModProject::CloneObject(int index, const std::string& newUniqueName) {
+    return FieldEditor(catalogue_, changes_, lists_).CloneShown(index, newUniqueName);
+}
+
+namespace {
+
+// The record at index of the view list with its retail counterpart; null record when none.
+std::pair<QSObjectData*, const QSObjectData*> Shown(const ObjectCatalogue& catalogue, int index) {
+    const QSObjectList& view = catalogue.ViewList();
+    if (index < 0 || static_cast<uint32_t>(index) >= view.Count()) return {nullptr, nullptr};
+    QSObjectData* record = view[static_cast<uint32_t>(index)];
+    return {record, catalogue.FindRetailCounterpart(record->UniqueName().c_str())};
+}
+
+}  // namespace
+
+BonusUpdate ModProject::ToggleBonus(int index, int list, int item, bool checked) {
+    auto [record, counterpart] = Shown(catalogue_, index);
+    if (!record) return {};
+    return BonusModifiers(catalogue_.BonusDefinitions(), changes_)
+        .Toggle(*record, counterpart, list, item, checked);
+}
+
+BonusUpdate ModProject::EditBonusValue(int index, int list, int row, const std::string& text,
+                                       bool undo) {
+    auto [record, counterpart] = Shown(catalogue_, index);
+    if (!record) return {};
+    return BonusModifiers(catalogue_.BonusDefinitions(), changes_)
+        .EditValue(*record, counterpart, list, row, text, undo);
+}
+
+FieldUpdate ModProject::ToggleComponent(int index, int item, bool checked) {
+    auto [record, counterpart] = Shown(catalogue_, index);
+    if (!record) return {};
+    return ::ToggleComponent(*record, counterpart, changes_, catalogue_.ComponentNames(), item,
+                             checked);
 }

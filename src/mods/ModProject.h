@@ -16,7 +16,9 @@
 #include "core/QSLocalization.h"
 #include "objects/ChangeList.h"
 #include "mods/ModHistory.h"
+#include "objects/BonusModifiers.h"
 #include "objects/ObjectCatalogue.h"
+#include "objects/ObjectDisplay.h"
 #include "resources/QSResourceMgr.h"
 
 enum class GameEdition : uint8_t { Base, Expansion };
@@ -98,10 +100,23 @@ class ModProject {
     ObjectCatalogue& Catalogue() { return catalogue_; }
     const ObjectCatalogue& Catalogue() const { return catalogue_; }
     ChangeList& Changes() { return changes_; }
+    const ChangeList& Changes() const { return changes_; }
+    // The items of the drop-down lists whose items come from the open mod.
+    const ListItemSet& Lists() const { return lists_; }
+
+    // What every control shows for the record at index of the view list.
+    ShownObject Show(int index, bool soundPanelMode) const;
+    // Editing the record at index of the view list (see FieldEditor, BonusModifiers and
+    // ToggleComponent); each returns what the controls must show.
+    FieldUpdate EditField(int index, std::string_view control, const std::string& text);
+    FieldUpdate UndoField(int index, std::string_view control);
+    int CloneObject(int index, const std::string& newUniqueName);
+    BonusUpdate ToggleBonus(int index, int list, int item, bool checked);
+    BonusUpdate EditBonusValue(int index, int list, int row, const std::string& text, bool undo);
+    FieldUpdate ToggleComponent(int index, int item, bool checked);
 
   private:
     void Mount(const std::string& installPath, const char* packagePath);
-    void Unmount();
     void UpdateGameVersion(const std::string& installPath);
     int CountKindObjects();
 
@@ -109,6 +124,7 @@ class ModProject {
     QSLocalization loc_;
     ObjectCatalogue catalogue_;
     ChangeList changes_;
+    ListItemSet lists_;
     ProgressCallback progress_;
     OpenProgress current_;
 

@@ -61,11 +61,12 @@ struct FieldControls {
     std::string third;
 };
 
-// What one control must show after SetField or UndoField.
+// What one control must show after SetField or UndoField, or when an object is shown.
 struct ControlUpdate {
     std::string control;
     std::string text;
     QSColor color;
+    int selected = -1;  // for lists: the item to select; -1 for none or not a list
 };
 
 // The result of SetField and UndoField: the given controls to update (none when nothing

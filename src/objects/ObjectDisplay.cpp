@@ -30,24 +30,6 @@ int SelectItem(const Items& items, const std::string& value) {
     return index == 0 ? -1 : 0;
 }
 
-// One field of one object: the session value in red when it has a change record, else the
-// loaded value coloured against the counterpart's.
-ShownControl ShowField(const ChangeList& changes, const std::string& identity,
-                       const std::string& section, const std::string& key, const char* control,
-                       const std::string& loaded, const std::string* retail) {
-    if (const QSChange* change = changes.FindChange(identity, section, key))
-        return {control, change->value, kColorSession};
-    return {control, loaded, LoadedValueColor(loaded, retail)};
-}
-
-const std::string& SoundSlot(const QSObjectData& record, const SoundSlotDef& slot) {
-    static const std::string kEmpty;
-    const auto& list = record.sounds[static_cast<size_t>(slot.group)];
-    return static_cast<size_t>(slot.slot) < list.size()
-               ? list[static_cast<size_t>(slot.slot)].entered
-               : kEmpty;
-}
-
 }  // namespace
 
 ListItemSet ListItemSet::FromCatalogue(const ObjectCatalogue& catalogue) {
@@ -99,6 +81,28 @@ const ShownControl* ShownObject::Find(std::string_view control) const {
     return nullptr;
 }
 
+ShownControl ShowField(const ChangeList& changes, const FieldBinding& binding,
+                       const ListItemSet& lists) {
+    const FieldDef& f = *binding.field;
+    ShownControl c{f.control, *binding.loaded, LoadedValueColor(*binding.loaded, binding.retail)};
+    if (const QSChange* change = changes.FindChange(binding.identity, binding.section, binding.key)) {
+        c.text = change->value;
+        c.color = kColorSession;
+    }
+    if (f.controlKind == ControlKind::List) {
+        const auto index = [&](const auto& items) {
+            c.selected = SelectItem(items, c.text);
+            if (c.selected >= 0) c.text = items[static_cast<size_t>(c.selected)];
+        };
+        if (f.listSource == ListSource::Fixed) {
+            index(f.items);
+        } else if (const std::vector<std::string>* items = lists.Computed(f.listSource)) {
+            index(*items);
+        }
+    }
+    return c;
+}
+
 ShownObject ShowObject(const ObjectCatalogue& catalogue, const ChangeList& changes,
                        int currentIndex, const ListItemSet& lists, bool soundPanelMode) {
     ShownObject shown;
@@ -108,48 +112,16 @@ ShownObject ShowObject(const ObjectCatalogue& catalogue, const ChangeList& chang
     const QSObjectData* counterpart = catalogue.FindRetailCounterpart(record.UniqueName().c_str());
     const int viewCode = catalogue.CurrentView();
     const bool componentsView = viewCode == kViewComponents;
-    const std::string identity = componentsView ? kComponentsIdentity : record.UniqueName();
     shown.uniqueName = record.UniqueName();
 
-    // The mod colour fields belong to the second record of the Global Stats view, which is
-    // also the record their edits are recorded against.
-    const QSObjectData* colors = nullptr;
-    const QSObjectData* colorsCounterpart = nullptr;
-    if (viewCode == kViewGlobal && view.Count() > 1) {
-        colors = view[1];
-        colorsCounterpart = catalogue.FindRetailCounterpart(colors->UniqueName().c_str());
-    }
-
-    auto retailOf = [](const QSObjectData* r, const FieldDef& f) {
-        return r ? (f.row ? &r->Value(f) : &r->ProperName()) : nullptr;
-    };
+    FieldBinding binding;
     auto showRow = [&](const FieldDef& f) {
-        const QSObjectData* owner = &record;
-        const QSObjectData* retail = counterpart;
-        std::string fieldIdentity = identity;
-        if (colors && f.rule == LoadRule::FromColors) {
-            owner = colors;
-            retail = colorsCounterpart;
-            fieldIdentity = colors->UniqueName();
+        if (ResolveField(catalogue, currentIndex, f, binding)) {
+            shown.controls.push_back(ShowField(changes, binding, lists));
+        } else {
+            shown.controls.push_back({f.control, "", kColorUnchanged});
         }
-        const std::string section = f.shownSection ? f.shownSection : record.UniqueName();
-        const std::string& loaded = f.row ? owner->Value(f) : owner->ProperName();
-        ShownControl c = ShowField(changes, fieldIdentity, section, f.shownKey, f.control, loaded,
-                                   retailOf(retail, f));
-        if (f.controlKind == ControlKind::List) {
-            const auto index = [&](const auto& items) {
-                c.selected = SelectItem(items, c.text);
-                if (c.selected >= 0) c.text = items[static_cast<size_t>(c.selected)];
-            };
-            if (f.listSource == ListSource::Fixed) {
-                index(f.items);
-            } else if (const std::vector<std::string>* items = lists.Computed(f.listSource)) {
-                index(*items);
-            }
-        }
-        shown.controls.push_back(std::move(c));
     };
-
     showRow(kProperNameField);
     for (const FieldDef& f : kFieldTable) {
         // Component rows belong to the Components view; the other views' controls are hidden
@@ -159,9 +131,14 @@ ShownObject ShowObject(const ObjectCatalogue& catalogue, const ChangeList& chang
     }
 
     for (const SoundSlotDef& slot : kSoundSlotTable) {
-        const std::string* retail = counterpart ? &SoundSlot(*counterpart, slot) : nullptr;
-        ShownControl c = ShowField(changes, identity, slot.section, slot.key, slot.control,
-                                   SoundSlot(record, slot), retail);
+        ResolveSoundSlot(catalogue, currentIndex, slot, binding);
+        ShownControl c{slot.control, *binding.loaded,
+                       LoadedValueColor(*binding.loaded, binding.retail)};
+        if (const QSChange* change =
+                changes.FindChange(binding.identity, binding.section, binding.key)) {
+            c.text = change->value;
+            c.color = kColorSession;
+        }
         const int sample = catalogue.FindSampleName(c.text);
         if (sample >= 0) {
             c.selected = sample;
@@ -179,6 +156,74 @@ ShownObject ShowObject(const ObjectCatalogue& catalogue, const ChangeList& chang
     shown.bonuses = ShowBonuses(catalogue.BonusDefinitions(), changes, record, counterpart);
     shown.components = ComponentChecks(record, changes, catalogue.ComponentNames());
     return shown;
+}
+
+namespace {
+
+void Merge(FieldUpdate& into, FieldUpdate&& from) {
+    for (ControlUpdate& c : from.controls) into.controls.push_back(std::move(c));
+    into.repaintObjectList = into.repaintObjectList || from.repaintObjectList;
+}
+
+bool IsTranslatedNameFollowing(const FieldDef& field, const FieldBinding& binding) {
+    return &field == &kProperNameField && binding.identity != kComponentsIdentity;
+}
+
+}  // namespace
+
+FieldUpdate FieldEditor::EditField(int currentIndex, std::string_view control,
+                                   const std::string& text) {
+    FieldUpdate update;
+    const FieldDef* field = FieldByControl(control);
+    FieldBinding b;
+    if (!field || !ResolveField(catalogue_, currentIndex, *field, b)) return update;
+    update = changes_.SetField(b.record, b.identity, {field->control, "", ""}, b.section, b.key,
+                               text, *b.loaded, b.retail, b.label, b.record->ProperName());
+    if (IsTranslatedNameFollowing(*field, b)) {
+        const FieldDef& translated = *FieldByRow(kRowTranslatedName);
+        FieldBinding t;
+        ResolveField(catalogue_, currentIndex, translated, t);
+        Merge(update, changes_.SetField(t.record, t.identity, {translated.control, "", ""},
+                                        t.section, t.key, text, *t.loaded, t.retail, t.label,
+                                        t.record->ProperName()));
+    }
+    return update;
+}
+
+FieldUpdate FieldEditor::UndoField(int currentIndex, std::string_view control) {
+    FieldUpdate update;
+    const FieldDef* field = FieldByControl(control);
+    FieldBinding b;
+    if (!field || !ResolveField(catalogue_, currentIndex, *field, b)) return update;
+    update = changes_.UndoField(b.record, b.identity, {field->control, "", ""}, b.section, b.key,
+                                b.retail);
+    if (IsTranslatedNameFollowing(*field, b)) {
+        const FieldDef& translated = *FieldByRow(kRowTranslatedName);
+        FieldBinding t;
+        ResolveField(catalogue_, currentIndex, translated, t);
+        Merge(update, changes_.UndoField(t.record, t.identity, {translated.control, "", ""},
+                                         t.section, t.key, t.retail));
+    }
+    if (field->controlKind == ControlKind::List) {
+        // The list goes back to the item of what it shows now, whether or not there was a
+        // change to take back.
+        std::erase_if(update.controls,
+                      [&](const ControlUpdate& c) { return c.control == field->control; });
+        update.controls.push_back(ShowField(changes_, b, lists_));
+    }
+    return update;
+}
+
+int FieldEditor::CloneShown(int currentIndex, const std::string& newUniqueName) {
+    std::string name = newUniqueName.substr(0, kMaxNameLength);
+    if (name.empty()) return -1;
+    // The unique name becomes the clone's file name inside the package.
+    for (const unsigned char ch : name) {
+        if (ch < 32 || std::string_view("\\/:*?\"<>|").find(static_cast<char>(ch)) !=
+                           std::string_view::npos)
+            return -1;
+    }
+    return catalogue_.CloneObject(currentIndex, name.c_str(), changes_);
 }
 
 int CheckItemByText(const std::vector<std::string>& items, std::string_view text) {

@@ -13,6 +13,7 @@
 
 #include "objects/BonusModifiers.h"
 #include "objects/ChangeList.h"
+#include "objects/FieldBinding.h"
 #include "objects/FieldTable.h"
 
 class ObjectCatalogue;
@@ -37,12 +38,7 @@ struct ListItemSet {
 };
 
 // What one control shows.
-struct ShownControl {
-    std::string control;  // object name
-    std::string text;
-    QSColor color;
-    int selected = -1;  // for lists: the item to select; -1 for none or not a list
-};
+using ShownControl = ControlUpdate;
 
 struct ShownObject {
     std::string uniqueName;              // the text of `unique_name`
@@ -64,6 +60,40 @@ struct ShownObject {
 // the list gives an empty result.
 ShownObject ShowObject(const ObjectCatalogue& catalogue, const ChangeList& changes,
                        int currentIndex, const ListItemSet& lists, bool soundPanelMode = false);
+
+// What the control of a bound field shows (ShowObject's rule for one field): the session
+// value in red with a change record, else the loaded value, green against a differing or
+// missing retail value, black when equal; a list selects the first item equal to the value
+// (case-insensitive), or its first item, and shows that item's text.
+ShownControl ShowField(const ChangeList& changes, const FieldBinding& binding,
+                       const ListItemSet& lists);
+
+// Editing the shown object's fields by control name. Each operation returns what the
+// controls must show and whether the object list's colours changed; an unknown control or an
+// index outside the view list does nothing.
+class FieldEditor {
+  public:
+    FieldEditor(ObjectCatalogue& catalogue, ChangeList& changes, const ListItemSet& lists)
+        : catalogue_(catalogue), changes_(changes), lists_(lists) {}
+
+    // The control now holds text: recorded against the field's loaded value (SetField). The
+    // proper name also records the hidden translated name, which follows it (not for a
+    // component, whose proper name lives in its own section).
+    FieldUpdate EditField(int currentIndex, std::string_view control, const std::string& text);
+    // Ctrl+Z: takes the field's change back (UndoField), the proper name's translated name
+    // with it. A list's update says what to select: what ShowObject would show now.
+    FieldUpdate UndoField(int currentIndex, std::string_view control);
+    // Clones the shown object under a new unique name (cut to the names' length) and enters
+    // its fields as changes; the clone's index in the view list, or -1 when nothing was
+    // cloned: the shown object is a component, the name is empty, names an object of the
+    // view or holds a character a file name cannot.
+    int CloneShown(int currentIndex, const std::string& newUniqueName);
+
+  private:
+    ObjectCatalogue& catalogue_;
+    ChangeList& changes_;
+    const ListItemSet& lists_;
+};
 
 // The item of a check list to tick for text: the first item equal to it (exact comparison),
 // or -1 when none is or the text is empty.

@@ -206,12 +206,10 @@ TEST_P(SampleCatalogue, EditingAndUndoingEveryFieldRestoresTheDisplay) {
         o.catalogue.SelectView(view);
         const QSObjectList& list = o.catalogue.ViewList();
         for (uint32_t i = 0; i < list.Count(); ++i) {
-            QSObjectData* r = list[i];
+            const QSObjectData* r = list[i];
             SCOPED_TRACE(r->UniqueName());
             ++shownObjects;
             modObjects += r->changeState == kSuppliedByMod;
-            const QSObjectData* counterpart =
-                o.catalogue.FindRetailCounterpart(r->UniqueName().c_str());
             const uint8_t state = r->changeState;
             const int index = static_cast<int>(i);
             const ShownObject before = ShowObject(o.catalogue, session, index, lists);
@@ -233,42 +231,29 @@ TEST_P(SampleCatalogue, EditingAndUndoingEveryFieldRestoresTheDisplay) {
                 ++listedSounds;
             }
 
-            const std::string identity =
-                view == kViewComponents ? kComponentsIdentity : r->UniqueName();
-            struct Edited {
-                std::string section, key, control, retail;
-                bool hasRetail;
-            };
-            std::vector<Edited> edited;
-            auto edit = [&](const std::string& section, const char* key, const char* control,
-                            const std::string& loaded, const std::string* retail) {
-                const FieldUpdate u = session.SetField(r, identity, {control, "", ""}, section, key,
-                                                       "9z9", loaded, retail, "", "");
-                ASSERT_EQ(u.controls.size(), 1u);
-                EXPECT_EQ(u.controls[0].color, kColorSession);
-                edited.push_back({section, key, control, retail ? *retail : "", retail != nullptr});
-            };
+            // Every field of the view edited through its control, as the window does.
+            FieldEditor editor(o.catalogue, session, lists);
+            std::vector<const char*> edited;
             for (const FieldDef& f : kFieldTable) {
                 const bool component = f.rule == LoadRule::ComponentSection;
                 if (component != (view == kViewComponents)) continue;
-                edit(component ? r->UniqueName() : f.shownSection, f.shownKey, f.control,
-                     r->Value(f), counterpart ? &counterpart->Value(f) : nullptr);
+                const FieldUpdate u = editor.EditField(index, f.control, "9z9");
+                ASSERT_EQ(u.controls.size(), 1u) << f.control;
+                EXPECT_EQ(u.controls[0].color, kColorSession) << f.control;
+                edited.push_back(f.control);
             }
             EXPECT_EQ(r->changeState, kChangedInSession);
             const ShownObject changed = ShowObject(o.catalogue, session, index, lists);
-            for (const Edited& e : edited) {
-                const ShownControl* c = changed.Find(e.control);
-                ASSERT_NE(c, nullptr) << e.control;
-                EXPECT_EQ(c->color, kColorSession) << e.control;
+            for (const char* control : edited) {
+                const ShownControl* c = changed.Find(control);
+                ASSERT_NE(c, nullptr) << control;
+                EXPECT_EQ(c->color, kColorSession) << control;
                 if (c->selected < 0) {
-                    EXPECT_EQ(c->text, "9z9") << e.control;
+                    EXPECT_EQ(c->text, "9z9") << control;
                 }
             }
 
-            for (const Edited& e : edited) {
-                session.UndoField(r, identity, {}, e.section, e.key,
-                                  e.hasRetail ? &e.retail : nullptr);
-            }
+            for (const char* control : edited) editor.UndoField(index, control);
             EXPECT_EQ(session.Count(), 0u);
             EXPECT_EQ(r->changeState, state);
             EXPECT_TRUE(SameDisplay(ShowObject(o.catalogue, session, index, lists), before));
