@@ -31,10 +31,13 @@ struct QSColor {
 inline constexpr QSColor kColorUnchanged{0, 0, 0};       // black: as in the retail game
 inline constexpr QSColor kColorMod{0, 128, 0};           // green: the mod's or no retail value
 inline constexpr QSColor kColorSession{255, 0, 0};       // red: changed in this session
-inline constexpr QSColor kColorSelected{255, 255, 255};  // a selected, unchanged list item
+// Lists draw their selection in a pale fill, so that the red and green of changed items stay
+// legible on it; a selected item that is unchanged keeps black text there.
+inline constexpr QSColor kSelectionFill{204, 228, 255};
+inline constexpr QSColor kColorSelected{0, 0, 0};  // a selected, unchanged list item
 
 // The text colour of an object list row: red once changed in this session, green when the
-// mod supplies it, otherwise white on the selection and black elsewhere.
+// mod supplies it, otherwise black (kColorSelected on the selection).
 QSColor ObjectRowColor(uint8_t changeState, bool selected);
 
 // One field changed in this session.

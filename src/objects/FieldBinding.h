@@ -31,7 +31,7 @@ struct FieldBinding {
     std::string identity;                       // unique name, or "Components"
     std::string section;
     std::string key;
-    const char* label = "";              // the caption the change log names the field by
+    const char* label = "";               // the caption the change log names the field by
     const std::string* loaded = nullptr;  // the record's value as loaded
     const std::string* retail = nullptr;  // the counterpart's value; null without one
 };

@@ -333,3 +333,11 @@ QLabel* AddYellowLabel(QWidget* parent, const QString& objectName, const QString
     label->adjustSize();
     return label;
 }
+
+QFont EditingFont() {
+    QFont font = FormFont();
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans Condensed"),
+                      QStringLiteral("Liberation Sans Narrow")});
+    font.setPixelSize(11);
+    return font;
+}

@@ -37,6 +37,10 @@ QFont FormFont();
 // The same face at a size in pixels (the windows' 24-pixel headlines).
 QFont FormFont(int pixelSize);
 
+// The face of the main window's editing area: the forms' face where it exists, else a
+// condensed sans serif of the same height, so that the captions fit their frames.
+QFont EditingFont();
+
 // A label in the windows' yellow on no background of its own, placed at pos and sized to
 // its text.
 QLabel* AddYellowLabel(QWidget* parent, const QString& objectName, const QString& text, QPoint pos,

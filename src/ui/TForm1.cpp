@@ -5,9 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFileDialog>
-#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,41 +16,30 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStringListModel>
 #include <QStyledItemDelegate>
-#include <QValidator>
 
-#include "core/HashName.h"
 #include "core/QSError.h"
-#include "objects/BonusModifiers.h"
 #include "objects/SortOrders.h"
 #include "ui/Art.h"
+#include "ui/BonusPanels.h"
+#include "ui/CheckList.h"
+#include "ui/ComponentsPanel.h"
+#include "ui/FieldPanel.h"
+#include "ui/ModPanel.h"
+#include "ui/Placement.h"
+#include "ui/SoundPanel.h"
 #include "ui/TForm3.h"
 #include "ui/TForm4.h"
 #include "ui/TiledBackground.h"
 
 namespace {
 
-// Views as bits, for the tables below.
-constexpr unsigned U = 1u << kViewUnits;
-constexpr unsigned H = 1u << kViewHeroes;
-constexpr unsigned B = 1u << kViewBuildings;
-constexpr unsigned G = 1u << kViewGlobal;
-constexpr unsigned C = 1u << kViewComponents;
-
-QColor ToQColor(QSColor c) {
-    return QColor(c.r, c.g, c.b);
-}
-
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-QStringList ToQStrings(const std::vector<std::string>& items) {
-    QStringList list;
-    list.reserve(static_cast<qsizetype>(items.size()));
-    for (const std::string& item : items) list.push_back(Q(item));
-    return list;
+QColor ToQColor(QSColor c) {
+    return QColor(c.r, c.g, c.b);
 }
 
 // Captions of the view titles, by view code.
@@ -60,98 +47,100 @@ constexpr const char* kViewTitles[kViewCount] = {"Units", "Heroes", "Buildings",
                                                  "Components"};
 constexpr const char* kViewMenuItems[kViewCount] = {"Units1", "Heroes1", "Buildings1",
                                                     "GlobalStats1", "Components1"};
-constexpr const char* kLevelSuffixes[4] = {"", "_enlightened", "_restored", "_ascended"};
+constexpr int kStateRole = Qt::UserRole + 1;
 
-// A row of the object list is drawn in the colour of its record's change state.
+// A row of the object list is drawn in the colour of its record's change state, on a pale
+// selection so that red and green stay legible.
 class ObjectRowDelegate : public QStyledItemDelegate {
   public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    static constexpr int kStateRole = Qt::UserRole + 1;
+    ObjectRowDelegate(QObject* parent, const int& width)
+        : QStyledItemDelegate(parent), width_(width) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         const bool selected = option.state & QStyle::State_Selected;
-        painter->fillRect(option.rect, selected ? option.palette.highlight() : option.palette.base());
+        painter->fillRect(option.rect,
+                          selected ? ToQColor(kSelectionFill) : option.palette.base().color());
         const auto state = static_cast<uint8_t>(index.data(kStateRole).toInt());
         painter->setPen(ToQColor(ObjectRowColor(state, selected)));
         painter->setFont(option.font);
-        painter->drawText(option.rect, Qt::AlignLeft | Qt::AlignTop, index.data().toString());
+        painter->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                          index.data().toString());
     }
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return QSize(QStyledItemDelegate::sizeHint(option, index).width(), 13);
-    }
-};
-
-// The face of the editing area: the forms' face where it exists, else a condensed sans serif
-// of the same height, so that the captions fit their frames.
-QFont EditingFont() {
-    QFont font = FormFont();
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans Condensed"),
-                      QStringLiteral("Liberation Sans Narrow")});
-    font.setPixelSize(11);
-    return font;
-}
-
-// A box's character limit applies to typing only: a longer value loaded from the game is
-// shown whole, as it stands in the file, rather than cut (a cut value would be recorded as an
-// edit as soon as the user touched the box).
-constexpr const char* kTypingLimit = "typingLimit";
-
-class TypingLimit : public QValidator {
-  public:
-    TypingLimit(int limit, QObject* parent) : QValidator(parent), limit_(limit) {}
-    State validate(QString& input, int&) const override {
-        return input.size() <= limit_ ? Acceptable : Invalid;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
+        return QSize(width_, std::max(13, option.fontMetrics.height()));
     }
 
   private:
-    int limit_;
+    const int& width_;
 };
-
-void LimitTyping(QLineEdit* edit, int limit) {
-    edit->setValidator(new TypingLimit(limit, edit));
-    edit->setProperty(kTypingLimit, limit);
-}
-
-// Shows or hides a widget unless it already is so.
-void SetShown(QWidget* w, bool show) {
-    if (w->isHidden() == show) w->setVisible(show);
-}
-
-void SetTextColor(QWidget* w, const QColor& color) {
-    if (w->palette().color(QPalette::Text) == color) return;
-    QPalette p = w->palette();
-    p.setColor(QPalette::Text, color);
-    p.setColor(QPalette::WindowText, color);
-    p.setColor(QPalette::ButtonText, color);
-    w->setPalette(p);
-}
 
 }  // namespace
 
-// A bevel with a yellow caption; its place depends on the view (an empty rectangle: hidden).
-struct TForm1::Frame {
-    std::string name;
-    QFrame* bevel = nullptr;
-    QLabel* caption = nullptr;
-    std::array<QRect, kViewCount> places{};
-    bool dataPanel = false;  // hidden while the sound panel is shown
-};
+// The object list: a left-button release over a row picks it, the arrow keys' release picks
+// the row they moved to; other buttons do nothing, not even move the highlight. Rows are as
+// wide as the widest name, so a long one scrolls rather than being cut.
+class ObjectListBox : public QListWidget {
+  public:
+    std::function<void(int)> picked;
+    std::function<void()> deleteRequested;
 
-// A control (with its label, if any) and where it is shown.
-struct TForm1::Placed {
-    QWidget* control = nullptr;
-    QLabel* label = nullptr;
-    Frame* frame = nullptr;
-    unsigned views = 0;
-    int level = -1;  // 0..3 for the hero level variants; -1 for controls without variants
+    explicit ObjectListBox(QWidget* parent) : QListWidget(parent) {
+        setItemDelegate(new ObjectRowDelegate(this, rowWidth_));
+        setUniformItemSizes(true);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    }
+    void SetRows(const QSObjectList& records) {
+        clear();
+        const QFontMetrics metrics(font());
+        int widest = 0;
+        for (const QSObjectData* r : records) {
+            auto* item = new QListWidgetItem(Q(r->ProperName()), this);
+            item->setData(kStateRole, r->changeState);
+            widest = std::max(widest, metrics.horizontalAdvance(item->text()));
+        }
+        rowWidth_ = widest + 6;
+    }
+    void SetStates(const QSObjectList& records) {
+        for (int row = 0; row < count() && static_cast<uint32_t>(row) < records.Count(); ++row)
+            item(row)->setData(kStateRole, records[static_cast<uint32_t>(row)]->changeState);
+        viewport()->update();
+    }
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton) QListWidget::mousePressEvent(event);
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (event->buttons() == Qt::LeftButton) QListWidget::mouseMoveEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() != Qt::LeftButton) return;
+        QListWidget::mouseReleaseEvent(event);
+        const QModelIndex at = indexAt(event->position().toPoint());
+        if (at.isValid() && picked) picked(at.row());
+    }
+    void keyReleaseEvent(QKeyEvent* event) override {
+        QListWidget::keyReleaseEvent(event);
+        if ((event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) && picked)
+            picked(currentRow());
+        if (event->key() == Qt::Key_Delete && deleteRequested) deleteRequested();
+    }
+
+  private:
+    int rowWidth_ = 0;
 };
 
 TForm1::TForm1(ModProject& project, QWidget* parent) : QMainWindow(parent), project_(project) {
     setObjectName("TForm1");
-    const std::string caption = std::string("Brix: The Dravik Mod Maker, Version ") + kProgramVersion;
+    const std::string caption =
+        std::string("Brix: The Dravik Mod Maker, Version ") + kProgramVersion;
     setWindowTitle(Q(caption));
     setWindowIcon(ProgramIcon());
+    // A fixed window: no maximise button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setFont(FormFont());
     client_ = new QWidget(this);
     client_->setObjectName("client");
@@ -168,14 +157,19 @@ TForm1::TForm1(ModProject& project, QWidget* parent) : QMainWindow(parent), proj
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     project_.Catalogue().SetWorkingComparator(SortComparator(sortOrder_));
     choosePackage_ = [this](const std::string& initial) {
-        const QString file = QFileDialog::getOpenFileName(
-            this, "Load mod from:", Q(initial), "Dravik mods (*.qsx)");
+        const QString file =
+            QFileDialog::getOpenFileName(this, "Load mod from:", Q(initial), "Dravik mods (*.qsx)");
         return file.toStdString();
     };
     confirm_ = [this](const QString& question) {
-        return QMessageBox::question(this, "Confirm", question, QMessageBox::Yes | QMessageBox::No) ==
-               QMessageBox::Yes;
+        return QMessageBox::question(this, "Confirm", question,
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
+    warn_ = [this](const QString& message) {
+        QMessageBox::warning(this, "Brix", message, QMessageBox::Ok);
+    };
+    // The menu shortcuts win over the editing keys of the box that has the focus.
+    qApp->installEventFilter(this);
 }
 
 TForm1::~TForm1() = default;
@@ -225,8 +219,10 @@ void TForm1::BuildMenus() {
           {"new_dat_mod_menu_item", "New DAT Mod", nullptr, false,
            [this] { NewMod(GameEdition::Expansion); }},
           {"N2", hyphens24.c_str(), nullptr, true, nullptr},
-          {"load_mod_menu_item", "Load D&SC Mod", nullptr, true, [this] { LoadMod(GameEdition::Base); }},
-          {"LoadDATMod1", "Load D&AT Mod", nullptr, true, [this] { LoadMod(GameEdition::Expansion); }},
+          {"load_mod_menu_item", "Load D&SC Mod", nullptr, true,
+           [this] { LoadMod(GameEdition::Base); }},
+          {"LoadDATMod1", "Load D&AT Mod", nullptr, true,
+           [this] { LoadMod(GameEdition::Expansion); }},
           {"save_mod_menu_item", "&Save Mod", "Ctrl+S", false, nullptr},
           {"N1", hyphens24.c_str(), nullptr, true, nullptr},
           {"SaveVersionHistory1", "Save &Version History", nullptr, false, nullptr},
@@ -241,11 +237,14 @@ void TForm1::BuildMenus() {
           {"GlobalStats1", "G&lobal Stats", "Ctrl+L", false, [this] { SelectView(kViewGlobal); }},
           {"Components1", "&Components", "Ctrl+C", false, [this] { SelectView(kViewComponents); }},
           {"N3", hyphens28.c_str(), nullptr, true, nullptr},
-          {"ShowVersionHistory1", "Show &Version History", "Ctrl+V", false, [this] { ShowHistory(false); }},
-          {"ShowGlobalHistory1", "Show &Global History", "Ctrl+G", false, [this] { ShowHistory(true); }}});
+          {"ShowVersionHistory1", "Show &Version History", "Ctrl+V", false,
+           [this] { ShowHistory(false); }},
+          {"ShowGlobalHistory1", "Show &Global History", "Ctrl+G", false,
+           [this] { ShowHistory(true); }}});
     std::vector<Item> sorts;
     for (size_t i = 0; i < kSortOrders.size(); ++i)
-        sorts.push_back({kSortOrders[i].menuItem, kSortOrders[i].caption, nullptr, false, [this, i] { SortBy(i); }});
+        sorts.push_back({kSortOrders[i].menuItem, kSortOrders[i].caption, nullptr, false,
+                         [this, i] { SortBy(i); }});
     menu("Sort1", "&Sort", sorts);
     menu("Help1", "&Help",
          {{"VersionInfo1", "About &Brix", nullptr, true,
@@ -282,56 +281,6 @@ void TForm1::EnableProjectMenus() {
 
 // --- Controls ---------------------------------------------------------------------------------
 
-QLabel* TForm1::MakeLabel(const std::string& name, const QString& caption, QWidget* parent) {
-    if (auto it = controls_.find(name); it != controls_.end()) return qobject_cast<QLabel*>(it->second);
-    QLabel* label = AddYellowLabel(parent, Q(name), caption, QPoint(0, 0), EditingFont());
-    controls_[name] = label;
-    return label;
-}
-
-QWidget* TForm1::MakeFieldControl(const FieldDef& field) {
-    QWidget* w = nullptr;
-    switch (field.controlKind) {
-        case ControlKind::Edit: {
-            auto* edit = new QLineEdit(client_);
-            if (field.maxLength) LimitTyping(edit, field.maxLength);
-            w = edit;
-            break;
-        }
-        case ControlKind::Memo:
-            w = new QPlainTextEdit(client_);
-            break;
-        case ControlKind::List:
-        case ControlKind::SampleList: {
-            auto* box = new QComboBox(client_);
-            box->setEditable(field.acceptsTypedText || field.controlKind == ControlKind::SampleList);
-            for (const char* item : field.items) box->addItem(item);
-            // Lists of the same computed items share one model, filled once per opening.
-            if (field.listSource != ListSource::None && field.listSource != ListSource::Fixed)
-                box->setModel(SharedModel(static_cast<int>(field.listSource)));
-            w = box;
-            break;
-        }
-    }
-    w->setObjectName(field.control);
-    if (const char* hint = ControlHint(field.control)) w->setToolTip(hint);
-    controls_[field.control] = w;
-    return w;
-}
-
-void TForm1::Place(const std::string& control, const char* frame, unsigned views, int level) {
-    Placed p;
-    p.control = controls_.at(control);
-    if (auto it = controls_.find(control + "_label"); it != controls_.end())
-        p.label = qobject_cast<QLabel*>(it->second);
-    for (auto& f : frames_) {
-        if (frame && f->name == frame) p.frame = f.get();
-    }
-    p.views = views;
-    p.level = level;
-    placed_.push_back(p);
-}
-
 void TForm1::BuildControls() {
     // View titles, in large yellow type.
     for (int v = 0; v < kViewCount; ++v) {
@@ -340,448 +289,91 @@ void TForm1::BuildControls() {
                            QPoint(258, 5), FormFont(18));
     }
     titles_[kViewUnits]->setToolTip(
-        "Black=unchanged from retail game, purple=changed in mod but not in current session, red=changed "
+        "Black=unchanged from retail game, purple=changed in mod but not in current session, "
+        "red=changed "
         "in current session.");
 
-    list_ = new QListWidget(client_);
+    list_ = new ObjectListBox(client_);
     list_->setObjectName("UnitListBox");
     list_->setGeometry(256, 27, 176, 537);
-    list_->setItemDelegate(new ObjectRowDelegate(list_));
-    list_->setUniformItemSizes(true);
-    list_->installEventFilter(this);
-    list_->viewport()->installEventFilter(this);
+    list_->picked = [this](int row) { SelectRow(row); };
+    list_->deleteRequested = [this] { DeleteCurrentObject(); };
 
-    // Frames: name, caption, place per view (units, heroes, buildings, global, components).
-    struct FrameDef {
-        const char* name;
-        const char* caption;
-        std::array<QRect, kViewCount> places;
-        bool dataPanel;
-    };
-    const QRect none;
-    const FrameDef frameDefs[] = {
-        {"object_frame", "ObjectData:",
-         {QRect(438, 2, 225, 161), QRect(438, 2, 225, 161), QRect(438, 2, 225, 135), none,
-          QRect(438, 2, 225, 300)},
-         false},
-        {"unit_frame", "UnitData:", {QRect(438, 166, 145, 113), QRect(438, 166, 145, 113), none, none, none}, true},
-        {"company_frame", "CompanyData:", {QRect(585, 166, 121, 113), QRect(585, 166, 121, 113), none, none, none}, true},
-        {"attack1_frame", "Attack1:", {QRect(438, 281, 169, 154), QRect(438, 281, 169, 154), none, none, none}, true},
-        {"attack2_frame", "Attack2:", {QRect(612, 280, 172, 155), QRect(612, 280, 172, 155), none, none, none}, true},
-        {"spell_frame", "SpellData:", {QRect(787, 280, 222, 112), QRect(787, 280, 222, 112), none, none, none}, true},
-        {"build_frame", "Build Hierarchy:", {QRect(666, 1, 337, 123), none, none, none, none}, false},
-        {"personal_modifiers_frame", "Personal Modifiers:", {QRect(438, 438, 280, 256), QRect(438, 438, 280, 256), none, none, none}, true},
-        {"company_modifiers_frame", "Company Modifiers:", {QRect(722, 436, 286, 257), QRect(722, 436, 286, 257), none, none, none}, true},
-        {"building_frame", "BuildingData:", {none, none, QRect(439, 141, 223, 104), none, none}, false},
-        {"base_frame", "BaseData:", {none, none, QRect(439, 253, 333, 185), none, none}, false},
-        {"settlement_frame", "Settlement Data:", {none, none, QRect(666, 1, 185, 182), none, none}, false},
-        {"global_frame", "", {none, none, none, QRect(439, 27, 330, 260), none}, false},
-        {"sound_frame", "", {QRect(437, 224, 420, 400), QRect(437, 224, 420, 400), none, none, none}, false},
-    };
-    for (const FrameDef& d : frameDefs) {
-        auto f = std::make_unique<Frame>();
-        f->name = d.name;
-        f->places = d.places;
-        f->dataPanel = d.dataPanel;
-        f->bevel = new QFrame(client_);
-        f->bevel->setObjectName(d.name);
-        f->bevel->setFrameStyle(*d.caption ? QFrame::Panel | QFrame::Sunken : QFrame::NoFrame);
-        if (*d.caption)
-            f->caption = AddYellowLabel(client_, QString(d.name) + "_caption", d.caption, QPoint(0, 0), EditingFont());
-        frames_.push_back(std::move(f));
-    }
-
-    // The field controls, made from the field table; labels shared by level variants once.
-    MakeLabel("unique_name_label", "Unique name:", client_);
-    auto* unique = new QLineEdit(client_);
-    unique->setObjectName("unique_name");
-    unique->setToolTip(ControlHint("unique_name"));
-    controls_["unique_name"] = unique;
-    MakeLabel(kProperNameField.label, kProperNameField.caption, client_);
-    MakeFieldControl(kProperNameField);
-    for (const FieldDef& f : kFieldTable) {
-        if (*f.caption || !f.labelHidden) MakeLabel(f.label, f.caption, client_);
-        QWidget* w = MakeFieldControl(f);
-        if (f.labelHidden) {
-            w->hide();
-            if (auto it = controls_.find(f.label); it != controls_.end()) it->second->hide();
-        }
-    }
-    auto* checklist = new QListWidget(client_);
-    checklist->setObjectName("components_checklistbox");
-    checklist->setToolTip("What building components are required in a settlement to build this object?");
-    controls_["components_checklistbox"] = checklist;
-    MakeLabel("components_checklistbox_label", "Components:", client_);
+    placement_ = std::make_unique<Placement>(client_);
+    auto index = [this] { return index_; };
+    fields_ = new FieldPanel(client_, *placement_, project_,
+                             {index, [this] { RepaintList(); }, [this] { ApplyVisibility(); },
+                              [this](int clone) {
+                                  FillList();
+                                  SelectRow(clone);
+                              }});
+    components_ =
+        new ComponentsPanel(client_, *placement_, project_, {index, [this] { RepaintList(); }});
+    bonuses_ = new BonusPanels(client_, *placement_, project_,
+                               {index, [this] { RepaintList(); }, [this] { ShowObject(); },
+                                [this](const std::string& message) {
+                                    if (warn_) warn_(Q(message));
+                                }});
     heroLevels_ = new QListWidget(client_);
     heroLevels_->setObjectName("hero_level_listbox");
     heroLevels_->addItems({"Awakened", "Enlightened", "Restored", "Ascended"});
-    heroLevels_->setGeometry(666, 1, 90, 58);
+    heroLevels_->setGeometry(666, 1, 90, 62);
     heroLevels_->viewport()->installEventFilter(this);
-    controls_["hero_level_listbox"] = heroLevels_;
+    placement_->Place(heroLevels_, nullptr, nullptr, kInHeroes);
     audioToggle_ = new QPushButton("Set Audio", client_);
     audioToggle_->setObjectName("audio_data_toggle");
     audioToggle_->setGeometry(881, 406, 75, 25);
     connect(audioToggle_, &QPushButton::clicked, this, &TForm1::ToggleSoundPanel);
-    controls_["audio_data_toggle"] = audioToggle_;
-    for (const SoundSlotDef& s : kSoundSlotTable) {
-        MakeLabel(std::string(s.control) + "_label", s.caption, client_);
-        auto* box = new QComboBox(client_);
-        box->setObjectName(s.control);
-        box->setEditable(true);
-        box->setModel(SharedModel(kSampleModel));
-        controls_[s.control] = box;
-        for (const char* part : {"_browse", "_play"}) {
-            auto* button = new QPushButton(std::string(part) == "_browse" ? "Browse" : "Play", client_);
-            button->setObjectName(QString(s.control) + part);
-            controls_[std::string(s.control) + part] = button;
-        }
-    }
-    // The modifier panels: a check list and six rows of name and value per list.
-    for (int list = 0; list < kBonusPanelCount; ++list) {
-        auto* box = new QListWidget(client_);
-        box->setObjectName(Q(BonusCheckboxName(list)));
-        box->setToolTip(IsPersonalBonusList(list)
-                            ? "The modifiers, or bonuses, that apply to this unit itself."
-                            : "The modifiers, or bonuses, that apply to all units in the company this unit "
-                              "is in, if this unit is in a support or captain slot.");
-        controls_[BonusCheckboxName(list)] = box;
-        for (int row = 1; row <= kBonusRows; ++row) {
-            MakeLabel(BonusRowName(list, row), "", client_);
-            auto* value = new QLineEdit(client_);
-            value->setObjectName(Q(BonusValueName(list, row)));
-            if (int max = BonusValueMaxLength(list, row)) LimitTyping(value, max);
-            controls_[BonusValueName(list, row)] = value;
-        }
-    }
-
-    // Where each control is shown.
-    Place("unique_name", "object_frame", U | H | B | C);
-    Place("proper_name", "object_frame", U | H | B | C);
-    for (const FieldDef& f : kFieldTable) {
-        const std::string name = f.control;
-        const int level = f.level ? f.level : -1;
-        auto base = [&](const char* frame, unsigned views) {
-            // A level variant shows in the Heroes view only; its base in every view given.
-            if (f.level) {
-                Place(name, frame, H, f.level);
-            } else if (controls_.count(name + "_enlightened")) {
-                Place(name, frame, views, 0);
-            } else {
-                Place(name, frame, views, level);
-            }
-        };
-        const std::string section = f.section ? f.section : "";
-        if (f.labelHidden) continue;
-        if (f.kinds == kKindComponents) {
-            base("object_frame", C);
-        } else if (f.kinds == kKindGlobal) {
-            base("global_frame", G);
-        } else if (name.rfind("max_hit_points", 0) == 0) {
-            base("object_frame", U | H | B);
-        } else if (name.rfind("defense", 0) == 0 || name == "cost_in_gold" ||
-                   name.find("_upkeep") != std::string::npos) {
-            base("object_frame", U | H);
-        } else if (name == "overwrite_color") {
-            base("object_frame", U);
-        } else if (name == "hero_faction" || name == "boss" || name == "awaken_cost") {
-            base("object_frame", H);
-        } else if (name == "captureable" || name == "weight") {
-            base("object_frame", B);
-        } else if (name == "description") {
-            Place(name, nullptr, U | H);
-        } else if (name == "captain" || name == "type") {
-            base("unit_frame", U);
-        } else if (section == "UnitData") {
-            base("unit_frame", U | H);
-        } else if (section == "CompanyData") {
-            base("company_frame", U | H);
-        } else if (section == "Attack1" || section.rfind("Attack0Data", 0) == 0) {
-            base("attack1_frame", U | H);
-        } else if (section == "Attack2") {
-            base("attack2_frame", U | H);
-        } else if (section.rfind("SpellData", 0) == 0) {
-            base("spell_frame", U | H);
-        } else if (section == "BuildHierarchy") {
-            base("build_frame", U);
-        } else if (section == "BuildingData") {
-            base("building_frame", B);
-        } else if (section == "BaseData") {
-            base("base_frame", B);
-        } else if (section == "SettlementData") {
-            base("settlement_frame", B);
-        }
-    }
-    Place("components_checklistbox", "build_frame", U);
-    Place("hero_level_listbox", nullptr, H);
-    Place("audio_data_toggle", nullptr, U | H);
-    for (const SoundSlotDef& s : kSoundSlotTable) {
-        Place(s.control, "sound_frame", U | H);
-        Place(std::string(s.control) + "_browse", "sound_frame", U | H);
-        Place(std::string(s.control) + "_play", "sound_frame", U | H);
-    }
-    for (int list = 0; list < kBonusPanelCount; ++list) {
-        const char* frame = IsPersonalBonusList(list) ? "personal_modifiers_frame" : "company_modifiers_frame";
-        Place(BonusCheckboxName(list), frame, U | H, list / 2);
-        for (int row = 1; row <= kBonusRows; ++row) {
-            Place(BonusValueName(list, row), frame, U | H, list / 2);
-            placed_.back().label = qobject_cast<QLabel*>(controls_.at(BonusRowName(list, row)));
-        }
-    }
-    // Choosing an Attack2 type swaps the damage controls and the spell frame at once.
-    connect(qobject_cast<QComboBox*>(controls_.at("attack_2_type")), &QComboBox::textActivated, this,
-            [this] { ApplyVisibility(); });
-    controls_.at("description")->setGeometry(726, 140, 277, 135);
-    if (QWidget* l = controls_.at("description_label")) l->move(726, 126);
-
-    // The mod panel and the histories.
-    struct Identity {
-        const char* control;
-        const char* label;
-        const char* caption;
-        int maxLength;
-        bool readOnly;
-        int half;  // 0 the whole width; 1 the left half; 2 the right half, ending the row
-    };
-    const Identity identity[] = {
-        {"mod_name", "mod_name_label", "Mod name:", 20, false, 0},
-        {"access_code", "access_code_label", "Access code:", 4, false, 1},
-        {"two_character_identifier", "two_character_identifier_label", "Two character ID:", 2, false, 2},
-        {"version", "version_label", "Mod Version,", 11, false, 0},
-        {"author", "author_label", "Author:", 0, false, 0},
-        {"author_www", "author_www_label", "Author's www:", 0, false, 0},
-        {"author_email", "author_email_label", "Author's email:", 0, false, 0},
-        {"dravik_version", "dravik_version_label", "Built with Dravik ver:", 0, true, 1},
-        {"brix_version", "brix_version_label", "Built with Brix ver:", 0, true, 2},
-    };
-    AddYellowLabel(client_, "this_is_a_mod_for_label", "This is a mod for:", QPoint(8, 16));
-    auto* dsc = new QLabel(client_);
-    dsc->setObjectName("dsc_image");
-    dsc->setPixmap(DscImage());
-    dsc->setGeometry(8, 32, 240, 60);
-    controls_["dsc_image"] = dsc;
-    auto* dat = new QLabel(client_);
-    dat->setObjectName("dat_image");
-    dat->setPixmap(DatImage());
-    dat->setGeometry(8, 32, 240, 60);
-    controls_["dat_image"] = dat;
-    controls_["this_is_a_mod_for_label"] = client_->findChild<QLabel*>("this_is_a_mod_for_label");
-    // Each caption over its box; the short ones two to a row.
-    int y = 94;
-    for (const Identity& i : identity) {
-        const int x = i.half == 2 ? 130 : 8;
-        const int width = i.half ? 118 : 240;
-        QLabel* l = MakeLabel(i.label, i.caption, client_);
-        l->setGeometry(x, y, width, 13);
-        if (std::string(i.control) == "version") {
-            l->setGeometry(x, y, 64, 13);
-            MakeLabel("version_label2", "NOT Dravik version:", client_)->setGeometry(x + 66, y, 150, 13);
-        }
-        auto* edit = new QLineEdit(client_);
-        edit->setObjectName(i.control);
-        if (i.maxLength) LimitTyping(edit, i.maxLength);
-        if (std::string(i.control) == "access_code") edit->setEchoMode(QLineEdit::Password);
-        if (std::string(i.control) == "version")
-            edit->setToolTip("Version number of mod in form ##.##.##.##, each part can be between 0 and 99, "
-                             "must always increase.");
-        edit->setReadOnly(i.readOnly);
-        edit->setGeometry(x, y + 13, width, 18);
-        controls_[i.control] = edit;
-        edit->installEventFilter(this);
-        if (i.half != 1) y += 33;
-    }
-    QLabel* commentsLabel = MakeLabel("author_comments_label", "Author's comments:", client_);
-    commentsLabel->setGeometry(8, y, 240, 13);
-    auto* comments = new QPlainTextEdit(client_);
-    comments->setObjectName("author_comments");
-    comments->setGeometry(8, y + 13, 240, 410 - y - 13);
-    controls_["author_comments"] = comments;
-    comments->installEventFilter(this);
-    for (const auto& [memo, label, caption, hint] :
-         {std::tuple{"version_history", "version_history_label", "Version History:",
-                     "A report of changes made to this mod."},
-          std::tuple{"global_history", "global_history_label", "Global History:", ""}}) {
-        MakeLabel(label, caption, client_)->setGeometry(18, 563, 200, 14);
-        auto* m = new QPlainTextEdit(client_);
-        m->setObjectName(memo);
-        m->setReadOnly(true);
-        if (*hint) m->setToolTip(hint);
-        m->setGeometry(5, 579, 427, 112);
-        controls_[memo] = m;
-    }
+    placement_->Place(audioToggle_, nullptr, nullptr, kInUnits | kInHeroes);
+    sounds_ = new SoundPanel(client_, *placement_);
+    QPlainTextEdit* description = fields_->Description();
+    description->setGeometry(726, 140, 277, 135);
+    if (QLabel* l = fields_->Label("description_label")) l->move(726, 126);
+    modPanel_ = new ModPanel(client_, project_);
+    SetTabOrder();
 }
 
-// --- Visibility and layout --------------------------------------------------------------------
+// Tab walks the editing controls frame by frame, in the order the frames list them, then the
+// modifier panels, the sound slots and the mod panel; hidden controls are passed over.
+void TForm1::SetTabOrder() {
+    std::vector<QWidget*> chain{list_, fields_->UniqueName()};
+    auto addField = [&](const std::string& name) {
+        if (QWidget* w = fields_->Control(name)) chain.push_back(w);
+        for (const char* suffix : {"_enlightened", "_restored", "_ascended"}) {
+            if (QWidget* w = fields_->Control(name + suffix)) chain.push_back(w);
+        }
+    };
+    for (const FieldPlace& place : FieldPlaces()) addField(place.control);
+    chain.push_back(components_->List());
+    chain.push_back(heroLevels_);
+    for (int list = 0; list < kBonusPanelCount; ++list) {
+        chain.push_back(bonuses_->List(list));
+        for (int row = 1; row <= kBonusRows; ++row) chain.push_back(bonuses_->Value(list, row));
+    }
+    chain.push_back(audioToggle_);
+    for (const SoundSlotDef& s : kSoundSlotTable) chain.push_back(sounds_->Slot(s.control));
+    for (size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
+// --- Visibility ---------------------------------------------------------------------------------
 
 void TForm1::HideAll() {
-    for (auto& [name, w] : controls_) w->hide();
-    for (auto& f : frames_) {
-        f->bevel->hide();
-        if (f->caption) f->caption->hide();
-    }
+    placement_->HideAll();
+    modPanel_->Hide();
     for (QLabel* t : titles_) t->hide();
     list_->hide();
 }
 
-bool TForm1::CastRule() const {
-    auto* box = qobject_cast<QComboBox*>(controls_.at("attack_2_type"));
-    return SameName(box->currentText().toStdString(), "Cast");
-}
-
 void TForm1::ApplyVisibility() {
-    const unsigned bit = 1u << view_;
-    const bool heroes = view_ == kViewHeroes;
-    const bool unitsOrHeroes = view_ == kViewUnits || heroes;
-    const bool cast = CastRule();
-    for (int v = 0; v < kViewCount; ++v) SetShown(titles_[static_cast<size_t>(v)], v == view_);
-    SetShown(list_, view_ != kViewGlobal);
-
-    auto frameShown = [&](const Frame* f) {
-        if (!f) return true;
-        if (f->places[static_cast<size_t>(view_)].isEmpty()) return false;
-        if (!unitsOrHeroes) return true;
-        if (f->name == "sound_frame") return soundMode_;
-        if (f->dataPanel && soundMode_) return false;
-        if (f->name == "spell_frame") return cast;
-        return true;
-    };
-    for (auto& f : frames_) {
-        const bool shown = frameShown(f.get());
-        if (shown) {
-            const QRect r = f->places[static_cast<size_t>(view_)];
-            f->bevel->setGeometry(r);
-            if (f->caption) f->caption->move(r.left() + 4, r.top() + 1);
-        }
-        SetShown(f->bevel, shown && f->caption);
-        if (f->caption) SetShown(f->caption, shown);
-    }
-    // Show what the view, hero level, panel mode and Cast rule allow, hide the rest; only
-    // controls whose state changes are touched, so that a click repaints little.
-    std::map<QLabel*, bool> labels;
-    for (const Placed& p : placed_) {
-        bool show = (p.views & bit) && frameShown(p.frame);
-        if (show && p.level >= 0 && p.level != (heroes ? heroLevel_ : 0)) show = false;
-        if (show && unitsOrHeroes && soundMode_ && p.control == controls_.at("description")) show = false;
-        if (show && cast && p.frame && p.frame->name == "attack2_frame" &&
-            p.control != controls_.at("attack_2_type"))
-            show = false;
-        SetShown(p.control, show);
-        if (p.label) labels[p.label] = labels[p.label] || show;
-    }
-    for (const auto& [label, show] : labels) SetShown(label, show);
-    const std::array<int, 4> layout = {view_, heroes ? heroLevel_ : 0, soundMode_ ? 1 : 0, cast ? 1 : 0};
-    if (layout != laidOut_) {
-        LayoutFrames();
-        laidOut_ = layout;
-    }
-}
-
-// Lays out each shown frame's visible controls in rows of label and control, in as many
-// columns as the frame's height needs; so nothing that is visible together overlaps.
-void TForm1::LayoutFrames() {
-    constexpr int kRow = 19;
-    for (auto& f : frames_) {
-        if (f->places[static_cast<size_t>(view_)].isEmpty()) continue;
-        const QRect r = f->places[static_cast<size_t>(view_)];
-        std::vector<const Placed*> items;
-        const Placed* checklist = nullptr;
-        for (const Placed& p : placed_) {
-            if (p.frame != f.get() || !p.control->isVisibleTo(client_)) continue;
-            if (qobject_cast<QListWidget*>(p.control)) {
-                checklist = &p;
-            } else {
-                items.push_back(&p);
-            }
-        }
-        QRect area = r.adjusted(4, 16, -4, -4);
-        if (checklist && f->name == "build_frame") {
-            // The components check list has its own place, its caption over it.
-            checklist->control->setGeometry(843, 26, 152, 81);
-            if (checklist->label) checklist->label->setGeometry(843, 12, 152, 13);
-            area.setRight(838);
-        } else if (checklist) {
-            // A modifier check list takes the frame's left half, its rows the right half.
-            const int half = area.width() / 2;
-            checklist->control->setGeometry(QRect(area.left(), area.top(), half - 4, area.height()));
-            area.setLeft(area.left() + half);
-        }
-        if (items.empty()) continue;
-        if (f->name == "sound_frame") {
-            // One row per slot: label, sample box, Browse and Play.
-            int row = 0;
-            for (size_t i = 0; i + 2 < items.size(); i += 3, ++row) {
-                const int y = r.top() + 4 + row * 26;
-                if (items[i]->label) items[i]->label->setGeometry(446, y + 3, 80, 16);
-                items[i]->control->setGeometry(529, y, 215, 22);
-                items[i + 1]->control->setGeometry(748, y, 50, 22);
-                items[i + 2]->control->setGeometry(801, y, 50, 22);
-            }
-            continue;
-        }
-        // Wide boxes (names, lists) first, then the short number boxes; each column gets the
-        // width its captions and boxes ask for, and the frame's spare width is shared out.
-        auto preferred = [](const QWidget* w) {
-            const int limit = w->property(kTypingLimit).toInt();
-            if (limit > 0 && limit <= 5) return 24 + 7 * limit;
-            return qobject_cast<const QComboBox*>(w) ? 84 : 64;
-        };
-        std::stable_sort(items.begin(), items.end(), [&](const Placed* a, const Placed* b) {
-            return preferred(a->control) > 64 && preferred(b->control) <= 64;
-        });
-        const int rowsPerColumn = std::max(1, area.height() / kRow);
-        const int columns = (static_cast<int>(items.size()) + rowsPerColumn - 1) / rowsPerColumn;
-        std::vector<int> labelWidths(static_cast<size_t>(columns), 0), boxWidths(static_cast<size_t>(columns), 0);
-        for (size_t i = 0; i < items.size(); ++i) {
-            const size_t column = i / static_cast<size_t>(rowsPerColumn);
-            if (items[i]->label)
-                labelWidths[column] = std::max(labelWidths[column], items[i]->label->fontMetrics().horizontalAdvance(
-                                                                         items[i]->label->text()) + 4);
-            boxWidths[column] = std::max(boxWidths[column], preferred(items[i]->control));
-        }
-        int needed = 0;
-        for (int c = 0; c < columns; ++c) needed += labelWidths[static_cast<size_t>(c)] + boxWidths[static_cast<size_t>(c)];
-        const int spare = area.width() - needed;
-        int x = area.left();
-        for (int c = 0; c < columns; ++c) {
-            const size_t column = static_cast<size_t>(c);
-            int width = labelWidths[column] + boxWidths[column];
-            width += needed > 0 ? spare * width / needed : 0;
-            // When the frame is too narrow, captions give way to boxes first.
-            const int labelWidth = std::min(labelWidths[column], std::max(width - boxWidths[column], width / 2));
-            const size_t first = column * static_cast<size_t>(rowsPerColumn);
-            const size_t last = std::min(items.size(), first + static_cast<size_t>(rowsPerColumn));
-            for (size_t i = first; i < last; ++i) {
-                const int y = area.top() + static_cast<int>(i - first) * kRow;
-                if (items[i]->label) items[i]->label->setGeometry(x, y + 1, labelWidth - 2, kRow - 2);
-                items[i]->control->setGeometry(x + labelWidth, y, width - labelWidth - 3, kRow - 1);
-            }
-            x += width;
-        }
-    }
-}
-
-void TForm1::ShowModPanel() {
-    for (const char* name :
-         {"this_is_a_mod_for_label", "mod_name", "mod_name_label", "access_code", "access_code_label",
-          "two_character_identifier", "two_character_identifier_label", "version", "version_label",
-          "version_label2", "author", "author_label", "author_www", "author_www_label", "author_email",
-          "author_email_label", "dravik_version", "dravik_version_label", "brix_version",
-          "brix_version_label", "author_comments", "author_comments_label"}) {
-        QWidget* w = controls_.at(name);
-        w->show();
-        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w)) SetTextColor(w, Qt::black);
-    }
-    const bool expansion = project_.CurrentEdition() == GameEdition::Expansion;
-    controls_.at("dsc_image")->setVisible(!expansion);
-    controls_.at("dat_image")->setVisible(expansion);
-    ShowHistory(globalHistory_);
+    for (int v = 0; v < kViewCount; ++v) titles_[static_cast<size_t>(v)]->setVisible(v == view_);
+    list_->setVisible(view_ != kViewGlobal);
+    placement_->Apply({view_, heroLevel_, soundMode_, fields_->Cast()});
+    bonuses_->HideEmptyRows();
 }
 
 void TForm1::ShowHistory(bool global) {
     globalHistory_ = global;
-    controls_.at("version_history")->setVisible(!global);
-    controls_.at("version_history_label")->setVisible(!global);
-    controls_.at("global_history")->setVisible(global);
-    controls_.at("global_history_label")->setVisible(global);
+    modPanel_->ShowHistory(global);
     actions_.at(global ? "ShowGlobalHistory1" : "ShowVersionHistory1")->setChecked(true);
 }
 
@@ -828,16 +420,7 @@ void TForm1::OpenProject(const std::string& installPath, const std::string& pack
     }
     project_.SetProgressCallback({});
     FillChoiceLists();
-    const ModIdentity& id = project_.Identity();
-    auto setText = [this](const char* name, const std::string& text) {
-        if (auto* e = qobject_cast<QLineEdit*>(controls_.at(name))) e->setText(Q(text));
-        if (auto* m = qobject_cast<QPlainTextEdit*>(controls_.at(name))) m->setPlainText(Q(text));
-    };
-    for (const ModIdentityField& field : ModIdentityFields()) {
-        if (field.shown) setText(field.control, id.*field.member);
-    }
-    setText("version_history", project_.VersionHistory());
-    setText("global_history", project_.GlobalHistory());
+    modPanel_->Render();
     setEnabled(true);
     if (loading_) loading_->FinishLoad();
     AfterOpening();
@@ -849,58 +432,32 @@ void TForm1::AfterOpening() {
     RebuildViewList();
     FillList();
     ShowObject();
-    ShowModPanel();
+    modPanel_->Show(globalHistory_);
+    ShowHistory(globalHistory_);
     ApplyVisibility();
 }
 
 void TForm1::FillChoiceLists() {
     const ObjectCatalogue& c = project_.Catalogue();
-    lists_ = ListItemSet::FromCatalogue(c);
-    for (ListSource source : {ListSource::TechnologyNames, ListSource::SpellNames, ListSource::Captains,
-                              ListSource::Militia, ListSource::Buildings})
-        SharedModel(static_cast<int>(source))->setStringList(ToQStrings(*lists_.Computed(source)));
-    auto* checklist = qobject_cast<QListWidget*>(controls_.at("components_checklistbox"));
-    checklist->clear();
-    for (const std::string& name : c.ComponentNames()) {
-        auto* item = new QListWidgetItem(Q(name), checklist);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Unchecked);
-    }
-    for (int list = 0; list < kBonusPanelCount; ++list) {
-        auto* box = qobject_cast<QListWidget*>(controls_.at(BonusCheckboxName(list)));
-        box->clear();
-        for (const QSBRIXBonusData& b : c.BonusDefinitions()) {
-            auto* item = new QListWidgetItem(Q(b.name), box);
-            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            item->setCheckState(Qt::Unchecked);
-        }
-    }
-    SharedModel(kSampleModel)->setStringList(ToQStrings(c.SampleNames()));
-}
-
-QStringListModel* TForm1::SharedModel(int key) {
-    QStringListModel*& model = models_[key];
-    if (!model) model = new QStringListModel(this);
-    return model;
+    fields_->FillLists(project_.Lists());
+    components_->FillList(c.ComponentNames());
+    bonuses_->FillLists(c.BonusDefinitions());
+    sounds_->FillList(c.SampleNames());
 }
 
 void TForm1::EmptyChoiceLists() {
-    for (auto& [key, model] : models_) model->setStringList({});
-    qobject_cast<QListWidget*>(controls_.at("components_checklistbox"))->clear();
-    for (int list = 0; list < kBonusPanelCount; ++list)
-        qobject_cast<QListWidget*>(controls_.at(BonusCheckboxName(list)))->clear();
-    lists_ = ListItemSet{};
+    fields_->EmptyLists();
+    components_->EmptyList();
+    bonuses_->EmptyLists();
+    sounds_->EmptyList();
 }
 
 void TForm1::ResetEditor() {
     HideAll();
     list_->clear();
     EmptyChoiceLists();
-    for (const char* name : {"version", "mod_name", "two_character_identifier"})
-        qobject_cast<QLineEdit*>(controls_.at(name))->clear();
-    for (const char* name : {"version_history", "global_history"})
-        qobject_cast<QPlainTextEdit*>(controls_.at(name))->clear();
     project_.Reset();
+    modPanel_->Render();
 }
 
 // --- Views, lists, sorting --------------------------------------------------------------------
@@ -932,15 +489,16 @@ void TForm1::SortBy(size_t order) {
     actions_.at(kSortOrders[order].menuItem)->setChecked(true);
     index_ = 0;
     ShowObject();
+    ApplyVisibility();
 }
 
 void TForm1::FillList() {
-    list_->clear();
-    for (const QSObjectData* r : project_.Catalogue().ViewList()) {
-        auto* item = new QListWidgetItem(Q(r->ProperName()), list_);
-        item->setData(ObjectRowDelegate::kStateRole, r->changeState);
-    }
+    list_->SetRows(project_.Catalogue().ViewList());
     list_->viewport()->update();
+}
+
+void TForm1::RepaintList() {
+    list_->SetStates(project_.Catalogue().ViewList());
 }
 
 void TForm1::SetHeroLevel(int level) {
@@ -977,66 +535,20 @@ void TForm1::DeleteCurrentObject() {
     FillList();
     if (index_ >= static_cast<int>(c.ViewList().Count())) index_ = 0;
     ShowObject();
+    ApplyVisibility();
 }
 
 // --- Showing an object ------------------------------------------------------------------------
 
 void TForm1::ShowObject() {
-    const ShownObject shown =
-        ::ShowObject(project_.Catalogue(), project_.Changes(), index_, lists_, soundMode_);
-    RenderShown(shown);
-}
-
-void TForm1::RenderShown(const ShownObject& shown) {
-    showing_ = true;
-    if (auto* unique = qobject_cast<QLineEdit*>(controls_.at("unique_name"))) unique->setText(Q(shown.uniqueName));
-    for (const ShownControl& c : shown.controls) {
-        auto it = controls_.find(c.control);
-        if (it == controls_.end()) continue;
-        QWidget* w = it->second;
-        if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-            edit->setText(Q(c.text));
-        } else if (auto* memo = qobject_cast<QPlainTextEdit*>(w)) {
-            memo->setPlainText(Q(c.text));
-        } else if (auto* box = qobject_cast<QComboBox*>(w)) {
-            if (c.selected >= 0 && c.selected < box->count()) {
-                box->setCurrentIndex(c.selected);
-            } else if (box->isEditable()) {
-                box->setEditText(Q(c.text));
-            } else {
-                box->setCurrentIndex(box->count() ? 0 : -1);
-            }
-        }
-        SetTextColor(w, ToQColor(c.color));
-    }
-    // Modifier panels and the components check list.
-    for (int list = 0; list < kBonusPanelCount; ++list) {
-        const BonusPanel& panel = shown.bonuses[static_cast<size_t>(list)];
-        auto* box = qobject_cast<QListWidget*>(controls_.at(BonusCheckboxName(list)));
-        for (int i = 0; i < box->count(); ++i) {
-            const bool on = static_cast<size_t>(i) < panel.checked.size() && panel.checked[static_cast<size_t>(i)];
-            box->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
-        }
-        for (int row = 1; row <= kBonusRows; ++row) {
-            auto* name = qobject_cast<QLabel*>(controls_.at(BonusRowName(list, row)));
-            auto* value = qobject_cast<QLineEdit*>(controls_.at(BonusValueName(list, row)));
-            if (static_cast<size_t>(row - 1) < panel.rows.size()) {
-                const BonusRow& r = panel.rows[static_cast<size_t>(row - 1)];
-                name->setText(Q(r.name));
-                value->setText(Q(r.value));
-                SetTextColor(value, ToQColor(r.color));
-            } else {
-                name->clear();
-                value->clear();
-            }
-        }
-    }
-    auto* checklist = qobject_cast<QListWidget*>(controls_.at("components_checklistbox"));
-    for (int i = 0; i < checklist->count(); ++i) {
-        const bool on = static_cast<size_t>(i) < shown.components.size() && shown.components[static_cast<size_t>(i)];
-        checklist->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
-    }
-    showing_ = false;
+    const ShownObject shown = project_.Show(index_, soundMode_);
+    fields_->Render(shown);
+    bonuses_->Render(shown);
+    components_->Render(shown);
+    sounds_->Render(shown);
+    // The shown object's row is the highlighted one.
+    if (view_ != kViewGlobal && index_ < list_->count() && list_->currentRow() != index_)
+        list_->setCurrentRow(index_);
 }
 
 // --- Events -----------------------------------------------------------------------------------
@@ -1049,21 +561,22 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         }
         return true;
     }
-    if (!list_ || !heroLevels_) return QMainWindow::eventFilter(watched, event);  // still building
-    if (event->type() == QEvent::KeyRelease) IdentityKeyUp(watched);
-    if (watched == list_->viewport() && event->type() == QEvent::MouseButtonRelease) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton) {
-            const QModelIndex at = list_->indexAt(mouse->position().toPoint());
-            if (at.isValid()) SelectRow(at.row());
+    if (event->type() == QEvent::ShortcutOverride) {
+        // A box would take Ctrl+C, Ctrl+V, Ctrl+U... for its own editing; in this window the
+        // menu's shortcuts come first.
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && isAncestorOf(w)) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const QKeySequence pressed(key->keyCombination());
+            for (const auto& [name, action] : actions_) {
+                if (action->isEnabled() && !action->shortcut().isEmpty() &&
+                    action->shortcut() == pressed)
+                    return true;
+            }
         }
     }
-    if (watched == list_ && event->type() == QEvent::KeyRelease) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) SelectRow(list_->currentRow());
-        if (key->key() == Qt::Key_Delete) DeleteCurrentObject();
-    }
-    if (watched == heroLevels_->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    if (heroLevels_ && watched == heroLevels_->viewport() &&
+        event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton) {
             const QModelIndex at = heroLevels_->indexAt(mouse->position().toPoint());
@@ -1071,25 +584,6 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-// A key released in a box of the mod panel marks it red, as changed since the last save,
-// and keeps the project's identity up to date; the version and the comments are read from
-// their boxes when the mod is saved.
-void TForm1::IdentityKeyUp(QObject* box) {
-    ModIdentity& id = project_.Identity();
-    for (const ModIdentityField& field : ModIdentityFields()) {
-        QWidget* w = controls_.at(field.control);
-        if (w != box || !field.editable) continue;
-        SetTextColor(w, Qt::red);
-        if (auto* edit = qobject_cast<QLineEdit*>(w); edit && field.copiedAsTyped) {
-            id.*field.member = edit->text().toStdString();
-        }
-    }
-}
-
-void TForm1::paintEvent(QPaintEvent* event) {
-    QMainWindow::paintEvent(event);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

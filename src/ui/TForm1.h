@@ -1,12 +1,12 @@
 // TForm1: the editor's main window.
 //
 // One category of game objects (a view) is shown at a time: the object list on the left of
-// the editing area names the objects of the view, and the controls to the right show the
-// picked object's fields. Every control is made from the core's field table and found by its
-// object name; what a control shows (text, colour, selected item) comes from the core's
-// ShowObject, and the window only renders it. The window owns the view switching, the
-// visibility rules, the object list with its colours, selection, deletion and sorting, and
-// the menus that open a mod.
+// the editing area names the objects of the view, and the panels to the right show the picked
+// object's fields, bonuses, components or sounds. The window owns the menus, the view
+// switching, the object list with its colours, selection, deletion and sorting; the panels
+// (FieldPanel, BonusPanels, ComponentsPanel, SoundPanel, ModPanel) make their own controls,
+// render what the core computes and hand edits to the project; Placement decides what is
+// visible where.
 #pragma once
 
 #include <QMainWindow>
@@ -15,19 +15,20 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "mods/ModProject.h"
-#include "objects/ObjectDisplay.h"
 
+class BonusPanels;
+class ComponentsPanel;
+class FieldPanel;
+class ModPanel;
+class ObjectListBox;
+class Placement;
 class QAction;
-class QComboBox;
-class QFrame;
 class QLabel;
 class QListWidget;
-class QPlainTextEdit;
 class QPushButton;
-class QStringListModel;
+class SoundPanel;
 class TForm3;
 class TForm4;
 
@@ -63,6 +64,9 @@ class TForm1 : public QMainWindow {
     // How Delete asks before it deletes: true for Yes. By default a message box asks.
     using Confirmation = std::function<bool(const QString& question)>;
     void SetConfirmation(Confirmation confirm) { confirm_ = std::move(confirm); }
+    // How a warning is told. By default a message box with OK.
+    using Warning = std::function<void(const QString& message)>;
+    void SetWarning(Warning warn) { warn_ = std::move(warn); }
 
     // The commands of the File menu.
     void NewMod(GameEdition edition);
@@ -86,56 +90,44 @@ class TForm1 : public QMainWindow {
     ModProject& Project() { return project_; }
 
   protected:
-    void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    struct Frame;
-    struct Placed;
-
     void BuildMenus();
     void BuildControls();
-    QLabel* MakeLabel(const std::string& name, const QString& caption, QWidget* parent);
-    QWidget* MakeFieldControl(const FieldDef& field);
-    void Place(const std::string& control, const char* frame, unsigned views, int level = -1);
-
     void OpenProject(const std::string& installPath, const std::string& packagePath);
     void AfterOpening();
     void FillChoiceLists();
     void EmptyChoiceLists();
     void RebuildViewList();
     void FillList();
+    void RepaintList();
     void ApplyVisibility();
     void HideAll();
-    void ShowModPanel();
-    void LayoutFrames();
-    bool CastRule() const;
     void DeleteCurrentObject();
     void SelectRow(int row);
-    void RenderShown(const ShownObject& shown);
     void EnableProjectMenus();
-    // The model shared by every list of one computed source (a ListSource value), or of the
-    // sample names (kSampleModel).
-    static constexpr int kSampleModel = -1;
-    QStringListModel* SharedModel(int key);
-    void IdentityKeyUp(QObject* box);
+    void SetTabOrder();
 
     ModProject& project_;
     TForm3* loading_ = nullptr;
     TForm4* about_ = nullptr;
     PackageChooser choosePackage_;
     Confirmation confirm_;
+    Warning warn_;
 
     QWidget* client_ = nullptr;
-    QListWidget* list_ = nullptr;
+    ObjectListBox* list_ = nullptr;
     QListWidget* heroLevels_ = nullptr;
     QPushButton* audioToggle_ = nullptr;
-    std::map<std::string, QWidget*> controls_;  // every named control, labels included
+    std::unique_ptr<Placement> placement_;
+    FieldPanel* fields_ = nullptr;
+    BonusPanels* bonuses_ = nullptr;
+    ComponentsPanel* components_ = nullptr;
+    SoundPanel* sounds_ = nullptr;
+    ModPanel* modPanel_ = nullptr;
     std::map<std::string, QAction*> actions_;
-    std::map<int, QStringListModel*> models_;
-    std::vector<std::unique_ptr<Frame>> frames_;
-    std::vector<Placed> placed_;
     std::array<QLabel*, kViewCount> titles_{};
 
     int view_ = kViewUnits;
@@ -145,7 +137,4 @@ class TForm1 : public QMainWindow {
     bool soundMode_ = false;
     bool globalHistory_ = false;
     size_t sortOrder_ = 0;
-    ListItemSet lists_;
-    bool showing_ = false;  // set while controls are filled, so that no handler records
-    std::array<int, 4> laidOut_{-1, -1, -1, -1};  // view, level, panel mode, Cast: the last layout
 };

@@ -12,7 +12,7 @@ using ::testing::ElementsAre;
 namespace {
 
 constexpr QSColor kBlack = kColorUnchanged, kGreen = kColorMod, kRed = kColorSession,
-                  kWhite = kColorSelected;
+                  kOnSelection = kColorSelected;
 
 // Definitions in list order: 0 Armor (Add), 1 Courage (multiply), 2 Flying (Flag), 3 Haste
 // (Multiply), 4 Regen (Heal), 5 Stealth (Flag), 6 Terror (Add), 7 Ward (no action).
@@ -338,7 +338,7 @@ TEST_F(BonusTest, ItemColoursCompareCurrentLoadedAndRetailValues) {
     // Armor: mod 3 against retail 2; Haste equal to retail; Ward absent everywhere.
     for (const Case& c :
          {Case{kArmor, false, kGreen}, Case{kArmor, true, kGreen}, Case{kHaste, false, kBlack},
-          Case{kHaste, true, kWhite}, Case{kWard, false, kBlack}}) {
+          Case{kHaste, true, kOnSelection}, Case{kWard, false, kBlack}}) {
         EXPECT_EQ(Color(archer, 0, c.item, c.selected), c.color) << c.item << c.selected;
     }
     // Company: "terror" is held in another case, and the retail game lacks it.
@@ -346,7 +346,7 @@ TEST_F(BonusTest, ItemColoursCompareCurrentLoadedAndRetailValues) {
     bonuses->EditValue(archer, counterpart, 0, 2, "1.50", false);
     EXPECT_EQ(Color(archer, 0, kHaste), kRed);
     bonuses->EditValue(archer, counterpart, 0, 2, "1.5", false);
-    EXPECT_EQ(Color(archer, 0, kHaste, true), kWhite);
+    EXPECT_EQ(Color(archer, 0, kHaste, true), kOnSelection);
 
     QSObjectData& scout = Object("Scout");
     EXPECT_EQ(Color(scout, 0, kFlying, true), kGreen);

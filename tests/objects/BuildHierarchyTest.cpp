@@ -12,7 +12,7 @@ using ::testing::ElementsAre;
 namespace {
 
 constexpr QSColor kBlack = kColorUnchanged, kGreen = kColorMod, kRed = kColorSession,
-                  kWhite = kColorSelected;
+                  kOnSelection = kColorSelected;
 
 // Component names in list order.
 enum Item { kForge, kTower, kWall };
@@ -104,7 +104,7 @@ TEST_F(ComponentTest, UntickingALoadedComponentRecordsOffAndTickingAgainTakesItB
     EXPECT_EQ(archer.changeState, kUnchanged);
     EXPECT_THAT(Checks(archer), ElementsAre(true, true, false));
     EXPECT_EQ(Color(archer, kTower), kBlack);
-    EXPECT_EQ(Color(archer, kTower, true), kWhite);
+    EXPECT_EQ(Color(archer, kTower, true), kOnSelection);
 }
 
 TEST_F(ComponentTest, AUnitOnlyInTheModRecordsOnWithAnEmptyRetailValue) {
@@ -136,7 +136,7 @@ TEST_F(ComponentTest, ItemColoursCompareTheMarkWithLoadedAndRetail) {
              Case{kForge, false, false, kGreen},  // as the mod has it, unlike the game
              Case{kWall, true, true, kGreen},
              Case{kForge, true, false, kBlack},  // back to the game's value
-             Case{kForge, true, true, kWhite},
+             Case{kForge, true, true, kOnSelection},
              Case{kWall, false, false, kBlack},
              Case{kTower, false, false, kBlack},
              Case{kTower, true, false, kRed},  // neither the game's nor the mod's

@@ -391,8 +391,15 @@ TEST_F(MainWindow, CastShowsTheSpellFrameAndSetAudioTheSoundPanel) {
     ASSERT_EQ(type->currentText(), "Cast");
     EXPECT_TRUE(Control("spell_0")->isVisible());
     EXPECT_FALSE(Control("attack_2_damage")->isVisible());
+    // The choice is the unit's now: shown again it still casts, until Ctrl+Z takes it back.
+    ClickRow(List(), caster);
     ClickRow(List(), other);
+    EXPECT_TRUE(Control("spell_0")->isVisible());
+    type->setFocus();
+    QTest::keyClick(type, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_NE(type->currentText(), "Cast");
     EXPECT_FALSE(Control("spell_0")->isVisible());
+    EXPECT_TRUE(Control("attack_2_damage")->isVisible());
 
     auto* toggle = Control<QPushButton>("audio_data_toggle");
     QTest::mouseClick(toggle, Qt::LeftButton);
