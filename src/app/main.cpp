@@ -15,8 +15,8 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // The application's name only: a display name would be added to every window title.
     QApplication::setApplicationName("Brix");
-    QApplication::setApplicationDisplayName("Brix");
     QApplication::setWindowIcon(ProgramIcon());
     OpenLog("Brix_log.txt");
     // A fatal error is told in a warning box before the program ends.
@@ -38,7 +38,11 @@ int main(int argc, char** argv) {
     const GameInstallations found = DiscoverInstallations();
     project.SetInstallationPaths(found.baseDirectory, found.expansionDirectory);
     form.SetInstalledEditions({found.baseInstalled, found.expansionInstalled});
-    QObject::connect(form.Action("OnlineDocs1"), &QAction::triggered, [] { OpenHelp(); });
+    QObject::connect(form.Action("OnlineDocs1"), &QAction::triggered, [&form] {
+        // Where no program opens the guide, the user is told where it is.
+        const QString problem = OpenHelp();
+        if (!problem.isEmpty()) QMessageBox::information(&form, "Brix", problem, QMessageBox::Ok);
+    });
 
     form.show();
     return QApplication::exec();
