@@ -232,4 +232,135 @@ TEST_F(DisplayTest, NothingIsShownWithoutAValidIndex) {
     EXPECT_TRUE(ShowObject(*catalogue, session, 99, lists).controls.empty());
 }
 
+// Editing through a control files the change where the control's field lives: the identity,
+// section, key and caption of every kind of field, against its loaded and retail values.
+TEST_F(DisplayTest, EditsAreFiledWhereTheirControlsFieldLives) {
+    FieldEditor editor(*catalogue, session, lists);
+    const struct {
+        int view;
+        const char* object;  // the shown object
+        const char* control;
+        const char* text;
+        const char* identity, *section, *key, *label, *before, *retail;
+        QSColor color;
+    } cases[] = {
+        {kViewUnits, "Archer", "max_hit_points", "80", "Archer", "ObjectData", "MaxHitPoints",
+         "Max hit points:", "75", "60", kRed},
+        // The retail value typed back over a mod's value is a change of the session, in black.
+        {kViewUnits, "Archer", "defense", "03", "Archer", "ObjectData", "Defense", "Defense:", "3",
+         "3", kRed},
+        {kViewUnits, "Archer", "max_hit_points_restored", "5", "Archer", "Level2", "MaxHitPoints",
+         "Max hit points:", "", "", kRed},
+        {kViewUnits, "Archer", "attack_1_morale_damage_type", "Unholy", "Archer", "Attack1",
+         "MoraleDamageType", "Mor. Dmg Type:", "Holy", "Holy", kRed},
+        {kViewUnits, "Archer", "description", "Long\nbow", "Archer", "UnitData", "Description",
+         "Description:", "", "", kRed},
+        {kViewComponents, "Forge", "component_sell_price", "9", "Components", "Forge",
+         "SellPrice", "Sell Price:", "4", "4", kRed},
+        // Whatever the current index, the settings are the first global record and the mod
+        // colours the second.
+        {kViewGlobal, "Settings", "resource_multiplier", "2", "Settings", "SimulationSettings",
+         "ResourceMultiplier", "Resource Multiplier", "1.5", "1.5", kRed},
+        {kViewGlobal, "Settings", "mod_color_brightest", "0x909090", "Colors", "PlayerColors",
+         "Color_9_max", "Mod Color Brightest:", "0x808080", "0x808080", kRed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.control);
+        catalogue->SelectView(c.view);
+        const int index = catalogue->FindObjectIndex(c.object);
+        ASSERT_GE(index, 0);
+        const FieldUpdate update = editor.EditField(index, c.control, c.text);
+        ASSERT_EQ(update.controls.size(), 1u);
+        EXPECT_EQ(update.controls[0].control, c.control);
+        EXPECT_EQ(update.controls[0].text, c.text);
+        const QSChange* change = session.FindChange(c.identity, c.section, c.key);
+        ASSERT_NE(change, nullptr);
+        EXPECT_EQ(change->value, c.text);
+        EXPECT_EQ(change->label, c.label);
+        EXPECT_EQ(change->before, c.before);
+        EXPECT_EQ(change->retail, c.retail);
+        // The same text again changes nothing; Ctrl+Z takes the change back.
+        EXPECT_TRUE(editor.EditField(index, c.control, c.text).controls.empty());
+        const FieldUpdate undone = editor.UndoField(index, c.control);
+        ASSERT_FALSE(undone.controls.empty());
+        EXPECT_EQ(undone.controls.back().text, c.before);
+        EXPECT_EQ(session.FindChange(c.identity, c.section, c.key), nullptr);
+    }
+    EXPECT_EQ(session.Count(), 0u);
+    // Typing the loaded value in other letters records nothing.
+    catalogue->SelectView(kViewUnits);
+    EXPECT_TRUE(editor.EditField(catalogue->FindObjectIndex("Archer"), "attack_1_morale_damage_type",
+                                 "HOLY")
+                    .controls.empty());
+    EXPECT_EQ(session.Count(), 0u);
+}
+
+TEST_F(DisplayTest, TheProperNameTakesTheTranslatedNameAlongExceptForAComponent) {
+    session.SetModResourceTest(
+        [this](const std::string& resource) { return mgr.IsModResource(resource.c_str()) != 0; });
+    FieldEditor editor(*catalogue, session, lists);
+    catalogue->SelectView(kViewUnits);
+    const int archer = catalogue->FindObjectIndex("Archer");
+    QSObjectData* record = catalogue->ViewList()[static_cast<uint32_t>(archer)];
+    const uint8_t state = record->changeState;
+    ASSERT_EQ(state, kSuppliedByMod);
+    const FieldUpdate update = editor.EditField(archer, "proper_name", "Bowman");
+    ASSERT_EQ(update.controls.size(), 2u);
+    EXPECT_EQ(update.controls[1].control, "translated_name");
+    EXPECT_TRUE(update.repaintObjectList);
+    ASSERT_NE(session.FindChange("Archer", "ObjectData", "ProperName"), nullptr);
+    ASSERT_NE(session.FindChange("Archer", "HeroData", "TranslatedName"), nullptr);
+    EXPECT_EQ(session.FindChange("Archer", "ObjectData", "ProperName")->label, "Proper name:");
+    // Ctrl+Z takes both back, and the row its colour.
+    editor.UndoField(archer, "proper_name");
+    EXPECT_EQ(session.Count(), 0u);
+    EXPECT_EQ(record->changeState, state);
+
+    // Two components renamed keep their own names, in their own sections.
+    catalogue->SelectView(kViewComponents);
+    editor.EditField(catalogue->FindObjectIndex("Tower"), "proper_name", "Spire");
+    editor.EditField(catalogue->FindObjectIndex("Forge"), "proper_name", "Smithy");
+    ASSERT_EQ(session.Count(), 2u);
+    EXPECT_EQ(session.FindChange("Components", "Tower", "ProperName")->value, "Spire");
+    EXPECT_EQ(session.FindChange("Components", "Forge", "ProperName")->value, "Smithy");
+}
+
+// Ctrl+Z in a list selects what the list shows afterwards: the loaded value's item.
+TEST_F(DisplayTest, UndoInAListSelectsTheLoadedItem) {
+    FieldEditor editor(*catalogue, session, lists);
+    catalogue->SelectView(kViewUnits);
+    const int archer = catalogue->FindObjectIndex("Archer");
+    editor.EditField(archer, "overwrite_color", "Gold");
+    const FieldUpdate undone = editor.UndoField(archer, "overwrite_color");
+    ASSERT_EQ(undone.controls.size(), 1u);
+    EXPECT_EQ(undone.controls[0].text, "Green");
+    EXPECT_EQ(undone.controls[0].selected, 2);
+    EXPECT_EQ(undone.controls[0].color, kBlack);
+    // Without a change to take back the list still shows its value.
+    EXPECT_EQ(editor.UndoField(archer, "overwrite_color").controls.size(), 1u);
+    EXPECT_TRUE(editor.EditField(archer, "no_such_control", "1").controls.empty());
+    EXPECT_TRUE(editor.EditField(99, "defense", "1").controls.empty());
+}
+
+TEST_F(DisplayTest, CloningRefusesComponentsTakenNamesAndNamesNoFileCanHave) {
+    FieldEditor editor(*catalogue, session, lists);
+    catalogue->SelectView(kViewUnits);
+    const int archer = catalogue->FindObjectIndex("Archer");
+    for (const char* refused : {"", "militiaman", "a\\b", "../up", "x:y", "tab\there"})
+        EXPECT_EQ(editor.CloneShown(archer, refused), -1) << refused;
+    const uint32_t units = catalogue->ViewList().Count();
+    const std::string longName(40, 'B');
+    const int clone = editor.CloneShown(archer, longName);
+    ASSERT_GE(clone, 0);
+    EXPECT_EQ(catalogue->ViewList().Count(), units + 1);
+    const QSObjectData* made = catalogue->ViewList()[static_cast<uint32_t>(clone)];
+    EXPECT_EQ(made->UniqueName(), longName.substr(0, 31));
+    EXPECT_EQ(made->changeState, kChangedInSession);
+    EXPECT_TRUE(session.ObjectHasChanges(made->UniqueName()));
+    // The cut name exists now: the same long name again makes nothing.
+    EXPECT_EQ(editor.CloneShown(archer, longName), -1);
+    catalogue->SelectView(kViewComponents);
+    EXPECT_EQ(editor.CloneShown(catalogue->FindObjectIndex("Tower"), "Gate"), -1);
+}
+
 }  // namespace
