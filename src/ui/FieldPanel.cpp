@@ -135,6 +135,7 @@ QWidget* FieldPanel::MakeControl(const FieldDef& field) {
         }
         case ControlKind::Memo: {
             auto* memo = new QPlainTextEdit(client_);
+            memo->setTabChangesFocus(true);
             connect(memo, &QPlainTextEdit::textChanged, this,
                     [this, name, memo] { Edited(name, memo->toPlainText().toStdString()); });
             memo->installEventFilter(this);

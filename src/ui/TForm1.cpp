@@ -310,7 +310,11 @@ void TForm1::BuildControls() {
     components_ =
         new ComponentsPanel(client_, *placement_, project_, {index, [this] { RepaintList(); }});
     bonuses_ = new BonusPanels(client_, *placement_, project_,
-                               {index, [this] { RepaintList(); }, [this] { ShowObject(); },
+                               {index, [this] { RepaintList(); },
+                                [this] {
+                                    ShowObject();
+                                    ApplyVisibility();
+                                },
                                 [this](const std::string& message) {
                                     if (warn_) warn_(Q(message));
                                 }});

@@ -22,86 +22,9 @@
 #include "tools/sample-game/SampleGame.h"
 #include "ui/TForm1.h"
 #include "ui/TForm3.h"
-
-namespace fs = std::filesystem;
+#include "ui/MainWindowFixture.h"
 
 namespace {
-
-// One sample installation for the whole suite: writing it is the slow part.
-class SampleInstall : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        dir = std::make_unique<TempDir>();
-        const ToolRun run =
-            RunSampleGame({"--edition", "dsc", "--out", dir->path().string(), "--mods"});
-        ASSERT_EQ(run.exitCode, 0) << run.err;
-    }
-    void TearDown() override { dir.reset(); }
-    static inline std::unique_ptr<TempDir> dir;
-};
-const auto* const kInstall = ::testing::AddGlobalTestEnvironment(new SampleInstall);
-
-class MainWindow : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(OpenLog(log.path() / "Brix_log.txt"));
-        install = SampleInstall::dir->path().string();
-        project.SetInstallationPaths(install, install);
-        form = std::make_unique<TForm1>(project);
-        form->SetSecondaryWindows(&loading, nullptr);
-        form->SetInstalledEditions({true, false});
-        form->SetPackageChooser([this](const std::string&) { return chosen; });
-        form->SetConfirmation([this](const QString& question) {
-            questions.push_back(question.toStdString());
-            return answer;
-        });
-        form->show();
-    }
-    void TearDown() override {
-        form.reset();
-        project.Close();
-        DisableLog();
-    }
-
-    QAction* Action(const char* name) { return form->Action(name); }
-    template <typename T = QWidget>
-    T* Control(const char* name) {
-        T* w = form->findChild<T*>(name);
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    QListWidget* List() { return Control<QListWidget>("UnitListBox"); }
-    std::string Text(const char* name) {
-        if (auto* e = form->findChild<QLineEdit*>(name)) return e->text().toStdString();
-        if (auto* b = form->findChild<QComboBox*>(name)) return b->currentText().toStdString();
-        ADD_FAILURE() << name;
-        return {};
-    }
-    QColor TextColor(const char* name) { return Control(name)->palette().color(QPalette::Text); }
-    // Releases the left button over a row of a list, as a click does.
-    void ClickRow(QListWidget* list, int row) {
-        const QRect r = list->visualItemRect(list->item(row));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
-    }
-    void OpenIronTide() {
-        chosen = (fs::path(install) / "IronTide.qsx").string();
-        Action("load_mod_menu_item")->trigger();
-    }
-    const QSObjectData* Shown() {
-        const QSObjectList& view = project.Catalogue().ViewList();
-        const int i = form->CurrentIndex();
-        return i >= 0 && i < static_cast<int>(view.Count()) ? view[static_cast<uint32_t>(i)] : nullptr;
-    }
-
-    TempDir log;
-    std::string install;
-    ModProject project;
-    TForm3 loading;
-    std::unique_ptr<TForm1> form;
-    std::string chosen;
-    bool answer = false;
-    std::vector<std::string> questions;
-};
 
 TEST_F(MainWindow, MenusAndCaptionBeforeAndAfterOpening) {
     EXPECT_EQ(form->windowTitle(), "Brix: The Dravik Mod Maker, Version 1.0.7.0");
