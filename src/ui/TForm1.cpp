@@ -172,7 +172,9 @@ TForm1::TForm1(ModProject& project, QWidget* parent) : QMainWindow(parent), proj
     qApp->installEventFilter(this);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    qApp->removeEventFilter(this);
+}
 
 void TForm1::SetSecondaryWindows(TForm3* loading, TForm4* about) {
     loading_ = loading;
