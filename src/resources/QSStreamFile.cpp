@@ -10,7 +10,11 @@
 #include "core/QSError.h"
 #include "resources/HiddenBlock.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <filesystem>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -30,7 +34,71 @@ std::string Printf(const char* format, ...) {
 // can use them.
 const char* NameOf(const FileNode& node) { return node.name; }
 
+#ifndef _WIN32
+const char* KindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "a directory";
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "of an unknown kind";
+}
+#endif
+
 }  // namespace
+
+#ifndef _WIN32
+int OpenRegularFileAt(int dirfd, const char* name, std::string* reason) {
+    const int fd = ::openat(dirfd, name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        *reason = std::strerror(errno);
+        return -1;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        *reason = std::strerror(errno);
+        ::close(fd);
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        *reason = std::string("is not a regular file but ") + KindOf(st.st_mode);
+        ::close(fd);
+        return -1;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        *reason = std::strerror(errno);
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+int OpenRegularFile(const char* path, std::string* reason) { return OpenRegularFileAt(AT_FDCWD, path, reason); }
+
+FILE* OpenRegularStream(const char* path, std::string* reason) {
+    const int fd = OpenRegularFile(path, reason);
+    if (fd < 0) return nullptr;
+    FILE* f = ::fdopen(fd, "rb");
+    if (!f) {
+        *reason = std::strerror(errno);
+        ::close(fd);
+    }
+    return f;
+}
+#else
+FILE* OpenRegularStream(const char* path, std::string* reason) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        *reason = "is not a regular file";
+        return nullptr;
+    }
+    FILE* f = std::fopen(path, "rb");
+    if (!f) *reason = std::strerror(errno);
+    return f;
+}
+#endif
 
 QSStreamFile::QSStreamFile(const std::string& path) : path_(path) {
     std::string problem;
@@ -58,7 +126,7 @@ std::string QSStreamFile::Check(const std::string& path) {
     QSStreamFile archive(path, CheckOnly{});
     std::string problem;
     if (!archive.Load(&problem)) return problem;
-    if (!archive.IsOpen()) return Printf("Could not open %s", path.c_str());
+    if (!archive.IsOpen()) return Printf("Could not open %s: %s", path.c_str(), archive.openError_.c_str());
     uint32_t code = 0;
     if (!archive.CheckCode(&code, &problem)) return problem;
     return {};
@@ -66,7 +134,8 @@ std::string QSStreamFile::Check(const std::string& path) {
 
 bool QSStreamFile::ChecksumMatches(const std::string& path, uint32_t* stored, uint32_t* computed) {
     *stored = *computed = 0;
-    FILE* f = std::fopen(path.c_str(), "rb");
+    std::string reason;
+    FILE* f = OpenRegularStream(path.c_str(), &reason);
     if (!f) return false;
     std::vector<char> buffer(1 << 20);
     uint32_t sum = 0;
@@ -136,12 +205,14 @@ bool QSStreamFile::LoadTable(const char* what, uint64_t offset, uint64_t count,
 }
 
 bool QSStreamFile::Load(std::string* problem) {
-#ifdef _WIN32
-    file_.reset(std::fopen(path_.c_str(), "rb"));
-#else
-    file_.reset(std::fopen(path_.c_str(), "rbe"));
-#endif
-    if (!file_) return true;  // not open; the caller decides what that means
+    file_.reset(OpenRegularStream(path_.c_str(), &openError_));
+    if (!file_) {
+        // Something that is there but is no archive is refused; a file that cannot be opened
+        // leaves the archive not open, and the caller decides what that means.
+        if (openError_.rfind("is not a regular file", 0) != 0) return true;
+        *problem = Printf("File %s %s.", path_.c_str(), openError_.c_str());
+        return false;
+    }
 #ifdef _WIN32
     _fseeki64(file_.get(), 0, SEEK_END);
     long long end = _ftelli64(file_.get());

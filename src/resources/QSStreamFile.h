@@ -75,6 +75,7 @@ private:
     enum class ProblemKind { Other, LengthMismatch, Inconsistent };
 
     std::string path_;
+    std::string openError_;  // why the file could not be opened, when it could not
     ProblemKind problemKind_ = ProblemKind::Other;
     struct FileCloser {
         void operator()(FILE* f) const { std::fclose(f); }
@@ -96,3 +97,16 @@ private:
 };
 
 using QSStreamFileArray = QSMoveableArray<QSStreamFile*>;
+
+// Opens a file for reading only when it is a regular file. The file is opened without
+// blocking (a FIFO with no writer, a terminal or a device would otherwise hang the opening),
+// its kind is taken from the open handle, and blocking is restored: nothing can be swapped in
+// between the check and the use. Returns the handle, or -1 with why in *reason ("is not a
+// regular file but a FIFO", or the system's reason).
+int OpenRegularFile(const char* path, std::string* reason);
+#ifndef _WIN32
+// The same for a name inside an open folder, as openat takes it.
+int OpenRegularFileAt(int dirfd, const char* name, std::string* reason);
+#endif
+// The same as a stdio stream, or null.
+FILE* OpenRegularStream(const char* path, std::string* reason);

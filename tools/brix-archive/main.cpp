@@ -74,20 +74,19 @@ private:
     std::chrono::steady_clock::time_point last_{};
 };
 
-// Opens an archive after checking it, so a corrupt one is a message, not a fatal error.
-std::unique_ptr<QSStreamFile> OpenChecked(const std::string& path, int* status) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
-        *status = Fail(path, "no such archive");
-        return nullptr;
-    }
+// Checks an archive before it is opened, so that a missing, special or corrupt one is a
+// message naming it and why, not a fatal error or a hang.
+int CheckArchive(const std::string& path) {
     std::string problem = QSStreamFile::Check(path);
-    if (!problem.empty()) {
-        std::fprintf(stderr, "brix-archive: %s\n", problem.c_str());
-        *status = kFailure;
-        return nullptr;
-    }
-    *status = 0;
+    if (problem.empty()) return 0;
+    std::fprintf(stderr, "brix-archive: %s\n", problem.c_str());
+    return kFailure;
+}
+
+// Opens an archive after checking it.
+std::unique_ptr<QSStreamFile> OpenChecked(const std::string& path, int* status) {
+    *status = CheckArchive(path);
+    if (*status) return nullptr;
     return std::make_unique<QSStreamFile>(path);
 }
 
@@ -483,7 +482,8 @@ public:
         if (offset == 0 || !IsOpen() || source_ != &source) {
             Close();
             source_ = &source;
-            if (!Open(source, offset)) return Problem(std::string("cannot read: ") + std::strerror(errno));
+            std::string reason;
+            if (!Open(source, offset, &reason)) return Problem("cannot read: " + reason);
         }
         const long got = ReadFully(dest, n);
         if (got != static_cast<long>(n)) {
@@ -507,11 +507,13 @@ private:
     // Plain unbuffered reads, straight into the writer's buffer.
 #ifdef _WIN32
     bool IsOpen() const { return file_ != nullptr; }
-    bool Open(const PackSource& source, uint32_t offset) {
-        file_ = std::fopen(source.path.c_str(), "rb");
+    bool Open(const PackSource& source, uint32_t offset, std::string* reason) {
+        file_ = OpenRegularStream(source.path.c_str(), reason);
         if (!file_) return false;
         std::setvbuf(file_, nullptr, _IONBF, 0);
-        return offset == 0 || _fseeki64(file_, offset, SEEK_SET) == 0;
+        if (offset == 0 || _fseeki64(file_, offset, SEEK_SET) == 0) return true;
+        *reason = std::strerror(errno);
+        return false;
     }
     long ReadFully(char* dest, uint32_t n) {
         const size_t got = std::fread(dest, 1, n, file_);
@@ -524,11 +526,14 @@ private:
     std::FILE* file_ = nullptr;
 #else
     bool IsOpen() const { return fd_ >= 0; }
-    bool Open(const PackSource& source, uint32_t offset) {
-        fd_ = source.folder >= 0
-                  ? ::openat(walk_.Handle(source.folder), source.path.c_str() + source.leaf, O_RDONLY | O_CLOEXEC)
-                  : ::open(source.path.c_str(), O_RDONLY | O_CLOEXEC);
-        return fd_ >= 0 && (offset == 0 || ::lseek(fd_, offset, SEEK_SET) == static_cast<off_t>(offset));
+    // Something put in a listed file's place that is not a regular file is refused, not read.
+    bool Open(const PackSource& source, uint32_t offset, std::string* reason) {
+        fd_ = source.folder >= 0 ? OpenRegularFileAt(walk_.Handle(source.folder), source.path.c_str() + source.leaf, reason)
+                                 : OpenRegularFile(source.path.c_str(), reason);
+        if (fd_ < 0) return false;
+        if (offset == 0 || ::lseek(fd_, offset, SEEK_SET) == static_cast<off_t>(offset)) return true;
+        *reason = std::strerror(errno);
+        return false;
     }
     long ReadFully(char* dest, uint32_t n) {
         uint32_t got = 0;
@@ -591,13 +596,7 @@ int Pack(const std::string& dir, const std::string& out, const std::string& id, 
 }
 
 int Verify(const std::string& path) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return Fail(path, "no such archive");
-    std::string problem = QSStreamFile::Check(path);
-    if (!problem.empty()) {
-        std::fprintf(stderr, "brix-archive: %s\n", problem.c_str());
-        return kFailure;
-    }
+    if (int status = CheckArchive(path)) return status;
     uint32_t stored, computed;
     if (!QSStreamFile::ChecksumMatches(path, &stored, &computed)) {
         char text[128];
@@ -621,11 +620,7 @@ int Resolve(const std::string& install, const std::string& mod, const std::vecto
     std::error_code ec;
     if (!fs::is_directory(install, ec)) return Fail(install, "not a directory");
     if (!mod.empty()) {
-        std::string problem = QSStreamFile::Check(mod);
-        if (!problem.empty()) {
-            std::fprintf(stderr, "brix-archive: %s\n", problem.c_str());
-            return kFailure;
-        }
+        if (int status = CheckArchive(mod)) return status;
     }
     QSResourceMgr mgr;
     mgr.Init(install.c_str(), mod.empty() ? nullptr : mod.c_str());
@@ -717,13 +712,7 @@ int CheckInstallation(const std::string& install, const std::string& mod) {
     fs::directory_iterator it(install, ec);
     if (ec) return Fail(install, "cannot read the installation directory: " + ec.message());
     if (mod.empty()) return 0;
-    if (!fs::is_regular_file(mod, ec)) return Fail(mod, "no such package");
-    std::string problem = QSStreamFile::Check(mod);
-    if (!problem.empty()) {
-        std::fprintf(stderr, "brix-archive: %s\n", problem.c_str());
-        return kFailure;
-    }
-    return 0;
+    return CheckArchive(mod);
 }
 
 struct TableKind {
