@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -360,8 +361,57 @@ void BM_Ini(benchmark::State& state) {
     state.counters["files"] = static_cast<double>(gCorpus->files.size());
 }
 
+// --- Growth with the number of sections ---------------------------------------------------------
+
+// A unit-shaped file of n sections [Unit<i>] with five keys each, CR LF line ends.
+const std::string& GrowthText(int64_t n) {
+    static std::unordered_map<int64_t, std::string> texts;
+    std::string& text = texts[n];
+    if (text.empty()) {
+        for (int64_t i = 0; i < n; ++i) {
+            const std::string number = std::to_string(i);
+            text += "[Unit" + number + "]\r\nMaxHitPoints=" + std::to_string(i % 500) + "\r\nDefense=4\r\n" +
+                    "ProperName=Unit " + number + "\r\nUpkeep=1.5 ; per turn\r\nSound=Audio\\Unit" + number +
+                    ".wav\r\n";
+        }
+    }
+    return text;
+}
+
+// Fresh file, parse in place as the resource manager hands a file over, then what the loaders
+// do: walk every section and its keys in hash order, and look one value of every section up
+// by name. The text is copied into its buffer outside the timing (as the reader fills it).
+// Reported per section.
+void BM_Growth(benchmark::State& state) {
+    const int64_t n = state.range(0);
+    const std::string& text = GrowthText(n);
+    std::vector<std::string> names;
+    for (int64_t i = 0; i < n; ++i) names.push_back("unit" + std::to_string(i));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto content = std::make_unique<ResourceContent>();
+        std::memcpy(content->Allocate(static_cast<uint32_t>(text.size())), text.data(), text.size());
+        state.ResumeTiming();
+        QSINIFile ini;
+        ini.Process(content.get());
+        uint64_t sum = 0;
+        for (uint32_t s = 0; s < ini.SectionCount(); ++s) {
+            for (const QSINIKey* key = ini.SectionAt(s).firstKey; key; key = key->next) sum += FirstByte(key->value);
+        }
+        for (const std::string& name : names) {
+            const char* value = ini.FindValue(name.c_str(), "MAXHITPOINTS");
+            sum += value ? FirstByte(value) : 0;
+        }
+        if (ini.SectionCount() != static_cast<uint32_t>(n)) state.SkipWithError("sections missing");
+        benchmark::DoNotOptimize(sum);
+    }
+    state.counters["per_section"] =
+        benchmark::Counter(static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 }  // namespace
 
+BENCHMARK(BM_Growth)->Name("Ours_Growth")->Arg(1000)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Ini<OursParseAndLookUp>)->Name("Ours_ParseAndLookUp")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Ini<InihParseAndLookUp>)->Name("Inih_MapAndLookUp")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Ini<InihParseOnly>)->Name("Inih_ParseOnly")->Unit(benchmark::kMicrosecond);

@@ -1,8 +1,8 @@
 #include "core/QSINIFile.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
-#include <mutex>
 #include <vector>
 
 #include "core/HashName.h"
@@ -84,66 +84,26 @@ bool SameName(const char* a, const char* b) {
     }
 }
 
-int CompareHash(uint32_t key, uint32_t hash) { return key < hash ? -1 : (key > hash ? 1 : 0); }
-
-// The named keys of the file being parsed, by section and folded name: finds a key that
-// repeats one of its section. Kept per thread, for the next file.
-class KeysSeen {
-public:
-    void Reset() {
-        slots_.assign(kFirstSize, nullptr);
-        count_ = 0;
-    }
-    // The earlier key of key's section with its name, if any; else adds key.
-    const QSINIKey* Add(QSINIKey* key) {
-        if (2 * (count_ + 1) > slots_.size()) Grow();
-        QSINIKey*& slot = slots_[Find(key)];
-        if (slot) return slot;
-        slot = key;
-        ++count_;
-        return nullptr;
-    }
-
-private:
-    static constexpr size_t kFirstSize = 128;
-
-    size_t Find(const QSINIKey* key) const {
-        const size_t mask = slots_.size() - 1;
-        const auto sectionBits =
-            static_cast<size_t>(reinterpret_cast<uintptr_t>(key->section) >> 4);
-        for (size_t i = (key->foldedHash ^ (sectionBits * 0x9E3779B9u)) & mask;;
-             i = (i + 1) & mask) {
-            const QSINIKey* other = slots_[i];
-            if (!other || (other->section == key->section && other->foldedHash == key->foldedHash &&
-                           SameName(other->name, key->name)))
-                return i;
-        }
-    }
-    void Grow() {
-        std::vector<QSINIKey*> old(2 * slots_.size(), nullptr);
-        old.swap(slots_);
-        for (QSINIKey* key : old) {
-            if (key) slots_[Find(key)] = key;
-        }
-    }
-
-    std::vector<QSINIKey*> slots_;
-    size_t count_ = 0;
-};
-
-thread_local KeysSeen gKeysSeen;
-
-std::mutex& IndexMutex() {
-    static std::mutex mutex;
-    return mutex;
+// The probe hash of a key in a section (or of a section, with none).
+inline uint64_t ProbeHash(uint32_t folded, const void* section) {
+    uint64_t h = folded ^ (static_cast<uint64_t>(reinterpret_cast<uintptr_t>(section)) * 0x9E3779B97F4A7C15ull);
+    h = (h ^ (h >> 33)) * 0xFF51AFD7ED558CCDull;
+    return h ^ (h >> 33);
 }
+
+// Up to this many named keys a section's keys are found by walking them (they lie together
+// in memory); past it they go into the file's key table.
+constexpr uint32_t kFewKeys = 12;
+
+// Below this many sections the stepped hashes are found by looking at the ones before.
+constexpr uint32_t kFewSections = 32;
 
 }  // namespace
 
 QSINIFile::QSINIFile(std::string name)
     // The arrays get their first 50 and 200 slots with the first section and key, so an
     // object that is never loaded (or was unloaded) holds no memory but itself.
-    : QSGameResource(std::move(name)), sections_(0, 50), keys_(0, 200) {}
+    : QSGameResource(std::move(name)), sections_(0, 50) {}
 
 QSINIFile::~QSINIFile() { ClearRecords(); }
 
@@ -172,17 +132,21 @@ int QSINIFile::LoadText(std::string_view text) {
 }
 
 void QSINIFile::ClearRecords(bool keepStorage) {
-    if (!keys_.Empty()) keys_.Clear();
-    keysIndexed_.store(false, std::memory_order_relaxed);
     keyCount_ = 0;
     if (keepStorage) {
         while (!sections_.Empty()) sections_.RemoveAt(sections_.Count() - 1);
         keyStore_.Reuse();
         sectionStore_.Reuse();
+        sectionSlots_.clear();
+        keySlots_.clear();
+        tableKeys_ = 0;
     } else {
         if (!sections_.Empty()) sections_.Clear();
         keyStore_.Clear();
         sectionStore_.Clear();
+        std::vector<SectionSlot>().swap(sectionSlots_);
+        std::vector<KeySlot>().swap(keySlots_);
+        tableKeys_ = 0;
     }
     sectionCursor_ = 0;
 }
@@ -190,7 +154,11 @@ void QSINIFile::ClearRecords(bool keepStorage) {
 int QSINIFile::Parse(char* text, uint32_t len) {
     uint32_t p = NextMeaningful(text, len, 0);
     if (p >= len) return 0;
-    gKeysSeen.Reset();
+    sectionSlots_.assign(16, SectionSlot{0, nullptr});
+    // The next '=' at or after p, once looked for: a line without one does not search the
+    // rest of the text again (no '=' is ever made, and none is overwritten before p passes it).
+    const char* nextEq = nullptr;
+    bool noEqLeft = false;
     while (p < len) {
         // Section header: everything up to the next '[' is skipped; the name runs to the
         // next ']', wherever it is.
@@ -200,7 +168,9 @@ int QSINIFile::Parse(char* text, uint32_t len) {
         char* close = static_cast<char*>(std::memchr(text + nameStart, ']', len - nameStart));
         if (!close) break;
         *close = '\0';
-        QSINISection* section = FindOrAddSection(Trim(text + nameStart, close));
+        size_t nameLength = 0;
+        const char* sectionName = Trim(text + nameStart, close, &nameLength);
+        QSINISection* section = FindOrAddSection(sectionName, nameLength);
 
         p = NextMeaningful(text, len, static_cast<uint32_t>(close - text) + 1);
         while (p < len && text[p] != '[') {
@@ -209,7 +179,11 @@ int QSINIFile::Parse(char* text, uint32_t len) {
             const char* keyName = nullptr;
             size_t keyLength = 0;
             uint32_t valueStart = p;
-            char* eq = static_cast<char*>(std::memchr(text + p, '=', len - p));
+            if (!noEqLeft && (!nextEq || nextEq < text + p)) {
+                nextEq = static_cast<const char*>(std::memchr(text + p, '=', len - p));
+                noEqLeft = nextEq == nullptr;
+            }
+            char* eq = noEqLeft ? nullptr : text + (nextEq - text);
             if (eq) {
                 *eq = '\0';
                 keyName = Trim(text + p, eq, &keyLength);
@@ -242,34 +216,140 @@ int QSINIFile::Parse(char* text, uint32_t len) {
             p = NextMeaningful(text, len, next);
         }
     }
+    OrderSections();
     return 1;
 }
 
 QSINISection* QSINIFile::FindSection(const char* name) const {
-    if (!name) return nullptr;
-    for (uint32_t h = HashName(name);; ++h) {
-        QSINISection* const* slot =
-            sections_.Find(h, [](uint32_t key, const QSINISection* s) { return CompareHash(key, s->hash); });
-        if (!slot) return nullptr;
-        if (SameName((*slot)->name, name)) return *slot;
+    if (!name || sectionSlots_.empty()) return nullptr;
+    const uint32_t folded = FoldedNameHash(name, std::strlen(name));
+    const size_t mask = sectionSlots_.size() - 1;
+    for (size_t i = ProbeHash(folded, nullptr) & mask;; i = (i + 1) & mask) {
+        const SectionSlot& slot = sectionSlots_[i];
+        if (!slot.section || (slot.folded == folded && SameName(slot.section->name, name))) return slot.section;
     }
 }
 
-QSINISection* QSINIFile::FindOrAddSection(const char* name) {
-    const uint32_t nameHash = HashName(name);
-    uint32_t h = nameHash;
-    auto byHash = [](uint32_t key, const QSINISection* s) { return CompareHash(key, s->hash); };
-    for (;; ++h) {
-        QSINISection** slot = sections_.Find(h, byHash);
-        if (!slot) break;
-        if (SameName((*slot)->name, name)) return *slot;  // a repeated header continues it
+QSINISection* QSINIFile::FindOrAddSection(const char* name, size_t length) {
+    if (2 * (sections_.Count() + 1) > sectionSlots_.size()) {
+        std::vector<SectionSlot> old(2 * sectionSlots_.size(), SectionSlot{0, nullptr});
+        old.swap(sectionSlots_);
+        const size_t mask = sectionSlots_.size() - 1;
+        for (const SectionSlot& slot : old) {
+            if (!slot.section) continue;
+            size_t i = ProbeHash(slot.folded, nullptr) & mask;
+            while (sectionSlots_[i].section) i = (i + 1) & mask;
+            sectionSlots_[i] = slot;
+        }
+    }
+    const uint32_t folded = FoldedNameHash(name, length);
+    const size_t mask = sectionSlots_.size() - 1;
+    size_t i = ProbeHash(folded, nullptr) & mask;
+    for (; sectionSlots_[i].section; i = (i + 1) & mask) {
+        const SectionSlot& slot = sectionSlots_[i];
+        if (slot.folded == folded && SameName(slot.section->name, name)) return slot.section;  // a repeated header continues it
     }
     QSINISection* section = sectionStore_.Add();
     section->name = name;
-    section->hash = h;
-    section->nameHash = nameHash;
-    *sections_.InsertAt(sections_.SearchPlace(h, byHash)) = section;
+    section->nameHash = HashName(name);
+    section->foldedHash = folded;
+    sectionSlots_[i] = SectionSlot{folded, section};
+    // The array's own growth is a fixed step; doubling keeps many sections linear.
+    if (sections_.Count() == sections_.Capacity()) sections_.Resize(std::max(50u, 2 * sections_.Capacity()), 0);
+    sections_.Append(section);
     return section;
+}
+
+// Each section takes the first hash from its HashName that no section found before it took;
+// the sections are then ordered by these hashes. A chain of taken hashes is walked through
+// links to the first free hash past each, shortened as they are followed, so that names
+// whose HashName collide cost no more than others.
+void QSINIFile::OrderSections() {
+    const uint32_t count = sections_.Count();
+    if (count <= kFewSections) {
+        for (uint32_t i = 0; i < count; ++i) {
+            uint32_t h = sections_[i]->nameHash;
+            for (uint32_t j = 0; j < i; ++j) {
+                if (sections_[j]->hash == h) {
+                    ++h;
+                    j = UINT32_MAX;  // look at every earlier section again (the loop adds one)
+                }
+            }
+            sections_[i]->hash = h;
+        }
+        sections_.Sort([](const QSINISection* a, const QSINISection* b) {
+            return a->hash < b->hash ? -1 : (a->hash > b->hash ? 1 : 0);
+        });
+        return;
+    }
+    // Sections are then sorted by (hash, place found) pairs rather than through pointers.
+    std::vector<uint64_t> order(count);
+    for (uint32_t i = 0; i < count; ++i) order[i] = uint64_t{sections_[i]->nameHash} << 32 | i;
+    std::sort(order.begin(), order.end());
+    bool distinct = true;
+    for (uint32_t i = 1; i < count && distinct; ++i) distinct = (order[i] >> 32) != (order[i - 1] >> 32);
+    if (!distinct) {
+        // Taken hashes, each with a later hash such that none between is free: an open-addressed
+        // table of (next << 32 | taken) words, all ones when empty (a hash never links to itself).
+        constexpr uint64_t kEmpty = ~uint64_t{0};
+        std::vector<uint64_t> links(std::bit_ceil(size_t{2} * count), kEmpty);
+        const size_t mask = links.size() - 1;
+        auto slotOf = [&](uint32_t h) {
+            size_t i = (h * 0x9E3779B97F4A7C15ull >> 20) & mask;
+            while (links[i] != kEmpty && static_cast<uint32_t>(links[i]) != h) i = (i + 1) & mask;
+            return i;
+        };
+        for (uint32_t i = 0; i < count; ++i) {
+            uint32_t h = sections_[i]->nameHash;
+            for (size_t at = slotOf(h); links[at] != kEmpty; at = slotOf(h)) {
+                uint32_t next = static_cast<uint32_t>(links[at] >> 32);
+                const size_t further = slotOf(next);
+                if (links[further] != kEmpty) {
+                    next = static_cast<uint32_t>(links[further] >> 32);
+                    links[at] = uint64_t{next} << 32 | h;
+                }
+                h = next;
+            }
+            sections_[i]->hash = h;
+            links[slotOf(h)] = uint64_t{h + 1} << 32 | h;
+            order[i] = uint64_t{h} << 32 | i;
+        }
+        std::sort(order.begin(), order.end());
+    } else {
+        for (uint32_t i = 0; i < count; ++i) sections_[i]->hash = sections_[i]->nameHash;
+    }
+    std::vector<QSINISection*> found(sections_.begin(), sections_.end());
+    for (uint32_t i = 0; i < count; ++i) sections_[i] = found[static_cast<uint32_t>(order[i])];
+}
+
+void QSINIFile::AddToKeyTable(QSINIKey* key) {
+    if (2 * (tableKeys_ + 1) > keySlots_.size()) {
+        std::vector<KeySlot> old(std::max<size_t>(64, 2 * keySlots_.size()), KeySlot{0, nullptr});
+        old.swap(keySlots_);
+        const size_t mask = keySlots_.size() - 1;
+        for (const KeySlot& slot : old) {
+            if (!slot.key) continue;
+            size_t i = slot.tag & mask;
+            while (keySlots_[i].key) i = (i + 1) & mask;
+            keySlots_[i] = slot;
+        }
+    }
+    const uint64_t tag = ProbeHash(key->foldedHash, key->section);
+    const size_t mask = keySlots_.size() - 1;
+    size_t i = tag & mask;
+    while (keySlots_[i].key) i = (i + 1) & mask;
+    keySlots_[i] = KeySlot{tag, key};
+    ++tableKeys_;
+}
+
+const QSINIKey* QSINIFile::FindInKeyTable(const QSINISection* section, const char* name, uint32_t folded) const {
+    const uint64_t tag = ProbeHash(folded, section);
+    const size_t mask = keySlots_.size() - 1;
+    for (size_t i = tag & mask;; i = (i + 1) & mask) {
+        const KeySlot& slot = keySlots_[i];
+        if (!slot.key) return nullptr;
+        if (slot.tag == tag && slot.key->section == section && SameName(slot.key->name, name)) return slot.key;
+    }
 }
 
 void QSINIFile::AddKey(QSINISection* section, const char* name, size_t nameLength,
@@ -280,10 +360,15 @@ void QSINIFile::AddKey(QSINISection* section, const char* name, size_t nameLengt
     key->section = section;
     if (name) {
         key->foldedHash = FoldedNameHash(name, nameLength);
-        if (gKeysSeen.Add(key)) {
-            QSERROR("Duplicate key %s in section %s in file %s", name, section->name,
-                    name_.c_str());
+        const QSINIKey* same = nullptr;
+        if (section->keysInTable) {
+            same = FindInKeyTable(section, name, key->foldedHash);
+        } else {
+            for (const QSINIKey* k = section->firstKey; k && !same; k = k->next) {
+                if (k->foldedHash == key->foldedHash && k->name && SameName(k->name, name)) same = k;
+            }
         }
+        if (same) QSERROR("Duplicate key %s in section %s in file %s", name, section->name, name_.c_str());
     }
     if (section->lastKey) {
         section->lastKey->next = key;
@@ -292,25 +377,15 @@ void QSINIFile::AddKey(QSINISection* section, const char* name, size_t nameLengt
     }
     section->lastKey = key;
     ++keyCount_;
-}
-
-void QSINIFile::IndexKeys() const {
-    if (keysIndexed_.load(std::memory_order_acquire)) return;
-    std::lock_guard lock(IndexMutex());
-    if (keysIndexed_.load(std::memory_order_relaxed)) return;
-    // In the order the keys were parsed, each at the first free hash from its own.
-    auto byHash = [](uint32_t key, const QSINIKey* k) { return CompareHash(key, k->hash); };
-    keyStore_.ForEach([&](QSINIKey& key) {
-        uint32_t h = HashName(key.name) + key.section->hash;
-        uint32_t place;
-        for (;; ++h) {
-            place = keys_.SearchPlace(h, byHash);
-            if (place == keys_.Count() || keys_[place]->hash != h) break;
+    if (!name) return;
+    if (section->keysInTable) {
+        AddToKeyTable(key);
+    } else if (++section->namedKeys > kFewKeys) {
+        for (QSINIKey* k = section->firstKey; k; k = k->next) {
+            if (k->name) AddToKeyTable(k);
         }
-        key.hash = h;
-        *keys_.InsertAt(place) = &key;
-    });
-    keysIndexed_.store(true, std::memory_order_release);
+        section->keysInTable = true;
+    }
 }
 
 const char* QSINIFile::Translated(const char* value) const {
@@ -320,15 +395,15 @@ const char* QSINIFile::Translated(const char* value) const {
 const char* QSINIFile::FindValue(const char* sectionName, const char* keyName) const {
     const QSINISection* section = FindSection(sectionName);
     if (!section || !keyName) return nullptr;
-    IndexKeys();
-    auto byHash = [](uint32_t key, const QSINIKey* k) { return CompareHash(key, k->hash); };
-    for (uint32_t h = HashName(keyName) + section->hash;; ++h) {
-        QSINIKey* const* slot = keys_.Find(h, byHash);
-        if (!slot) return nullptr;
-        if ((*slot)->section == section && SameName((*slot)->name, keyName)) {
-            return Translated((*slot)->value);
-        }
+    const uint32_t folded = FoldedNameHash(keyName, std::strlen(keyName));
+    if (section->keysInTable) {
+        const QSINIKey* key = FindInKeyTable(section, keyName, folded);
+        return key ? Translated(key->value) : nullptr;
     }
+    for (const QSINIKey* key = section->firstKey; key; key = key->next) {
+        if (key->foldedHash == folded && key->name && SameName(key->name, keyName)) return Translated(key->value);
+    }
+    return nullptr;
 }
 
 int QSINIFile::GetINIString(const char* section, const char* key, const char* def, char* out,

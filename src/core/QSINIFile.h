@@ -1,16 +1,15 @@
 // QSINIFile: one parsed INI text resource.
 //
 // The text is parsed once, in place: names and values are zero-terminated inside the
-// content buffer and the records point into it. Sections and keys live in two arrays sorted
-// by hash (a key's hash is HashName(key) + its section's hash, stepped by one past
-// collisions), so a lookup is two binary searches and one name comparison per candidate.
-// The key array is made by the first lookup, in the order the keys were parsed; a reader
-// that walks the sections and their keys never needs it. Values go out through the
-// translator, if one is set.
+// content buffer and the records point into it. Sections live in an array sorted by hash (a
+// section's hash is HashName(name), stepped by one past the hashes of earlier sections), which
+// gives the order FirstSection and SectionAt walk them in. Lookups by name go through two
+// open-addressed tables made while parsing, one of sections by name and one of keys by
+// section and name, so that parsing and every lookup stay linear in the size of the file,
+// however many sections and keys it holds. Values go out through the translator, if one is set.
 #pragma once
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -24,17 +23,26 @@
 
 struct QSINISection;
 
-// A hash of a name's bytes with ASCII letters folded, so that names equal letter case aside
-// hash alike; for telling names apart quickly, not the lookup hash (HashName).
+// A hash of a name's bytes with ASCII letters folded exactly as SameName folds them, so that
+// names equal letter case aside hash alike and other names rarely do; for telling names apart
+// quickly, not the lookup hash (HashName).
+inline uint64_t FoldWordLetters(uint64_t word) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    const uint64_t low7 = word & ~kHighs;
+    const uint64_t fromA = low7 + kOnes * (0x80 - 'a');      // high bit: byte >= 'a'
+    const uint64_t pastZ = low7 + kOnes * (0x80 - 'z' - 1);  // high bit: byte > 'z'
+    const uint64_t lower = fromA & ~pastZ & ~word & kHighs;  // and below 0x80
+    return word - (lower >> 2);                               // 'a'-'z' less 0x20
+}
+
 inline uint32_t FoldedNameHash(const char* name, size_t length) {
-    constexpr uint64_t kFold = 0x2020202020202020ull;
     uint64_t h = 0x9E3779B97F4A7C15ull ^ length;
     uint64_t last = 0;  // the last eight bytes (overlapping the words before), or all of them
     if (length >= 8) {
         for (size_t at = 0; at + 8 < length; at += 8) {
             uint64_t word;
             std::memcpy(&word, name + at, 8);
-            h = (h ^ (word | kFold)) * 0xFF51AFD7ED558CCDull;
+            h = (h ^ FoldWordLetters(word)) * 0xFF51AFD7ED558CCDull;
             h ^= h >> 32;
         }
         std::memcpy(&last, name + length - 8, 8);
@@ -42,12 +50,11 @@ inline uint32_t FoldedNameHash(const char* name, size_t length) {
         for (size_t i = 0; i < length; ++i)
             last |= static_cast<uint64_t>(static_cast<unsigned char>(name[i])) << (8 * i);
     }
-    h = (h ^ (last | kFold)) * 0xC4CEB9FE1A85EC53ull;
+    h = (h ^ FoldWordLetters(last)) * 0xC4CEB9FE1A85EC53ull;
     return static_cast<uint32_t>(h ^ (h >> 29));
 }
 
 struct QSINIKey {
-    uint32_t hash = 0;           // the lookup hash; set when the key array is made
     uint32_t foldedHash = 0;     // FoldedNameHash(name); 0 without a name
     const char* name = nullptr;  // null for a line without '=': never found by a lookup
     const char* value = nullptr;
@@ -57,8 +64,11 @@ struct QSINIKey {
 
 struct QSINISection {
     const char* name = nullptr;
-    uint32_t hash = 0;
-    uint32_t nameHash = 0;  // HashName(name)
+    uint32_t hash = 0;        // HashName(name), stepped past earlier sections' hashes
+    uint32_t nameHash = 0;    // HashName(name)
+    uint32_t foldedHash = 0;  // FoldedNameHash(name)
+    uint32_t namedKeys = 0;   // keys with a name
+    bool keysInTable = false; // past a few keys, its keys are found through the file's key table
     QSINIKey* firstKey = nullptr;
     QSINIKey* lastKey = nullptr;
     QSINIKey* keyCursor = nullptr;
@@ -152,18 +162,30 @@ public:
 private:
     int Parse(char* text, uint32_t len);
     QSINISection* FindSection(const char* name) const;
-    QSINISection* FindOrAddSection(const char* name);
+    QSINISection* FindOrAddSection(const char* name, size_t length);
     void AddKey(QSINISection* section, const char* name, size_t nameLength, const char* value);
-    // Makes the key array if it is not made yet.
-    void IndexKeys() const;
+    // Gives every section its stepped hash, in the order they were found, and sorts them.
+    void OrderSections();
     const char* Translated(const char* value) const;
     // Forgets every section and key; keepStorage keeps the memory for the next parse.
     void ClearRecords(bool keepStorage = false);
 
-    QSINISectionPtrArray sections_;
+    QSINISectionPtrArray sections_;  // in the order found while parsing, then by hash
     uint32_t sectionCursor_ = 0;
-    mutable QSINIKeyPtrArray keys_;            // made by IndexKeys
-    mutable std::atomic<bool> keysIndexed_{false};
+    struct SectionSlot {
+        uint32_t folded;  // the section's FoldedNameHash, compared before its name is
+        QSINISection* section;
+    };
+    struct KeySlot {
+        uint64_t tag;  // the probe hash of the key's section and name
+        QSINIKey* key;
+    };
+    void AddToKeyTable(QSINIKey* key);
+    const QSINIKey* FindInKeyTable(const QSINISection* section, const char* name, uint32_t folded) const;
+
+    std::vector<SectionSlot> sectionSlots_;  // open-addressed by FoldedNameHash
+    std::vector<KeySlot> keySlots_;          // the keys of sections with many, by section and name
+    uint32_t tableKeys_ = 0;
     uint32_t keyCount_ = 0;
     QSRecordStore<QSINISection> sectionStore_;
     QSRecordStore<QSINIKey> keyStore_;

@@ -3,10 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "core/HashName.h"
@@ -138,6 +141,93 @@ TEST(QSINIFile, HashCollisionsAreSteppedPast) {
     EXPECT_EQ(Get(ini, "aba", "aab"), "3");
     EXPECT_EQ(Get(ini, "aba", "aba"), "4");
     EXPECT_THAT(Keys(ini, "ABA"), ElementsAre("AAB=3", "ABA=4"));
+}
+
+// Many sections, some of whose names share a HashName, one repeated: each takes the first
+// hash from its own that no section found before it took, and they iterate in that order.
+TEST(QSINIFile, ManySectionsTakeTheFirstFreeHashInTheOrderFound) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 3000; ++i) names.push_back("Section" + std::to_string(i * 7 % 3001));
+    names.insert(names.begin() + 100, {"AAB", "ABA"});
+    std::string text;
+    for (const std::string& name : names) text += "[" + name + "]\r\nKey=" + name + "\r\n";
+    text += "[section14]\r\nOther=again\r\n";  // continues Section14
+
+    // What the stepping gives, worked out the slow way.
+    std::vector<std::pair<uint32_t, std::string>> taken;
+    int stepped = 0;
+    for (const std::string& name : names) {
+        uint32_t h = HashName(name);
+        while (std::any_of(taken.begin(), taken.end(), [&](const auto& t) { return t.first == h; })) ++h, ++stepped;
+        taken.emplace_back(h, name);
+    }
+    ASSERT_GT(stepped, 5);  // the names do collide
+    std::sort(taken.begin(), taken.end());
+    std::vector<std::string> expected;
+    for (const auto& t : taken) expected.push_back(t.second);
+
+    QSINIFile ini;
+    ASSERT_EQ(ini.LoadText(text), 1);
+    EXPECT_EQ(Sections(ini), expected);
+    for (uint32_t i = 0; i < ini.SectionCount(); ++i) ASSERT_EQ(ini.SectionAt(i).name, expected[i]);
+    for (const std::string& name : names) ASSERT_EQ(Get(ini, name.c_str(), "KEY"), name);
+    EXPECT_EQ(Get(ini, "SECTION14", "other"), "again");
+    EXPECT_THAT(Keys(ini, "Section14"), ElementsAre("Key=Section14", "Other=again"));
+}
+
+// Parsing and looking up every value take time in proportion to the text, whatever its shape.
+// The yardstick is a hash map of strings filled with the same names and asked for each, on
+// the same machine at the same moment: a quadratic step is hundreds of times slower than that
+// at this size, a linear parser is not slower at all.
+TEST(QSINIFile, ParsingAndLookupsGrowLinearly) {
+    constexpr int kLines = 400000;
+    const struct Shape {
+        const char* what;
+        std::function<std::string(int)> line;
+        bool sections;  // every line is [Si] Key=v; otherwise lines of the section [Top]
+        bool lookUp;    // look up Key of every section, or every Ki of [Top]
+    } shapes[] = {
+        {"sections", [](int i) { return "[S" + std::to_string(i) + "]\r\nKey=1\r\nOther=2\r\n"; }, true, true},
+        {"keys of one section", [](int i) { return "K" + std::to_string(i) + "=" + std::to_string(i) + "\r\n"; }, false, true},
+        {"lines without '='", [](int i) { return "just words " + std::to_string(i) + "\r\n"; }, false, false},
+    };
+    for (const Shape& shape : shapes) {
+        std::string text = shape.sections ? "" : "[Top]\r\n";
+        std::vector<std::string> names;
+        for (int i = 0; i < kLines; ++i) {
+            text += shape.line(i);
+            names.push_back((shape.sections ? "s" : "k") + std::to_string(i));
+        }
+        auto timed = [](const std::function<size_t()>& work, size_t* result) {
+            auto start = std::chrono::steady_clock::now();
+            *result = work();
+            return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        };
+        double ours = 1e9, yardstick = 1e9;
+        for (int run = 0; run < 2; ++run) {
+            size_t found = 0, counted = 0;
+            ours = std::min(ours, timed([&] {
+                QSINIFile ini;
+                ini.LoadText(text);
+                size_t n = 0;
+                for (const std::string& name : names) {
+                    if (shape.lookUp) n += (shape.sections ? ini.FindValue(name.c_str(), "key") : ini.FindValue("top", name.c_str())) != nullptr;
+                }
+                return n;
+            }, &found));
+            yardstick = std::min(yardstick, timed([&] {
+                std::unordered_map<std::string, std::string> map;
+                for (const std::string& name : names) map.emplace(name, name);
+                size_t n = 0;
+                for (const std::string& name : names) n += map.count(name);
+                return n;
+            }, &counted));
+            EXPECT_EQ(found, shape.lookUp ? names.size() : 0u) << shape.what;
+            EXPECT_EQ(counted, names.size());
+        }
+        EXPECT_LT(ours, 4 * yardstick) << shape.what << ": " << ours << " s, the map " << yardstick << " s";
+        std::printf("%s: %.4f s, the map %.4f s\n", shape.what, ours, yardstick);
+    }
 }
 
 TEST(QSINIFile, OddLinesFollowTheParsingRules) {
