@@ -14,11 +14,19 @@
 // select the row, and every control the core's ShowObject fills must hold its text, selected
 // item, colour and check marks; the list must show every record of the view, by proper name.
 // The window's opening must read what a headless opening reads.
+//
+// Editing is timed as a person edits, with the window active: one typed character in the hit
+// points box of a unit (a key press and release through QTest on the focused box, over its
+// selected text), a click that ticks or unticks a modifier of the unit's personal list (press
+// and release on the check list's viewport), and Ctrl+Z in the box; each with the repaint it
+// asks for. Before timing, each must record, show and take back what it should (see
+// CheckEditing), and the editing benchmarks leave the project without changes.
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -39,12 +47,18 @@
 #include "core/QSError.h"
 #include "mods/ModProject.h"
 #include "objects/BonusModifiers.h"
+#include "objects/FieldTable.h"
 #include "objects/ObjectCatalogue.h"
 #include "objects/ObjectDisplay.h"
 #include "objects/QSObjectData.h"
 #include "objects/SortOrders.h"
+#include "ui/CheckList.h"
 #include "ui/TForm1.h"
 #include "ui/TForm3.h"
+
+// The check lists' class (modifiers, components), by another name: CheckList below checks the
+// object list.
+using ModifierList = CheckList;
 
 namespace {
 
@@ -180,10 +194,11 @@ bool CheckRendered(Window& w) {
     }
     for (int list = 0; list < kBonusPanelCount; ++list) {
         const BonusPanel& panel = shown.bonuses[static_cast<size_t>(list)];
-        const auto* box = qobject_cast<QListWidget*>(w.Control(BonusCheckboxName(list)));
+        const auto* box = qobject_cast<ModifierList*>(w.Control(BonusCheckboxName(list)));
+        if (!box) Fail(BonusCheckboxName(list) + " is not a check list");
         for (int i = 0; i < box->count(); ++i) {
             const bool on = static_cast<size_t>(i) < panel.checked.size() && panel.checked[static_cast<size_t>(i)];
-            if ((box->item(i)->checkState() == Qt::Checked) != on)
+            if (box->Checked(i) != on)
                 Fail(who + BonusCheckboxName(list) + ": wrong check mark on " + box->item(i)->text().toStdString());
         }
         for (int row = 1; row <= kBonusRows; ++row) {
@@ -196,10 +211,11 @@ bool CheckRendered(Window& w) {
                 Fail(who + BonusValueName(list, row) + " is drawn in the wrong colour");
         }
     }
-    const auto* checklist = qobject_cast<QListWidget*>(w.Control("components_checklistbox"));
+    const auto* checklist = qobject_cast<ModifierList*>(w.Control("components_checklistbox"));
+    if (!checklist) Fail("components_checklistbox is not a check list");
     for (int i = 0; i < checklist->count(); ++i) {
         const bool on = static_cast<size_t>(i) < shown.components.size() && shown.components[static_cast<size_t>(i)];
-        if ((checklist->item(i)->checkState() == Qt::Checked) != on)
+        if (checklist->Checked(i) != on)
             Fail(who + "wrong check mark on component " + checklist->item(i)->text().toStdString());
     }
     return green;
@@ -461,6 +477,291 @@ void BM_WindowOpen(benchmark::State& state, bool withLoadingWindow) {
     }
 }
 
+// --- Editing ----------------------------------------------------------------------------------
+
+constexpr const char* kHitPoints = "max_hit_points";
+constexpr const char* kHitPointsSection = "ObjectData";
+constexpr const char* kHitPointsKey = "MaxHitPoints";
+constexpr int kPersonalList = PersonalBonusList(0);  // personal_modifiers_checkbox
+
+// Pixels of a row of the object list, as the list paints it now, that are drawn in red.
+int RedPixelsOfRow(const Window& w, int row) {
+    const QRect rect = w.list->visualItemRect(w.list->item(row)) & w.list->viewport()->rect();
+    if (rect.isEmpty()) Fail("row " + std::to_string(row) + " is not in view");
+    const QImage shot = w.list->viewport()->grab(rect).toImage();
+    int red = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            red += c.red() >= 200 && c.green() <= 80 && c.blue() <= 80;
+        }
+    }
+    return red;
+}
+
+// Makes the window the active one, as a person's keys need it, and shows the Units view.
+void ActivateOnUnits(Window& w) {
+    w.form.SelectView(kViewUnits);
+    w.form.activateWindow();
+    if (!QTest::qWaitForWindowActive(&w.form)) Fail("the main window never becomes active");
+    Flush();
+}
+
+// Shows the unit of a row through a click on it; returns the record.
+QSObjectData& ShowUnit(Window& w, int row) {
+    w.Click(w.PointOfRow(row));
+    Flush();
+    if (w.form.CurrentIndex() != row) Fail("a click selected another row");
+    return const_cast<QSObjectData&>(w.Current());
+}
+
+// The hit points box of the first unit, focused as a person clicks into it, with two
+// one-character values to type over its selected text, neither of them the value as loaded or
+// the retail value (either would not show red).
+struct HitPointsBox {
+    QLineEdit* box = nullptr;
+    QSObjectData* record = nullptr;
+    int row = 0;
+    QString loaded;
+    std::array<char, 2> typed{};
+};
+
+HitPointsBox FocusHitPoints(Window& w) {
+    ActivateOnUnits(w);
+    HitPointsBox e;
+    e.record = &ShowUnit(w, e.row);
+    e.box = qobject_cast<QLineEdit*>(w.Control(kHitPoints));
+    if (!e.box || !e.box->isVisible()) Fail(std::string(kHitPoints) + " is not a visible edit box");
+    if (w.project.Changes().ObjectHasChanges(e.record->UniqueName()))
+        Fail(e.record->UniqueName() + " holds changes before the editing benchmarks");
+    e.loaded = e.box->text();
+    const QSObjectData* counterpart = w.project.Catalogue().FindRetailCounterpart(e.record->UniqueName().c_str());
+    const QString retail = counterpart ? Q(counterpart->Value(*FieldByControl(kHitPoints))) : QString();
+    size_t found = 0;
+    for (char c : std::string("6789")) {
+        if (found < e.typed.size() && e.loaded != QString(QChar(c)) && retail != QString(QChar(c)))
+            e.typed[found++] = c;
+    }
+    if (found < e.typed.size()) Fail("no two values to type in " + std::string(kHitPoints));
+    e.box->setFocus(Qt::MouseFocusReason);
+    Flush();
+    if (!e.box->hasFocus()) Fail(std::string(kHitPoints) + " does not take the focus");
+    return e;
+}
+
+const QSChange* HitPointsChange(const Window& w, const HitPointsBox& e) {
+    return w.project.Changes().FindChange(e.record->UniqueName(), kHitPointsSection, kHitPointsKey);
+}
+
+// One typed character over the box's whole text, as a key press and release.
+void TypeOver(const HitPointsBox& e, char c) {
+    QTest::keyClick(e.box, c);
+}
+void CtrlZ(const HitPointsBox& e) {
+    QTest::keyClick(e.box, Qt::Key_Z, Qt::ControlModifier);
+}
+
+// After a typed character: the change is recorded with the typed value against the value as
+// loaded, the box shows it in red and the record is marked changed in this session.
+void CheckTyped(const Window& w, const HitPointsBox& e, char c) {
+    const std::string who = e.record->UniqueName() + " " + kHitPoints + ": ";
+    const QSChange* change = HitPointsChange(w, e);
+    if (!change) Fail(who + "typing recorded no change");
+    if (change->value != std::string(1, c) || change->before != e.loaded.toStdString())
+        Fail(who + "the change holds \"" + change->before + "\" -> \"" + change->value + "\", not \"" +
+             e.loaded.toStdString() + "\" -> \"" + c + "\"");
+    if (e.box->text() != QString(QChar(c))) Fail(who + "the box shows " + e.box->text().toStdString());
+    if (!SameColor(e.box, kColorSession)) Fail(who + "the box is not red");
+    if (e.record->changeState != kChangedInSession) Fail(who + "the record is not marked changed");
+}
+
+// After Ctrl+Z: no change is left, the box shows the value as loaded, not in red, and the
+// record is no longer marked changed.
+void CheckTakenBack(const Window& w, const HitPointsBox& e) {
+    const std::string who = e.record->UniqueName() + " " + kHitPoints + ": ";
+    if (HitPointsChange(w, e)) Fail(who + "Ctrl+Z left the change");
+    if (e.box->text() != e.loaded) Fail(who + "after Ctrl+Z the box shows " + e.box->text().toStdString());
+    if (SameColor(e.box, kColorSession)) Fail(who + "the box stays red after Ctrl+Z");
+    if (e.record->changeState == kChangedInSession) Fail(who + "the record stays marked changed");
+}
+
+// The first unit with room for a personal modifier, shown, and the first item of its
+// visible personal list that is not ticked, scrolled into view.
+struct BonusItem {
+    ModifierList* list = nullptr;
+    QSObjectData* record = nullptr;
+    int item = -1;
+    std::string name;
+    QPoint at;  // the middle of the item's rectangle on the list's viewport
+};
+
+BonusItem ShowBonusItem(Window& w) {
+    ActivateOnUnits(w);
+    const QSObjectList& view = w.project.Catalogue().ViewList();
+    int row = 0;
+    while (row < w.list->count() &&
+           view[static_cast<uint32_t>(row)]->bonusLists[kPersonalList].size() >= static_cast<size_t>(kBonusRows))
+        ++row;
+    if (row == w.list->count()) Fail("every unit's personal modifier list is full");
+    BonusItem b;
+    b.record = &ShowUnit(w, row);
+    b.list = qobject_cast<ModifierList*>(w.Control(BonusCheckboxName(kPersonalList)));
+    if (!b.list || !b.list->isVisible()) Fail(BonusCheckboxName(kPersonalList) + " is not a visible check list");
+    const auto& definitions = w.project.Catalogue().BonusDefinitions();
+    for (size_t i = 0; i < definitions.size() && b.item < 0; ++i) {
+        if (!BonusModifiers::GetBonusValue(*b.record, kPersonalList, definitions[i].name)) {
+            b.item = static_cast<int>(i);
+            b.name = definitions[i].name;
+        }
+    }
+    if (b.item < 0 || b.item >= b.list->count()) Fail(b.record->UniqueName() + " has no modifier left to tick");
+    if (b.list->Checked(b.item)) Fail(b.record->UniqueName() + ": " + b.name + " is ticked but not in the list");
+    b.list->scrollToItem(b.list->item(b.item));
+    Flush();
+    b.at = b.list->visualItemRect(b.list->item(b.item)).center();
+    if (!b.list->viewport()->rect().contains(b.at)) Fail(b.name + " is not in view in its check list");
+    return b;
+}
+
+void ClickItem(const BonusItem& b) {
+    QTest::mouseClick(b.list->viewport(), Qt::LeftButton, {}, b.at);
+}
+
+// After a tick the bonus is in the record's personal list with its default, recorded as added
+// from "Off", and its item is ticked; after an untick it is gone from the list, the record of
+// the session's addition is taken back and the item is not ticked.
+void CheckBonus(const Window& w, const BonusItem& b, bool ticked) {
+    const std::string who = b.record->UniqueName() + " " + b.name + ": ";
+    const std::string* value = BonusModifiers::GetBonusValue(*b.record, kPersonalList, b.name);
+    const QSChange* change =
+        w.project.Changes().FindChange(b.record->UniqueName(), kBonusSections[kPersonalList], b.name);
+    if (b.list->Checked(b.item) != ticked) Fail(who + "the item's mark is wrong after the click");
+    if (ticked) {
+        const auto& definition = w.project.Catalogue().BonusDefinitions()[static_cast<size_t>(b.item)];
+        if (!value || *value != BonusDefaultValue(definition.action))
+            Fail(who + "the tick did not add the bonus with its default");
+        if (!change || change->before != "Off") Fail(who + "the tick is not recorded as added");
+    } else {
+        if (value) Fail(who + "the untick left the bonus in the list");
+        if (change) Fail(who + "the untick left the record of its addition");
+    }
+}
+
+// Each editing operation once, before anything is timed: what it records, what the window
+// shows (the box's colour, the list row as it paints it, every control after a tick) and that
+// taking it back leaves nothing.
+void CheckEditing(Window& w) {
+    HitPointsBox e = FocusHitPoints(w);
+    if (SameColor(e.box, kColorSession) || RedPixelsOfRow(w, e.row) != 0)
+        Fail("the unit is shown in red before it is edited");
+    e.box->selectAll();
+    TypeOver(e, e.typed[0]);
+    Flush();
+    CheckTyped(w, e, e.typed[0]);
+    if (RedPixelsOfRow(w, e.row) == 0) Fail("the edited unit's row is not painted red");
+    e.box->selectAll();
+    TypeOver(e, e.typed[1]);
+    Flush();
+    CheckTyped(w, e, e.typed[1]);
+    CheckRendered(w);
+    CtrlZ(e);
+    Flush();
+    CheckTakenBack(w, e);
+    if (RedPixelsOfRow(w, e.row) != 0) Fail("the unit's row stays red after Ctrl+Z");
+
+    BonusItem b = ShowBonusItem(w);
+    const int row = w.form.CurrentIndex();
+    ClickItem(b);
+    Flush();
+    CheckBonus(w, b, true);
+    CheckRendered(w);
+    if (RedPixelsOfRow(w, row) == 0) Fail("the row of the unit given a bonus is not painted red");
+    ClickItem(b);
+    Flush();
+    CheckBonus(w, b, false);
+    CheckRendered(w);
+    if (RedPixelsOfRow(w, row) != 0) Fail("the unit's row stays red after the untick");
+    if (w.project.Changes().Count() != 0) Fail("editing and taking back left changes");
+    std::printf("checked: a typed character in %s is recorded and shown red in its box and row, "
+                "Ctrl+Z takes it back; %s ticked on %s is added and recorded, unticked it is gone\n",
+                kHitPoints, b.name.c_str(), b.record->UniqueName().c_str());
+}
+
+// One iteration: a typed character in the hit points box (over its text, selected untimed),
+// then the repaint it asks for. The two values alternate, so every keystroke changes the
+// field. With firstChange, Ctrl+Z takes the change back untimed first, so that each keystroke
+// records a new change and turns the unit's row red (the list's states and its repaint).
+void BM_TypeInBox(benchmark::State& state, bool firstChange) {
+    Window& w = *gWindow;
+    const HitPointsBox e = FocusHitPoints(w);
+    size_t n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const char c = e.typed[n++ % e.typed.size()];
+        if (firstChange) CtrlZ(e);
+        e.box->selectAll();
+        Flush();
+        state.ResumeTiming();
+        TypeOver(e, c);
+        Flush();
+        state.PauseTiming();
+        CheckTyped(w, e, c);
+        state.ResumeTiming();
+    }
+    CtrlZ(e);
+    Flush();
+    CheckTakenBack(w, e);
+}
+
+// One iteration: Ctrl+Z in the hit points box holding a change (typed untimed), then the
+// repaint it asks for: the box back to the loaded value and the unit's row out of red.
+void BM_UndoInBox(benchmark::State& state) {
+    Window& w = *gWindow;
+    const HitPointsBox e = FocusHitPoints(w);
+    size_t n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const char c = e.typed[n++ % e.typed.size()];
+        e.box->selectAll();
+        TypeOver(e, c);
+        Flush();
+        CheckTyped(w, e, c);
+        state.ResumeTiming();
+        CtrlZ(e);
+        Flush();
+        state.PauseTiming();
+        CheckTakenBack(w, e);
+        state.ResumeTiming();
+    }
+}
+
+// One iteration: a click that ticks (tick) or unticks a modifier of the unit's personal list,
+// then the repaint it asks for; the opposite click, before or after, is not timed.
+void BM_ClickBonus(benchmark::State& state, bool tick) {
+    Window& w = *gWindow;
+    const BonusItem b = ShowBonusItem(w);
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (!tick) {
+            ClickItem(b);
+            Flush();
+            CheckBonus(w, b, true);
+        }
+        state.ResumeTiming();
+        ClickItem(b);
+        Flush();
+        state.PauseTiming();
+        CheckBonus(w, b, tick);
+        if (tick) {
+            ClickItem(b);
+            Flush();
+            CheckBonus(w, b, false);
+        }
+        state.ResumeTiming();
+    }
+    if (w.project.Changes().Count() != 0) Fail("the bonus clicks left changes");
+}
+
 void Register() {
     auto ms = [](benchmark::internal::Benchmark* b) { b->Unit(benchmark::kMillisecond)->UseRealTime(); };
     for (const ObjectView& v : kObjectViews) {
@@ -485,6 +786,11 @@ void Register() {
     ms(benchmark::RegisterBenchmark("Headless_OpenMod", BM_HeadlessOpen));
     ms(benchmark::RegisterBenchmark("Window_OpenMod", BM_WindowOpen, true));
     ms(benchmark::RegisterBenchmark("Window_OpenMod/NoLoadingWindow", BM_WindowOpen, false));
+    ms(benchmark::RegisterBenchmark("Window_TypeKeyAndPaint/Update", BM_TypeInBox, false));
+    ms(benchmark::RegisterBenchmark("Window_TypeKeyAndPaint/FirstChange", BM_TypeInBox, true));
+    ms(benchmark::RegisterBenchmark("Window_TickBonusAndPaint", BM_ClickBonus, true));
+    ms(benchmark::RegisterBenchmark("Window_UntickBonusAndPaint", BM_ClickBonus, false));
+    ms(benchmark::RegisterBenchmark("Window_CtrlZAndPaint", BM_UndoInBox));
 }
 
 }  // namespace
@@ -502,6 +808,7 @@ int main(int argc, char** argv) {
     Flush();
     CheckOpening(*window);
     SweepEveryRow(*window);
+    CheckEditing(*window);
     gWindow = window.get();
 
     Register();
