@@ -1,10 +1,15 @@
 #include "resources/QSResourcer.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <memory>
 
 #include "core/HashName.h"
 #include "core/QSError.h"
@@ -15,6 +20,8 @@
 #include <io.h>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -135,22 +142,207 @@ std::string FreeSpaceLine(const std::filesystem::path& dir) {
     return line;
 }
 
-// Creates a new, uniquely named file beside the output; two builds never share one.
-FILE* CreateTemporary(const std::filesystem::path& dir, const std::filesystem::path& output,
-                      std::mt19937& random, std::filesystem::path* tempPath) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".%08x.brix-tmp", static_cast<unsigned>(random()));
-        std::string name = ".";
-        name += output.filename().string();
-        name += suffix;
-        *tempPath = dir / name;
-        FILE* f = std::fopen(tempPath->string().c_str(), "wbx");
-        if (f) return f;
-        if (errno != EEXIST) return nullptr;
-    }
-    return nullptr;
+// A uniquely named temporary beside the output: ".OUT.xxxxxxxx.brix-tmp".
+std::string TemporaryName(const std::filesystem::path& output, std::mt19937& random) {
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".%08x.brix-tmp", static_cast<unsigned>(random()));
+    return "." + output.filename().string() + suffix;
 }
+
+// While a named temporary exists, an interrupt, a termination or a hang-up removes it before
+// the process ends as it would have. One build at a time is covered; others still remove
+// theirs on every error path.
+class RemoveOnSignal {
+public:
+    explicit RemoveOnSignal(const std::string& path) {
+        if (path.size() >= sizeof gPath || gArmed.exchange(true)) return;
+        std::memcpy(gPath, path.c_str(), path.size() + 1);
+        armed_ = true;
+        for (size_t i = 0; i < kSignals.size(); ++i) gPrevious[i] = std::signal(kSignals[i], Handle);
+    }
+    ~RemoveOnSignal() {
+        if (!armed_) return;
+        for (size_t i = 0; i < kSignals.size(); ++i) std::signal(kSignals[i], gPrevious[i]);
+        gArmed = false;
+    }
+    RemoveOnSignal(const RemoveOnSignal&) = delete;
+    RemoveOnSignal& operator=(const RemoveOnSignal&) = delete;
+
+private:
+    static void Handle(int signal) {
+#ifdef _WIN32
+        _unlink(gPath);
+#else
+        ::unlink(gPath);
+#endif
+        for (size_t i = 0; i < kSignals.size(); ++i) {
+            if (kSignals[i] == signal) std::signal(signal, gPrevious[i] == SIG_IGN ? SIG_DFL : gPrevious[i]);
+        }
+        std::raise(signal);
+    }
+
+#ifdef SIGHUP
+    static constexpr std::array<int, 3> kSignals = {SIGINT, SIGTERM, SIGHUP};
+#else
+    static constexpr std::array<int, 2> kSignals = {SIGINT, SIGTERM};
+#endif
+    static inline char gPath[4096];
+    static inline std::atomic<bool> gArmed{false};
+    static inline std::array<void (*)(int), kSignals.size()> gPrevious{};
+    bool armed_ = false;
+};
+
+// The file a package is written to until it is complete. On Linux it has no name at all
+// (O_TMPFILE in the output's folder): a build that is killed leaves nothing behind. It is
+// linked under a temporary name only when complete, and at once renamed over the output.
+// Where the file system refuses unnamed files (and elsewhere) it is created under a temporary
+// name, removed on every error and on an interrupt. Either way the temporary is locked while
+// it is written, so that a later build can tell one left by a killed build from one being
+// written, and remove it.
+class TemporaryPackage {
+public:
+    ~TemporaryPackage() { Discard(); }
+    TemporaryPackage() = default;
+    TemporaryPackage(const TemporaryPackage&) = delete;
+    TemporaryPackage& operator=(const TemporaryPackage&) = delete;
+
+    // Creates the file beside output; false with the system's reason.
+    bool Create(const std::filesystem::path& dir, const std::filesystem::path& output, std::mt19937& random,
+                bool unnamed, std::string* reason) {
+        dir_ = dir;
+        output_ = output;
+        RemoveLeftovers();
+#ifdef O_TMPFILE
+        if (unnamed) {
+            const int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+            if (fd >= 0) {
+                ::flock(fd, LOCK_EX | LOCK_NB);
+                file_ = ::fdopen(fd, "wb");
+                if (!file_) {
+                    *reason = std::strerror(errno);
+                    ::close(fd);
+                    return false;
+                }
+                return true;
+            }
+            // Refused by the file system (or an older kernel): fall back to a named file.
+            if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+                *reason = std::strerror(errno);
+                return false;
+            }
+        }
+#else
+        (void)unnamed;
+#endif
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            path_ = dir / TemporaryName(output, random);
+#ifdef _WIN32
+            file_ = std::fopen(path_.string().c_str(), "wbx");
+#else
+            const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            file_ = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
+            if (fd >= 0 && !file_) ::close(fd);
+            if (file_) ::flock(fd, LOCK_EX | LOCK_NB);
+#endif
+            if (file_) {
+                named_ = true;
+                guard_ = std::make_unique<RemoveOnSignal>(path_.string());
+                return true;
+            }
+            if (errno != EEXIST) break;
+        }
+        *reason = std::strerror(errno);
+        path_.clear();
+        return false;
+    }
+
+    FILE* File() const { return file_; }
+
+    // Gives the complete, flushed file the target's name, replacing it. false with the
+    // system's reason (the temporary is then gone and the target untouched).
+    bool Replace(const std::filesystem::path& target, std::mt19937& random, std::string* reason) {
+        if (!named_) {
+#ifdef O_TMPFILE
+            char self[64];
+            std::snprintf(self, sizeof self, "/proc/self/fd/%d", fileno(file_));
+            for (int attempt = 0; attempt < 100 && !named_; ++attempt) {
+                path_ = dir_ / TemporaryName(output_, random);
+                if (::linkat(AT_FDCWD, self, AT_FDCWD, path_.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+                    ::linkat(fileno(file_), "", AT_FDCWD, path_.c_str(), AT_EMPTY_PATH) == 0) {
+                    named_ = true;
+                } else if (errno != EEXIST) {
+                    break;
+                }
+            }
+            if (!named_) {
+                *reason = std::strerror(errno);
+                path_.clear();
+                return false;
+            }
+#endif
+        }
+        const bool closed = std::fclose(file_) == 0;
+        const int closeError = errno;
+        file_ = nullptr;
+        if (!closed) {
+            *reason = std::strerror(closeError);
+            return false;
+        }
+        std::error_code ec;
+        std::filesystem::rename(path_, target, ec);
+        if (ec) {
+            *reason = ec.message();
+            return false;
+        }
+        path_.clear();
+        named_ = false;
+        guard_.reset();
+        return true;
+    }
+
+    // Closes and removes whatever was made.
+    void Discard() {
+        if (file_) std::fclose(file_);
+        file_ = nullptr;
+        if (named_ && !path_.empty()) {
+            std::error_code ec;
+            std::filesystem::remove(path_, ec);
+        }
+        named_ = false;
+        path_.clear();
+        guard_.reset();
+    }
+
+private:
+    // Removes temporaries of this output that a killed build left: not locked by a running
+    // build, and not written to for a minute.
+    void RemoveLeftovers() const {
+#ifndef _WIN32
+        const std::string prefix = "." + output_.filename().string() + ".";
+        const std::string suffix = ".brix-tmp";
+        std::error_code ec;
+        for (std::filesystem::directory_iterator it(dir_, ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            if (name.size() != prefix.size() + 8 + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+                name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+                continue;
+            const int fd = ::open(it->path().c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            if (fd < 0) continue;
+            struct stat st;
+            if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_mtime < std::time(nullptr) - 60 &&
+                ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+                ::unlink(it->path().c_str());
+            }
+            ::close(fd);
+        }
+#endif
+    }
+
+    std::filesystem::path dir_, output_, path_;
+    FILE* file_ = nullptr;
+    bool named_ = false;  // path_ names the file
+    std::unique_ptr<RemoveOnSignal> guard_;
+};
 
 bool SyncToDisk(FILE* f, bool sync) {
     if (std::fflush(f) != 0) return false;
@@ -215,15 +407,13 @@ int QSResourcer::Build(const std::filesystem::path& output, const char* id, cons
                      [&](uint32_t a, uint32_t b) { return entries[a].hash < entries[b].hash; });
 
     RSCLOG(kLogInfo, "Writing mod file '%s'", outName.c_str());
-    std::filesystem::path tempPath;
-    FILE* file = CreateTemporary(dir, output, random_, &tempPath);
-    if (!file) QSERROR("Couldn't open output file %s", outName.c_str());
-    auto discard = [&] {
-        if (file) std::fclose(file);
-        file = nullptr;
-        std::error_code ec;
-        std::filesystem::remove(tempPath, ec);
-    };
+    TemporaryPackage temporary;
+    std::string reason;
+    if (!temporary.Create(dir, output, random_, unnamed_, &reason)) {
+        QSERROR("Couldn't open output file %s: %s", outName.c_str(), reason.c_str());
+    }
+    FILE* file = temporary.File();
+    auto discard = [&] { temporary.Discard(); };
 
     // Lay out the tables and the data area before writing a byte.
     std::vector<FileNode> nodes(entries.size());
@@ -347,20 +537,17 @@ int QSResourcer::Build(const std::filesystem::path& output, const char* id, cons
     uint32_t checksum = out.Checksum();
     ok = ok && std::fseek(file, 0x10, SEEK_SET) == 0 && std::fwrite(&checksum, 4, 1, file) == 1;
     ok = ok && SyncToDisk(file, sync_);
-    ok = (std::fclose(file) == 0) && ok;
-    file = nullptr;
     if (!ok) {
+        const int error = errno;
         discard();
         std::string line = FreeSpaceLine(dir);
         char first[1024];
         std::snprintf(first, sizeof first, "Error writing to %s, check disc space.", outName.c_str());
-        QSERROR("%s\n%s", first, line.c_str());
+        QSERROR("%s\n%s\n%s", first, line.c_str(), std::strerror(error));
     }
-    std::error_code ec;
-    std::filesystem::rename(tempPath, output, ec);
-    if (ec) {
+    if (!temporary.Replace(output, random_, &reason)) {
         discard();
-        QSERROR("Couldn't replace %s: %s", outName.c_str(), ec.message().c_str());
+        QSERROR("Couldn't replace %s: %s", outName.c_str(), reason.c_str());
     }
     if (sync_) SyncDirectory(dir);
     RSCLOG(kLogInfo, "Checksum %x written successfully.", checksum);

@@ -1,9 +1,10 @@
 // QSResourcer: writes a stream file archive (a mod package) from a list of entries.
 //
 // The layout is computed in memory first, then the archive is written in one pass to a
-// fresh temporary file beside the output, with the XOR checksum taken as the bytes go out.
-// Only a complete, flushed archive is renamed over the output: a failed build leaves an
-// existing package untouched. Progress lines go to the log ("RSCR") and the build window.
+// fresh temporary file beside the output (unnamed where the system allows, so that a killed
+// build leaves nothing), with the XOR checksum taken as the bytes go out. Only a complete,
+// flushed archive is renamed over the output: a failed build leaves an existing package
+// untouched and no temporary file. Progress lines go to the log ("RSCR") and the build window.
 #pragma once
 
 #include <cstdint>
@@ -51,9 +52,14 @@ public:
     // By default the archive and its rename reach the disk before Build returns. A script
     // that makes throw-away archives may skip that; the replacement stays atomic either way.
     void SetSyncToDisk(bool sync) { sync_ = sync; }
+    // Where the file system allows it, the archive is written to an unnamed file that only a
+    // complete build links into place (nothing is left when the process is killed). Tests
+    // turn it off to try the named temporary that serves elsewhere.
+    void SetUnnamedTemporary(bool unnamed) { unnamed_ = unnamed; }
 
 private:
     std::mt19937 random_;
     std::vector<std::string> ignore_;
     bool sync_ = true;
+    bool unnamed_ = true;
 };

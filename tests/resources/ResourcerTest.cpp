@@ -6,7 +6,11 @@
 #include <csignal>
 #include <cstring>
 #include <set>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "core/QSError.h"
 #include "resources/QSStreamFile.h"
@@ -321,4 +325,62 @@ TEST(QSResourcerDeathTest, MissingOutputDirectoryIsFatal) {
     TempDir dir;
     EXPECT_EXIT(WriteArchive(dir / "no" / "mod.qsx", {{"a", "1", ""}}), ::testing::ExitedWithCode(255),
                 "Couldn't open output file .*mod.qsx");
+}
+
+// A build interrupted halfway leaves the old package and no temporary file, whether it writes
+// an unnamed file (nothing to remove) or a named one (removed by the signal's handler before
+// the process ends as the signal says).
+TEST(QSResourcerDeathTest, InterruptedBuildLeavesNoTemporaryFile) {
+    for (bool unnamed : {true, false}) {
+        for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            SCOPED_TRACE(std::string(unnamed ? "unnamed" : "named") + ", signal " + std::to_string(signal));
+            TempDir dir;
+            WriteArchive(dir / "mod.qsx", {{"a", "old", ""}});
+            const std::string before = ReadFile(dir / "mod.qsx");
+            auto interrupted = [signal](uint32_t offset, char* dest, uint32_t n) {
+                if (offset > 0) std::raise(signal);
+                std::memset(dest, 'x', n);
+                return true;
+            };
+            EXPECT_EXIT(
+                {
+                    QSResourcer writer;
+                    writer.SetUnnamedTemporary(unnamed);
+                    writer.Build(dir / "mod.qsx", "SK", "1.0", "", {PackageEntry::Streamed("big", 3 << 20, interrupted)}, "");
+                },
+                ::testing::KilledBySignal(signal), "");
+            EXPECT_EQ(ReadFile(dir / "mod.qsx"), before);
+            EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"mod.qsx"});
+        }
+    }
+}
+
+// A temporary left by a killed build (not locked, not written to for a minute) is removed by
+// the next build of that output; one being written, a recent one and another output's stay.
+TEST(QSResourcer, NextBuildRemovesTheTemporaryOfAKilledOne) {
+    for (bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "unnamed" : "named");
+        TempDir dir;
+        auto leftover = [&](const std::string& name, int minutesOld) {
+            WriteFile(dir / name, std::string(5000, 'x'));
+            const timespec old = {time(nullptr) - 60 * minutesOld, 0};
+            const timespec times[2] = {old, old};
+            EXPECT_EQ(::utimensat(AT_FDCWD, (dir / name).c_str(), times, 0), 0);
+        };
+        leftover(".mod.qsx.0badcafe.brix-tmp", 5);
+        leftover(".mod.qsx.12345678.brix-tmp", 5);  // locked below: a build still writing it
+        leftover(".mod.qsx.87654321.brix-tmp", 0);  // written to just now
+        leftover(".other.qsx.0badcafe.brix-tmp", 5);
+        const int held = ::open((dir / ".mod.qsx.12345678.brix-tmp").c_str(), O_RDONLY);
+        ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+        QSResourcer writer;
+        writer.SetUnnamedTemporary(unnamed);
+        writer.Build(dir / "mod.qsx", "SK", "1.0", "", {PackageEntry::Of("a", "new")}, "");
+        ::close(held);
+        EXPECT_EQ(FilesIn(dir.path()), (std::set<std::string>{"mod.qsx", ".mod.qsx.12345678.brix-tmp",
+                                                              ".mod.qsx.87654321.brix-tmp",
+                                                              ".other.qsx.0badcafe.brix-tmp"}));
+        EXPECT_EQ(Content(QSStreamFile((dir / "mod.qsx").string()), "a"), "new");
+    }
 }

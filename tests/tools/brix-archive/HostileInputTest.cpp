@@ -5,9 +5,14 @@
 // time: a hang fails the case instead of the suite.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <set>
+#include <thread>
 
 #include "core/QSError.h"
 #include "support/Archives.h"
@@ -93,4 +98,58 @@ TEST_F(Hostile, SpecialFilesAreRefusedWithoutHanging) {
         EXPECT_THAT(r.err, HasSubstr(std::string("is not a regular file but ") + c.kind));
         EXPECT_EQ(Listing(), before);
     }
+}
+
+// kill -9 of a large pack at several points: the old package stays whole and no temporary
+// file is left, since the archive is written to a file without a name until it is complete.
+TEST_F(Hostile, KilledPackLeavesTheOldPackageAndNoTemporaryFile) {
+    fs::create_directories(dir / "src");
+    for (int i = 0; i < 24; ++i) WriteFile(dir / "src" / ("f" + std::to_string(i) + ".bin"), std::string(4 << 20, static_cast<char>(i)));
+    fs::create_directories(dir / "out");
+    WriteArchive(dir / "out" / "m.qsx", {{"old", "old", ""}});
+    const std::string before = ReadFile(dir / "out" / "m.qsx");
+    const std::vector<std::string> args = {"pack", "src", "-o", "out/m.qsx", "--id", "AB", "--version", "1.0"};
+
+    // Starts a pack and kills it after the given time; true when it was killed before it ended.
+    auto packKilledAfter = [&](std::chrono::microseconds wait) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::chdir(dir.path().c_str()) != 0) _exit(127);
+            std::vector<char*> argv = {const_cast<char*>(BRIX_ARCHIVE_EXE)};
+            for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            ::execv(BRIX_ARCHIVE_EXE, argv.data());
+            _exit(127);
+        }
+        int status = 0;
+        const auto until = std::chrono::steady_clock::now() + wait;
+        while (std::chrono::steady_clock::now() < until) {
+            if (::waitpid(child, &status, WNOHANG) == child) return false;
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+        return WIFSIGNALED(status);
+    };
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_FALSE(packKilledAfter(std::chrono::seconds(60)));
+    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    ASSERT_EQ(Run({"verify", "out/m.qsx"}).code, 0);
+    WriteFile(dir / "out" / "m.qsx", before);
+
+    int killed = 0;
+    for (double at : {0.05, 0.2, 0.4, 0.6, 0.8}) {
+        SCOPED_TRACE(at);
+        if (packKilledAfter(std::chrono::microseconds(static_cast<int64_t>(whole.count() * at)))) {
+            ++killed;
+            EXPECT_TRUE(ReadFile(dir / "out" / "m.qsx") == before);
+        } else {
+            EXPECT_EQ(Run({"verify", "out/m.qsx"}).code, 0);  // it finished first: the new one, whole
+            WriteFile(dir / "out" / "m.qsx", before);
+        }
+        std::set<std::string> left;
+        for (const auto& e : fs::directory_iterator(dir / "out")) left.insert(e.path().filename().string());
+        EXPECT_EQ(left, std::set<std::string>{"m.qsx"});
+    }
+    EXPECT_GE(killed, 3);
 }
