@@ -142,6 +142,65 @@ std::string FreeSpaceLine(const std::filesystem::path& dir) {
     return line;
 }
 
+// The file a build replaces: the output itself, or the file its chain of links ends at.
+struct ReplacedFile {
+    std::filesystem::path path;
+    bool exists = false;
+#ifndef _WIN32
+    struct stat st {};
+#endif
+};
+
+// Follows output through links to the file it stands for; false, with why, when that is
+// something other than a regular file (or nothing yet), or when the links loop.
+bool FindReplacedFile(const std::filesystem::path& output, ReplacedFile* found, std::string* refusal) {
+    found->path = output;
+#ifndef _WIN32
+    for (int links = 0;; ++links) {
+        struct stat st;
+        if (::lstat(found->path.c_str(), &st) != 0) {
+            if (errno == ENOENT) return true;  // a new file (or a link to one not made yet)
+            *refusal = std::strerror(errno);
+            return false;
+        }
+        if (S_ISREG(st.st_mode)) {
+            found->exists = true;
+            found->st = st;
+            return true;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            *refusal = std::string("it is not a regular file but ") +
+                       (S_ISDIR(st.st_mode) ? "a directory" : S_ISFIFO(st.st_mode) ? "a FIFO"
+                        : S_ISCHR(st.st_mode) ? "a character device" : S_ISBLK(st.st_mode) ? "a block device"
+                        : S_ISSOCK(st.st_mode) ? "a socket" : "of an unknown kind") +
+                       (links ? " (" + found->path.string() + ", where its links lead)" : std::string());
+            return false;
+        }
+        if (links == 40) {
+            *refusal = std::strerror(ELOOP);
+            return false;
+        }
+        std::vector<char> text(static_cast<size_t>(st.st_size > 0 ? st.st_size : 4096) + 1);
+        const ssize_t n = ::readlink(found->path.c_str(), text.data(), text.size() - 1);
+        if (n < 0) {
+            *refusal = std::strerror(errno);
+            return false;
+        }
+        const std::filesystem::path next(std::string(text.data(), static_cast<size_t>(n)));
+        found->path = next.is_absolute() ? next : found->path.parent_path() / next;
+    }
+#else
+    std::error_code ec;
+    const auto status = std::filesystem::status(output, ec);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        *refusal = "it is not a regular file";
+        return false;
+    }
+    found->exists = std::filesystem::exists(status);
+    return true;
+#endif
+}
+
 // A uniquely named temporary beside the output: ".OUT.xxxxxxxx.brix-tmp".
 std::string TemporaryName(const std::filesystem::path& output, std::mt19937& random) {
     char suffix[32];
@@ -257,6 +316,19 @@ public:
     }
 
     FILE* File() const { return file_; }
+
+    // Gives the new file the replaced one's permissions, and its owner where the system lets.
+    void KeepModeAndOwner(const ReplacedFile& replaced) {
+#ifndef _WIN32
+        const int fd = fileno(file_);
+        if (::fchown(fd, replaced.st.st_uid, replaced.st.st_gid) != 0) {
+            [[maybe_unused]] const int ignored = ::fchown(fd, static_cast<uid_t>(-1), replaced.st.st_gid);
+        }
+        ::fchmod(fd, replaced.st.st_mode & 07777);
+#else
+        (void)replaced;
+#endif
+    }
 
     // Gives the complete, flushed file the target's name, replacing it. false with the
     // system's reason (the temporary is then gone and the target untouched).
@@ -396,7 +468,13 @@ int QSResourcer::Build(const std::filesystem::path& output, const char* id, cons
                        const char* /*modName*/, std::vector<PackageEntry> entries,
                        const char* accessCode) {
     const std::string outName = output.string();
-    std::filesystem::path dir = output.parent_path();
+    // What the output names decides where the package goes: a link's target is replaced (the
+    // link stays), and anything there that is not a regular file is refused untouched.
+    ReplacedFile replaced;
+    std::string refusal;
+    if (!FindReplacedFile(output, &replaced, &refusal)) QSERROR("Couldn't replace %s: %s", outName.c_str(), refusal.c_str());
+    const std::filesystem::path& target = replaced.path;
+    std::filesystem::path dir = target.parent_path();
     if (dir.empty()) dir = ".";
 
     // The table is in hash order; entries of equal hash keep the caller's order. Sorting
@@ -409,7 +487,7 @@ int QSResourcer::Build(const std::filesystem::path& output, const char* id, cons
     RSCLOG(kLogInfo, "Writing mod file '%s'", outName.c_str());
     TemporaryPackage temporary;
     std::string reason;
-    if (!temporary.Create(dir, output, random_, unnamed_, &reason)) {
+    if (!temporary.Create(dir, target, random_, unnamed_, &reason)) {
         QSERROR("Couldn't open output file %s: %s", outName.c_str(), reason.c_str());
     }
     FILE* file = temporary.File();
@@ -545,7 +623,8 @@ int QSResourcer::Build(const std::filesystem::path& output, const char* id, cons
         std::snprintf(first, sizeof first, "Error writing to %s, check disc space.", outName.c_str());
         QSERROR("%s\n%s\n%s", first, line.c_str(), std::strerror(error));
     }
-    if (!temporary.Replace(output, random_, &reason)) {
+    if (replaced.exists) temporary.KeepModeAndOwner(replaced);
+    if (!temporary.Replace(target, random_, &reason)) {
         discard();
         QSERROR("Couldn't replace %s: %s", outName.c_str(), reason.c_str());
     }

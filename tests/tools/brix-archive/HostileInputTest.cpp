@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -39,8 +40,10 @@ protected:
     // Every path below the test's folder, so that a case can tell nothing was left or made.
     std::set<std::string> Listing() {
         std::set<std::string> names;
-        for (const auto& e : fs::recursive_directory_iterator(dir.path()))
-            names.insert(fs::relative(e.path(), dir.path()).generic_string());
+        std::error_code ec;
+        for (fs::recursive_directory_iterator it(dir.path(), ec), end; !ec && it != end; it.increment(ec))
+            names.insert(it->path().lexically_relative(dir.path()).generic_string());
+        EXPECT_FALSE(ec) << ec.message();
         return names;
     }
 
@@ -152,4 +155,80 @@ TEST_F(Hostile, KilledPackLeavesTheOldPackageAndNoTemporaryFile) {
         EXPECT_EQ(left, std::set<std::string>{"m.qsx"});
     }
     EXPECT_GE(killed, 3);
+}
+
+// pack -o writes through a link to the file it stands for and keeps the replaced file's mode
+// and owner; an output that is, or leads to, anything but a regular file is refused and left
+// as it is.
+TEST_F(Hostile, PackRespectsWhatItReplaces) {
+    fs::create_directories(dir / "src");
+    WriteFile(dir / "src" / "a.ini", "[A]\nk=1\n");
+    fs::create_directories(dir / "out" / "real");
+    fs::create_directories(dir / "out" / "folder.qsx");
+    ASSERT_EQ(::mkfifo((dir / "out" / "pipe.qsx").c_str(), 0644), 0);
+    const bool device = ::mknod((dir / "out" / "null.qsx").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    fs::create_symlink("pipe.qsx", dir / "out" / "topipe.qsx");
+    fs::create_symlink("loop2.qsx", dir / "out" / "loop1.qsx");
+    fs::create_symlink("loop1.qsx", dir / "out" / "loop2.qsx");
+    auto pack = [&](const std::string& out) {
+        return Run({"pack", "src", "-o", "out/" + out, "--id", "AB", "--version", "1.0"});
+    };
+
+    const struct Refused {
+        const char* out;
+        const char* why;
+    } refused[] = {
+        {"pipe.qsx", "a FIFO"},
+        {"folder.qsx", "a directory"},
+        {"null.qsx", "a character device"},
+        {"topipe.qsx", "a FIFO"},
+        {"loop1.qsx", "Too many levels of symbolic links"},
+    };
+    const std::set<std::string> before = Listing();
+    for (const Refused& c : refused) {
+        if (std::string(c.out) == "null.qsx" && !device) continue;  // mknod needs privileges
+        SCOPED_TRACE(c.out);
+        ToolResult r = pack(c.out);
+        EXPECT_EQ(r.code, 1);
+        EXPECT_THAT(r.err, HasSubstr(std::string("Couldn't replace out/") + c.out + ": "));
+        EXPECT_THAT(r.err, HasSubstr(c.why));
+        EXPECT_EQ(Listing(), before);
+    }
+    struct stat st;
+    ASSERT_EQ(::lstat((dir / "out" / "pipe.qsx").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    if (device) {
+        ASSERT_EQ(::lstat((dir / "out" / "null.qsx").c_str(), &st), 0);
+        EXPECT_TRUE(S_ISCHR(st.st_mode));
+    }
+
+    // Through two links to the real file, which keeps its mode (and owner, where allowed).
+    WriteArchive(dir / "out" / "real" / "m.qsx", {{"old", "1", ""}});
+    ASSERT_EQ(::chmod((dir / "out" / "real" / "m.qsx").c_str(), 0640), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown((dir / "out" / "real" / "m.qsx").c_str(), 65534, 65534), 0);
+    }
+    fs::create_symlink("real/m.qsx", dir / "out" / "inner.qsx");
+    fs::create_symlink("inner.qsx", dir / "out" / "outer.qsx");
+    ASSERT_EQ(pack("outer.qsx").code, 0);
+    EXPECT_TRUE(fs::is_symlink(dir / "out" / "outer.qsx"));
+    EXPECT_TRUE(fs::is_symlink(dir / "out" / "inner.qsx"));
+    ASSERT_EQ(::stat((dir / "out" / "real" / "m.qsx").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(st.st_gid, 65534u);
+    }
+    ToolResult cat = Run({"cat", "out/real/m.qsx", "a.ini"});
+    EXPECT_EQ(cat.out, "[A]\nk=1\n");
+    std::set<std::string> real;
+    for (const auto& e : fs::directory_iterator(dir / "out" / "real")) real.insert(e.path().filename().string());
+    EXPECT_EQ(real, std::set<std::string>{"m.qsx"});
+
+    // A link to a file not made yet makes it.
+    fs::create_symlink("real/new.qsx", dir / "out" / "ahead.qsx");
+    ASSERT_EQ(pack("ahead.qsx").code, 0);
+    EXPECT_TRUE(fs::is_symlink(dir / "out" / "ahead.qsx"));
+    EXPECT_EQ(Run({"verify", "out/real/new.qsx"}).code, 0);
 }
