@@ -709,8 +709,25 @@ private:
 int CheckInstallation(const std::string& install, const std::string& mod) {
     std::error_code ec;
     if (!fs::is_directory(install, ec)) return Fail(install, "no such installation directory");
-    fs::directory_iterator it(install, ec);
+    // The game's archives are every *.qsw file in the folder; without one there is no game.
+    size_t archives = 0;
+    std::string unusable;
+    for (fs::directory_iterator it(install, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() < 4 || !SameName(std::string_view(name).substr(name.size() - 4), ".qsw")) continue;
+        std::error_code kind;
+        const fs::file_status status = fs::status(it->path(), kind);
+        if (!kind && fs::is_regular_file(status)) {
+            ++archives;
+        } else {
+            unusable += "; " + name + (status.type() == fs::file_type::not_found ? " leads nowhere"
+                                        : kind                                      ? ": " + kind.message()
+                                        : fs::is_directory(status)                  ? " is a directory"
+                                                                                    : " is not a regular file");
+        }
+    }
     if (ec) return Fail(install, "cannot read the installation directory: " + ec.message());
+    if (archives == 0) return Fail(install, "holds no game archive (no regular *.qsw file)" + unusable);
     if (mod.empty()) return 0;
     return CheckArchive(mod);
 }

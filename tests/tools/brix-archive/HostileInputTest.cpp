@@ -232,3 +232,36 @@ TEST_F(Hostile, PackRespectsWhatItReplaces) {
     EXPECT_TRUE(fs::is_symlink(dir / "out" / "ahead.qsx"));
     EXPECT_EQ(Run({"verify", "out/real/new.qsx"}).code, 0);
 }
+
+// table and history need the game: an installation folder without a game archive (none at
+// all, or only a folder, a link loop or a dangling link by that name) is an error naming the
+// folder and what is missing, not an empty table.
+TEST_F(Hostile, InstallationWithoutAGameArchiveIsAnError) {
+    WriteArchive(dir / "mod.qsx", {{"Data\\a.ini", "[A]\nk=1\n", ""}});
+    fs::create_directories(dir / "empty");
+    fs::create_directories(dir / "folder" / "Dravik.qsw");
+    fs::create_directories(dir / "loop");
+    fs::create_symlink("Dravik.qsw", dir / "loop" / "Dravik.qsw");
+    fs::create_directories(dir / "dangling");
+    fs::create_symlink("gone.qsw", dir / "dangling" / "Dravik.qsw");
+    const struct Case {
+        const char* install;
+        const char* also;  // what the message says of the folder's *.qsw entries
+    } cases[] = {
+        {"empty", ""},
+        {"folder", "Dravik.qsw is a directory"},
+        {"loop", "Dravik.qsw: Too many levels of symbolic links"},
+        {"dangling", "Dravik.qsw leads nowhere"},
+    };
+    for (const Case& c : cases) {
+        for (std::vector<std::string> args : {std::vector<std::string>{"table", c.install, "--kind", "units"},
+                                              std::vector<std::string>{"history", c.install, "--mod", "mod.qsx"}}) {
+            SCOPED_TRACE(::testing::PrintToString(args));
+            ToolResult r = Run(args);
+            EXPECT_EQ(r.code, 1);
+            EXPECT_EQ(r.out, "");
+            EXPECT_THAT(r.err, StartsWith(std::string("brix-archive: ") + c.install + ": holds no game archive"));
+            EXPECT_THAT(r.err, HasSubstr(c.also));
+        }
+    }
+}
