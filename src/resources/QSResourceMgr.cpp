@@ -214,8 +214,9 @@ int QSResourceMgr::Init(const char* directory, const char* modPath) {
             modPaths_.push_back(modPath);
             auto* mod = new QSStreamFile(modPath);
             if (!mod->IsOpen()) {
+                const std::string why = mod->OpenError();
                 delete mod;
-                QSERROR("Could not open %s", modPath);
+                QSERROR("Could not open %s: %s", modPath, why.c_str());
             }
             archives_.Append(mod);
         }

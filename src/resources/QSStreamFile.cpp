@@ -174,6 +174,7 @@ bool QSStreamFile::ReadAt(uint64_t offset, void* buffer, size_t size) const {
     while (size > 0) {
         ssize_t n = pread(fileno(file_.get()), p, size, static_cast<off_t>(offset));
         if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = 0;  // the file ended early
         if (n <= 0) return false;
         p += n;
         offset += static_cast<uint64_t>(n);
@@ -197,8 +198,8 @@ bool QSStreamFile::LoadTable(const char* what, uint64_t offset, uint64_t count,
     }
     out.resize(static_cast<size_t>(count));
     if (!ReadAt(offset, out.data(), static_cast<size_t>(bytes))) {
-        *problem = Printf("File %s could not be read: the %s at offset %" PRIu64 ".",
-                          path_.c_str(), what, offset);
+        *problem = Printf("File %s could not be read: the %s at offset %" PRIu64 ": %s.",
+                          path_.c_str(), what, offset, ReadError().c_str());
         return false;
     }
     return true;
@@ -223,7 +224,11 @@ bool QSStreamFile::Load(std::string* problem) {
     realLength_ = end > 0 ? static_cast<uint64_t>(end) : 0;
 
     uint32_t formatVersion = 0;
-    if (realLength_ < 4 || !ReadAt(0, &formatVersion, 4)) {
+    if (realLength_ >= 4 && !ReadAt(0, &formatVersion, 4)) {
+        *problem = Printf("File %s could not be read: %s.", path_.c_str(), ReadError().c_str());
+        return false;
+    }
+    if (realLength_ < 4) {
         *problem = Printf("File %s is corrupt: it is too short to be a stream file.", path_.c_str());
         return false;
     }
@@ -391,4 +396,45 @@ uint32_t QSStreamFile::ReadContent(const FileNode& node, ResourceContent& out) c
         }
     }
     return delivered;
+}
+
+std::string QSStreamFile::ReadError() {
+    return errno ? std::strerror(errno) : "the file ended early";
+}
+
+bool QSStreamFile::ReadWhole(const FileNode& node, ResourceContent& out, std::string* problem) const {
+    // The chunks must cover the content exactly once: no gap (which would read as zeros) and
+    // no overlap.
+    std::vector<std::pair<uint64_t, uint64_t>> spans;  // start, end in the content
+    for (uint32_t c = 0; c < node.ChkCnt; ++c) {
+        const FileChunk& chunk = chunks_[node.ChkIdx + c];
+        const FilePacket& packet = packets_[chunk.PktIdx];
+        spans.emplace_back(chunk.FileStart, uint64_t{chunk.FileStart} + (packet.PosEnd - packet.PosStart));
+    }
+    std::sort(spans.begin(), spans.end());
+    uint64_t covered = 0;
+    for (const auto& [start, end] : spans) {
+        if (start != covered) {
+            *problem = Printf(start > covered ? "its chunks leave bytes %" PRIu64 " to %" PRIu64 " of its %u uncovered"
+                                              : "its chunks overlap at byte %" PRIu64 " (up to %" PRIu64 ") of its %u",
+                              std::min(start, covered), std::max(start, covered), node.Len);
+            return false;
+        }
+        covered = end;
+    }
+    if (covered != node.Len) {
+        *problem = Printf("its chunks leave bytes %" PRIu64 " to %u of its %u uncovered", covered, node.Len, node.Len);
+        return false;
+    }
+    char* buffer = out.Allocate(node.Len);
+    for (uint32_t c = 0; c < node.ChkCnt; ++c) {
+        const FileChunk& chunk = chunks_[node.ChkIdx + c];
+        const FilePacket& packet = packets_[chunk.PktIdx];
+        if (!ReadAt(packet.PosStart, buffer + chunk.FileStart, packet.PosEnd - packet.PosStart)) {
+            *problem = Printf("cannot read its bytes at offset %u of the archive: %s", packet.PosStart,
+                              ReadError().c_str());
+            return false;
+        }
+    }
+    return true;
 }

@@ -35,6 +35,8 @@ public:
     static bool ChecksumMatches(const std::string& path, uint32_t* stored, uint32_t* computed);
 
     bool IsOpen() const { return file_ != nullptr; }
+    // Why the file could not be opened (the system's reason), when it could not.
+    const std::string& OpenError() const { return openError_; }
     const std::string& Path() const { return path_; }
     // A copy of the header; for 104-byte headers the missing fields are 0.
     const StreamHeader& Header() const { return header_; }
@@ -59,6 +61,10 @@ public:
     // Reads one file's content into Len + 1 bytes (the spare byte stays zero) following its
     // chunks and packets. Returns the number of bytes delivered.
     uint32_t ReadContent(const FileNode& node, ResourceContent& out) const;
+    // Reads one file's content whole, for tools that must not hand out part of a file: false,
+    // with what is wrong (not naming the archive), when its chunks leave a gap or overlap or
+    // a read fails.
+    bool ReadWhole(const FileNode& node, ResourceContent& out, std::string* problem) const;
 
 private:
     struct CheckOnly {};
@@ -66,6 +72,8 @@ private:
     // Opens and checks; on a problem returns false with its text (file stays open).
     bool Load(std::string* problem);
     bool ReadAt(uint64_t offset, void* buffer, size_t size) const;
+    // Why the last ReadAt on this thread failed.
+    static std::string ReadError();
     template <typename T>
     bool LoadTable(const char* what, uint64_t offset, uint64_t count, std::vector<T>& out,
                    std::string* problem);

@@ -74,6 +74,15 @@ private:
     std::chrono::steady_clock::time_point last_{};
 };
 
+// Why path is no folder to read, or empty when it is one.
+std::string NotAFolder(const std::string& path) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (status.type() == fs::file_type::not_found) return std::strerror(ENOENT);
+    if (ec) return ec.message();
+    return fs::is_directory(status) ? std::string() : "is not a directory";
+}
+
 // Checks an archive before it is opened, so that a missing, special or corrupt one is a
 // message naming it and why, not a fatal error or a hang.
 int CheckArchive(const std::string& path) {
@@ -90,10 +99,17 @@ std::unique_ptr<QSStreamFile> OpenChecked(const std::string& path, int* status) 
     return std::make_unique<QSStreamFile>(path);
 }
 
-std::string Content(const QSStreamFile& archive, const FileNode& node) {
+// One stored file's bytes, whole; a file whose chunks do not cover it, or that cannot be read,
+// is a message naming the archive, the file and why.
+bool Content(const QSStreamFile& archive, const FileNode& node, std::string* bytes) {
     ResourceContent content;
-    uint32_t delivered = archive.ReadContent(node, content);
-    return std::string(content.data.get(), delivered);
+    std::string problem;
+    if (!archive.ReadWhole(node, content, &problem)) {
+        Fail(archive.Path(), std::string("cannot read ") + node.name + ": " + problem);
+        return false;
+    }
+    bytes->assign(content.data.get(), node.Len);
+    return true;
 }
 
 const FileNode* FindNode(const QSStreamFile& archive, const std::string& name) {
@@ -144,7 +160,9 @@ int Cat(const std::string& path, const std::string& name) {
     if (!archive) return status;
     const FileNode* node = FindNode(*archive, name);
     if (!node) return Fail(path, "holds no file named " + name);
-    return WriteOut(Content(*archive, *node));
+    std::string bytes;
+    if (!Content(*archive, *node, &bytes)) return kFailure;
+    return WriteOut(bytes);
 }
 
 // The parts of an archive name as directories and a file name; empty when the name is
@@ -313,7 +331,9 @@ int Extract(const std::string& path, const std::string& target, const std::vecto
     if (!archive) return status;
     std::error_code ec;
     fs::create_directories(target, ec);
-    if (!fs::is_directory(target, ec)) return Fail(target, "cannot create the target directory");
+    if (!fs::is_directory(target)) {
+        return Fail(target, "cannot create the target directory: " + (ec ? ec.message() : NotAFolder(target)));
+    }
 
     std::vector<const FileNode*> chosen;
     for (const FileNode& node : archive->Nodes()) {
@@ -333,8 +353,11 @@ int Extract(const std::string& path, const std::string& target, const std::vecto
         if (parts.empty()) {
             result = Fail(path, std::string("refusing the unsafe name ") + node.name);
         } else {
-            const uint32_t delivered = archive->ReadContent(node, content);
-            if (!writer.Write(parts, content.data.get(), delivered, force, &problem)) result = Fail(path, problem);
+            if (!archive->ReadWhole(node, content, &problem)) {
+                result = Fail(path, std::string("cannot read ") + node.name + ": " + problem);
+            } else if (!writer.Write(parts, content.data.get(), node.Len, force, &problem)) {
+                result = Fail(path, problem);
+            }
         }
         progress.Step(i + 1);
     }
@@ -562,7 +585,7 @@ private:
 int Pack(const std::string& dir, const std::string& out, const std::string& id, const std::string& version,
          const std::string& code, bool sync) {
     std::error_code ec;
-    if (!fs::is_directory(dir, ec)) return Fail(dir, "not a directory");
+    if (std::string why = NotAFolder(dir); !why.empty()) return Fail(dir, "cannot pack: " + why);
     FolderWalk walk;
     std::vector<PackSource> files;
     std::string problemFile, problem;
@@ -618,7 +641,7 @@ int Verify(const std::string& path) {
 
 int Resolve(const std::string& install, const std::string& mod, const std::vector<std::string>& names) {
     std::error_code ec;
-    if (!fs::is_directory(install, ec)) return Fail(install, "not a directory");
+    if (std::string why = NotAFolder(install); !why.empty()) return Fail(install, "no installation directory: " + why);
     if (!mod.empty()) {
         if (int status = CheckArchive(mod)) return status;
     }
@@ -645,7 +668,9 @@ int Ini(const std::string& path, const std::string& name, const std::vector<std:
     const FileNode* node = FindNode(*archive, name);
     if (!node) return Fail(path, "holds no file named " + name);
     QSINIFile ini(node->name);
-    ini.LoadText(Content(*archive, *node));
+    std::string text;
+    if (!Content(*archive, *node, &text)) return kFailure;
+    ini.LoadText(text);
     auto printKeys = [&](const char* section) {
         for (const QSINIKey* k = ini.FirstKeyRecord(section); k; k = ini.NextKeyRecord(section)) {
             if (k->name) std::printf("%s=%s\n", k->name, k->value);
@@ -708,7 +733,7 @@ private:
 // here rather than a fatal error halfway through.
 int CheckInstallation(const std::string& install, const std::string& mod) {
     std::error_code ec;
-    if (!fs::is_directory(install, ec)) return Fail(install, "no such installation directory");
+    if (std::string why = NotAFolder(install); !why.empty()) return Fail(install, "no installation directory: " + why);
     // The game's archives are every *.qsw file in the folder; without one there is no game.
     size_t archives = 0;
     std::string unusable;
@@ -856,7 +881,7 @@ int main(int argc, char** argv) {
         return kUsage;
     }
 
-    if (!logFile.empty() && !OpenLog(logFile)) return Fail(logFile, "cannot create the log");
+    if (!logFile.empty() && !OpenLog(logFile)) return Fail(logFile, std::string("cannot create the log: ") + std::strerror(errno));
     if (list->parsed()) return List(archive);
     if (info->parsed()) return Info(archive);
     if (cat->parsed()) return Cat(archive, name);

@@ -265,3 +265,38 @@ TEST_F(Hostile, InstallationWithoutAGameArchiveIsAnError) {
         }
     }
 }
+
+// Every failure to open, read or write names the file and gives the system's reason.
+TEST_F(Hostile, FailuresSayWhy) {
+    fs::create_directories(dir / "src");
+    WriteFile(dir / "src" / "a.ini", "[A]\nk=1\n");
+    WriteFile(dir / "plain.txt", "not a folder");
+    WriteArchive(dir / "m.qsx", {{"a.ini", "[A]\nk=1\n", ""}});
+    const std::string kNoEntry = "No such file or directory", kNotDir = "Not a directory";
+    const struct Case {
+        std::vector<std::string> args;
+        std::string says;
+    } cases[] = {
+        {{"pack", "src", "-o", "none/m.qsx", "--id", "AB", "--version", "1.0"}, "Couldn't open output file none/m.qsx: " + kNoEntry},
+        {{"pack", "absent", "-o", "m2.qsx", "--id", "AB", "--version", "1.0"}, "absent: cannot pack: " + kNoEntry},
+        {{"pack", "plain.txt", "-o", "m2.qsx", "--id", "AB", "--version", "1.0"}, "plain.txt: cannot pack: is not a directory"},
+        {{"list", "absent.qsx"}, "Could not open absent.qsx: " + kNoEntry},
+        {{"verify", "absent.qsx"}, "Could not open absent.qsx: " + kNoEntry},
+        {{"extract", "m.qsx", "-C", "plain.txt/out"}, "plain.txt/out: cannot create the target directory: " + kNotDir},
+        {{"--log", "none/x.log", "list", "m.qsx"}, "none/x.log: cannot create the log: " + kNoEntry},
+        {{"table", "absent", "--kind", "units"}, "absent: no installation directory: " + kNoEntry},
+        {{"history", "plain.txt", "--mod", "m.qsx"}, "plain.txt: no installation directory: is not a directory"},
+        {{"resolve", "absent", "x"}, "absent: no installation directory: " + kNoEntry},
+        {{"resolve", ".", "--mod", "absent.qsx", "x"}, "Could not open absent.qsx: " + kNoEntry},
+    };
+    const std::set<std::string> before = Listing();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        ToolResult r = Run(c.args);
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_THAT(r.err, StartsWith("brix-archive: "));
+        EXPECT_THAT(r.err, HasSubstr(c.says));
+        EXPECT_EQ(Listing(), before);
+    }
+}
