@@ -48,8 +48,27 @@ namespace {
 constexpr int kFailure = 1;
 constexpr int kUsage = 2;
 
+// text with its control characters written as \xNN, so that a name from an archive cannot
+// send escape sequences to the terminal or break a line in two; keepLineEnds leaves line
+// feeds (a fatal message may hold several lines).
+std::string Shown(std::string_view text, bool keepLineEnds = false) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 || byte == 0x7F) && !(keepLineEnds && c == '\n')) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            shown += escaped;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 int Fail(const std::string& file, const std::string& problem) {
-    std::fprintf(stderr, "brix-archive: %s: %s\n", file.c_str(), problem.c_str());
+    std::fprintf(stderr, "brix-archive: %s: %s\n", Shown(file).c_str(), Shown(problem).c_str());
     return kFailure;
 }
 
@@ -88,7 +107,7 @@ std::string NotAFolder(const std::string& path) {
 int CheckArchive(const std::string& path) {
     std::string problem = QSStreamFile::Check(path);
     if (problem.empty()) return 0;
-    std::fprintf(stderr, "brix-archive: %s\n", problem.c_str());
+    std::fprintf(stderr, "brix-archive: %s\n", Shown(problem).c_str());
     return kFailure;
 }
 
@@ -124,7 +143,7 @@ int List(const std::string& path) {
     auto archive = OpenChecked(path, &status);
     if (!archive) return status;
     for (const FileNode& node : archive->Nodes()) {
-        std::printf("%u %08x %s\n", node.Len, HashName(node.name), node.name);
+        std::printf("%u %08x %s\n", node.Len, HashName(node.name), Shown(node.name).c_str());
     }
     return 0;
 }
@@ -164,6 +183,9 @@ int Cat(const std::string& path, const std::string& name) {
     if (!Content(*archive, *node, &bytes)) return kFailure;
     return WriteOut(bytes);
 }
+
+constexpr const char* kUnsafeName =
+    "an absolute name, a drive letter or a '..' part would land outside the folder it is extracted to";
 
 // The parts of an archive name as directories and a file name; empty when the name is
 // absolute, carries a drive letter or a ".." part, and so could land outside the target.
@@ -591,6 +613,12 @@ int Pack(const std::string& dir, const std::string& out, const std::string& id, 
     std::string problemFile, problem;
     if (!walk.List(dir, files, problemFile, problem)) return Fail(problemFile, problem);
 
+    // Only names that extract (and other tools) would write inside their target are stored:
+    // a file name holding backslashes can make one that climbs out or starts at a root.
+    for (const PackSource& f : files) {
+        if (SafeParts(f.name).empty()) return Fail(f.path, "refusing to store the name " + f.name + ": " + kUnsafeName);
+    }
+
     // The writer keeps its table in hash order and equal hashes in the order given: give it
     // the files in that order already, equal hashes by their listed paths, so the archive
     // does not depend on the order the folders list their files in, and the writer reads
@@ -627,6 +655,11 @@ int Verify(const std::string& path) {
         return Fail(path, text);
     }
     QSStreamFile archive(path);
+    int result = 0;
+    for (const FileNode& node : archive.Nodes()) {
+        if (SafeParts(node.name).empty()) result = Fail(path, std::string("the name ") + node.name + " is unsafe: " + kUnsafeName);
+    }
+    if (result) return result;
     for (const FileNode& node : archive.Nodes()) {
         if (node.HashId != HashName(node.name)) {
             char text[200];
@@ -801,7 +834,7 @@ int main(int argc, char** argv) {
     SetFatalPresenter([](const std::string& line) {
         // The log line's "File.cpp(12): (FATL) : " prefix means nothing to a user here.
         size_t cut = line.find(" : ");
-        std::string message = cut == std::string::npos ? line : line.substr(cut + 3);
+        std::string message = Shown(cut == std::string::npos ? line : line.substr(cut + 3), true);
         std::fprintf(stderr, "brix-archive: %s%s", message.c_str(),
                      message.empty() || message.back() != '\n' ? "\n" : "");
     });

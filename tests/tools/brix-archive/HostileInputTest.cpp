@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <set>
 #include <thread>
@@ -298,5 +299,46 @@ TEST_F(Hostile, FailuresSayWhy) {
         EXPECT_THAT(r.err, StartsWith("brix-archive: "));
         EXPECT_THAT(r.err, HasSubstr(c.says));
         EXPECT_EQ(Listing(), before);
+    }
+}
+
+// Names from an archive reach the terminal with their control characters escaped, one line
+// per file in list; pack refuses, and verify reports, names that extract would refuse.
+TEST_F(Hostile, NamesAreShownSafelyAndStoredOnlyWhenExtractable) {
+    RawArchive raw;
+    raw.files = {{"two\nlines.ini", "a", ""}, {"red\x1b[31m.ini", "b", ""}, {"ok.ini", "c", ""}};
+    WriteFile(dir / "odd.qsx", raw.Build());
+    ToolResult list = Run({"list", "odd.qsx"});
+    ASSERT_EQ(list.code, 0) << list.err;
+    EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 3);
+    EXPECT_EQ(list.out.find('\x1b'), std::string::npos);
+    EXPECT_THAT(list.out, HasSubstr(" two\\x0alines.ini\n"));
+    EXPECT_THAT(list.out, HasSubstr(" red\\x1b[31m.ini\n"));
+    ToolResult cat = Run({"cat", "odd.qsx", "no\x1b]0;title\x07"});
+    EXPECT_EQ(cat.code, 1);
+    EXPECT_EQ(cat.err, "brix-archive: odd.qsx: holds no file named no\\x1b]0;title\\x07\n");
+
+    const char* unsafe[] = {"..\\..\\tmp\\x", "C:x", "\\abs.ini", "a\\..\\..\\b"};
+    for (const char* name : unsafe) {
+        SCOPED_TRACE(name);
+        RawArchive evil;
+        evil.files = {{"fine.ini", "a", ""}, {name, "x", ""}};
+        WriteFile(dir / "evil.qsx", Sealed(evil.Build()));
+        ToolResult verify = Run({"verify", "evil.qsx"});
+        EXPECT_EQ(verify.code, 1);
+        EXPECT_EQ(verify.out, "");
+        EXPECT_THAT(verify.err, HasSubstr(std::string("evil.qsx: the name ") + name + " is unsafe"));
+        EXPECT_EQ(Run({"extract", "evil.qsx", "-C", "x"}).code, 1);  // as verify foretold
+        fs::remove_all(dir / "x");
+
+        fs::create_directories(dir / "src");
+        WriteFile(dir / "src" / "fine.ini", "a");
+        WriteFile(dir / "src" / name, "x");  // one file whose name holds the backslashes
+        const std::set<std::string> before = Listing();
+        ToolResult pack = Run({"pack", "src", "-o", "p.qsx", "--id", "AB", "--version", "1.0"});
+        EXPECT_EQ(pack.code, 1);
+        EXPECT_THAT(pack.err, HasSubstr(std::string("src/") + name + ": refusing to store the name " + name));
+        EXPECT_EQ(Listing(), before);
+        fs::remove_all(dir / "src");
     }
 }
