@@ -438,3 +438,57 @@ bool QSStreamFile::ReadWhole(const FileNode& node, ResourceContent& out, std::st
     }
     return true;
 }
+
+std::vector<std::string> QSStreamFile::SharedBytes() const {
+    std::vector<std::string> problems;
+    // Which files use each packet, through their chunks.
+    std::vector<std::vector<uint32_t>> users(packets_.size());
+    for (uint32_t n = 0; n < nodes_.size(); ++n) {
+        for (uint32_t c = 0; c < nodes_[n].ChkCnt; ++c) {
+            users[chunks_[nodes_[n].ChkIdx + c].PktIdx].push_back(n);  // twice by one file counts too
+        }
+    }
+    auto filesOf = [&](const std::vector<uint32_t>& list) {
+        std::string text = nodes_[list[0]].name;
+        for (size_t i = 1; i < list.size() && i < 3; ++i) text += std::string(" and ") + nodes_[list[i]].name;
+        if (list.size() > 3) text += Printf(" and %zu more", list.size() - 3);
+        return text;
+    };
+    struct Span {
+        uint64_t start, end;
+        std::string what;
+    };
+    std::vector<Span> spans;
+    const uint32_t headerSize = header_.FormatVersion > kFormatLongHeaderAbove ? kHeaderSize : kShortHeaderSize;
+    spans.push_back({0, headerSize, "the header"});
+    auto table = [&](uint64_t offset, uint64_t bytes, const char* what) {
+        if (bytes) spans.push_back({offset, offset + bytes, what});
+    };
+    table(header_.NodeOffset, uint64_t{header_.NodeCount} * sizeof(FileNode), "the FileNode table");
+    table(header_.ChunkOffset, uint64_t{header_.ChunkCount} * sizeof(FileChunk), "the FileChunk table");
+    table(header_.PacketOffset, uint64_t{header_.PacketCount} * sizeof(FilePacket), "the FilePacket table");
+    table(header_.InfoOffset, header_.InfoSize, "the info blob");
+    if (header_.FormatVersion > kFormatLongHeaderAbove && header_.IgnoreCount) table(header_.IgnoreOffset, header_.IgnoreSize, "the ignore list");
+    const size_t tables = spans.size();
+    for (uint32_t k = 0; k < packets_.size(); ++k) {
+        if (users[k].empty()) continue;
+        if (users[k].size() > 1) problems.push_back(Printf("one packet (%u) holds the bytes of ", k) + filesOf(users[k]));
+        if (packets_[k].PosEnd > packets_[k].PosStart)
+            spans.push_back({packets_[k].PosStart, packets_[k].PosEnd, "the bytes of " + filesOf(users[k])});
+    }
+    // Overlaps, in order of start: each span against the one reaching furthest before it.
+    std::vector<size_t> order(spans.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return spans[a].start < spans[b].start; });
+    size_t furthest = order.empty() ? 0 : order[0];
+    for (size_t i = 1; i < order.size(); ++i) {
+        const Span& here = spans[order[i]];
+        const Span& before = spans[furthest];
+        if (here.start < before.end && (order[i] >= tables || furthest >= tables)) {
+            problems.push_back(Printf("%s (at %" PRIu64 ") overlap %s (at %" PRIu64 ")", here.what.c_str(), here.start,
+                                      before.what.c_str(), before.start));
+        }
+        if (here.end > before.end) furthest = order[i];
+    }
+    return problems;
+}

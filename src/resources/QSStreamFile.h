@@ -61,6 +61,12 @@ public:
     // Reads one file's content into Len + 1 bytes (the spare byte stays zero) following its
     // chunks and packets. Returns the number of bytes delivered.
     uint32_t ReadContent(const FileNode& node, ResourceContent& out) const;
+    // Where stored bytes are claimed twice: a packet used by more than one chunk, packets
+    // whose bytes overlap, a packet over the header or a table. Each problem names the files
+    // concerned; none for an archive whose files each have bytes of their own. Such an
+    // archive still reads, but extracting it can write far more than its size.
+    std::vector<std::string> SharedBytes() const;
+
     // Reads one file's content whole, for tools that must not hand out part of a file: false,
     // with what is wrong (not naming the archive), when its chunks leave a gap or overlap or
     // a read fails.

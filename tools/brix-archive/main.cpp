@@ -46,6 +46,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kFailure = 1;
+// extract writes at most this many times the archive's size without --force: an archive's
+// files hold their own bytes, so only one that shares them between files comes near it.
+constexpr uint64_t kExtractLimit = 4;
 constexpr int kUsage = 2;
 
 // text with its control characters written as \xNN, so that a name from an archive cannot
@@ -111,11 +114,17 @@ int CheckArchive(const std::string& path) {
     return kFailure;
 }
 
-// Opens an archive after checking it.
+// Opens an archive after checking it. An archive whose files share stored bytes is still
+// read, with a note saying so.
 std::unique_ptr<QSStreamFile> OpenChecked(const std::string& path, int* status) {
     *status = CheckArchive(path);
     if (*status) return nullptr;
-    return std::make_unique<QSStreamFile>(path);
+    auto archive = std::make_unique<QSStreamFile>(path);
+    if (!archive->SharedBytes().empty()) {
+        std::fprintf(stderr, "brix-archive: note: %s: some stored bytes belong to more than one file or table "
+                             "(brix-archive verify tells which)\n", Shown(path).c_str());
+    }
+    return archive;
 }
 
 // One stored file's bytes, whole; a file whose chunks do not cover it, or that cannot be read,
@@ -363,6 +372,14 @@ int Extract(const std::string& path, const std::string& target, const std::vecto
                       std::any_of(patterns.begin(), patterns.end(),
                                   [&](const std::string& p) { return ResourceNameMatches(p.c_str(), node.name); });
         if (wanted) chosen.push_back(&node);
+    }
+    // Files that share stored bytes can make a small archive write without bound.
+    uint64_t total = 0;
+    for (const FileNode* node : chosen) total += node->Len;
+    if (!force && total > kExtractLimit * archive->RealLength()) {
+        return Fail(path, "would write " + std::to_string(total) + " bytes, more than " + std::to_string(kExtractLimit) +
+                              " times the archive's " + std::to_string(archive->RealLength()) +
+                              " (its files share stored bytes); nothing written, use --force to extract anyway");
     }
     Progress progress("extracting", chosen.size());
     TreeWriter writer(target);
@@ -659,6 +676,7 @@ int Verify(const std::string& path) {
     for (const FileNode& node : archive.Nodes()) {
         if (SafeParts(node.name).empty()) result = Fail(path, std::string("the name ") + node.name + " is unsafe: " + kUnsafeName);
     }
+    for (const std::string& problem : archive.SharedBytes()) result = Fail(path, problem);
     if (result) return result;
     for (const FileNode& node : archive.Nodes()) {
         if (node.HashId != HashName(node.name)) {
@@ -863,7 +881,8 @@ int main(int argc, char** argv) {
     extract->add_option("ARCHIVE", archive)->required();
     extract->add_option("-C", dir, "Target directory")->required();
     extract->add_option("PATTERN", patterns, "Wildcard patterns (default: every file)");
-    extract->add_flag("--force", force, "Overwrite existing files");
+    extract->add_flag("--force", force,
+                      "Overwrite existing files, and write more than 4 times the archive's size (files sharing stored bytes)");
     auto* pack = app.add_subcommand("pack", "Pack every file under a directory into a new archive");
     pack->add_option("DIR", dir)->required();
     pack->add_option("-o", out, "Output archive")->required();

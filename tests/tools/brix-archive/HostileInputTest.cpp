@@ -342,3 +342,83 @@ TEST_F(Hostile, NamesAreShownSafelyAndStoredOnlyWhenExtractable) {
         fs::remove_all(dir / "src");
     }
 }
+
+namespace {
+
+// Field offsets in hand-laid archives.
+size_t NodeAt(const std::string& b, uint32_t i) { return GetU32(b, 0x3C) + i * sizeof(FileNode); }
+size_t PacketAt(const std::string& b, uint32_t i) { return GetU32(b, 0x4C) + i * sizeof(FilePacket); }
+
+// files files, the first holding size bytes, every other one pointed at the first's chunk.
+std::string SharedPacket(uint32_t files, uint32_t size) {
+    RawArchive raw;
+    raw.files.push_back({"Data\\f0.wav", std::string(size, 'w'), ""});
+    for (uint32_t i = 1; i < files; ++i) raw.files.push_back({"Data\\f" + std::to_string(i) + ".wav", "", ""});
+    std::string b = raw.Build();
+    for (uint32_t i = 1; i < files; ++i) {
+        PutU32(b, NodeAt(b, i) + 84, size);
+        PutU32(b, NodeAt(b, i) + 88, 1);
+        PutU32(b, NodeAt(b, i) + 92, 0);
+    }
+    return Sealed(b);
+}
+
+}  // namespace
+
+// A small archive whose files share stored bytes: verify names them, the readers say so, and
+// extract will not write more than four times the archive's size without --force.
+TEST_F(Hostile, SharedBytesAreReportedAndExtractIsBounded) {
+    const std::string bomb = SharedPacket(1200, 60000);
+    ASSERT_LT(bomb.size(), 200000u);
+    WriteFile(dir / "bomb.qsx", bomb);
+    RawArchive two;
+    two.files = {{"a.ini", std::string(3000, 'a'), ""}, {"b.ini", std::string(3000, 'b'), ""}};
+    const std::string plain = two.Build();
+    std::string overlapping = plain;  // b's packet starts inside a's
+    PutU32(overlapping, PacketAt(overlapping, 1), GetU32(overlapping, PacketAt(overlapping, 0)) + 1000);
+    PutU32(overlapping, PacketAt(overlapping, 1) + 4, GetU32(overlapping, PacketAt(overlapping, 0)) + 4000);
+    std::string overTable = plain;  // a's bytes read from the FileNode table
+    PutU32(overTable, PacketAt(overTable, 0), GetU32(overTable, 0x3C));
+    PutU32(overTable, PacketAt(overTable, 0) + 4, GetU32(overTable, 0x3C) + 3000);
+
+    const struct Case {
+        const char* what;
+        std::string bytes;
+        const char* says;
+    } cases[] = {
+        {"one packet, 1200 files", bomb, "one packet (0) holds the bytes of Data\\f0.wav and Data\\f1.wav and Data\\f2.wav and 1197 more"},
+        {"two files sharing", SharedPacket(2, 5000), "one packet (0) holds the bytes of Data\\f0.wav and Data\\f1.wav"},
+        {"packets overlapping", Sealed(overlapping), "the bytes of b.ini (at "},
+        {"packet over a table", Sealed(overTable), "the bytes of a.ini (at 116) overlap the FileNode table (at 116)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFile(dir / "x.qsx", c.bytes);
+        ToolResult verify = Run({"verify", "x.qsx"});
+        EXPECT_EQ(verify.code, 1);
+        EXPECT_EQ(verify.out, "");
+        EXPECT_THAT(verify.err, HasSubstr(std::string("brix-archive: x.qsx: ") + c.says));
+        ToolResult list = Run({"list", "x.qsx"});  // still read, never silently
+        EXPECT_EQ(list.code, 0);
+        EXPECT_THAT(list.err, HasSubstr("note: x.qsx: some stored bytes belong to more than one file or table"));
+    }
+    EXPECT_EQ(Run({"verify", "bomb.qsx"}).code, 1);
+    WriteFile(dir / "plain.qsx", Sealed(plain));
+    EXPECT_EQ(Run({"verify", "plain.qsx"}).out, "plain.qsx: ok\n");
+
+    const std::set<std::string> before = Listing();
+    ToolResult refused = Run({"extract", "bomb.qsx", "-C", "out"});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_THAT(refused.err, HasSubstr("bomb.qsx: would write 72000000 bytes, more than 4 times the archive's " +
+                                       std::to_string(bomb.size())));
+    EXPECT_THAT(refused.err, HasSubstr("use --force"));
+    std::set<std::string> after = Listing();
+    after.erase("out");  // the target folder may be made; nothing is written in it
+    EXPECT_EQ(after, before);
+    EXPECT_TRUE(!fs::exists(dir / "out") || fs::is_empty(dir / "out"));
+
+    WriteFile(dir / "small.qsx", SharedPacket(30, 60000));
+    ToolResult forced = Run({"extract", "small.qsx", "-C", "forced", "--force"});
+    EXPECT_EQ(forced.code, 0) << forced.err;
+    EXPECT_EQ(ReadFile(dir / "forced" / "Data" / "f29.wav"), std::string(60000, 'w'));
+}
