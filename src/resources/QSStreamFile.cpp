@@ -403,6 +403,21 @@ std::string QSStreamFile::ReadError() {
 }
 
 bool QSStreamFile::ReadWhole(const FileNode& node, ResourceContent& out, std::string* problem) const {
+    if (!Covers(node, problem)) return false;
+    char* buffer = out.Allocate(node.Len);
+    for (uint32_t c = 0; c < node.ChkCnt; ++c) {
+        const FileChunk& chunk = chunks_[node.ChkIdx + c];
+        const FilePacket& packet = packets_[chunk.PktIdx];
+        if (!ReadAt(packet.PosStart, buffer + chunk.FileStart, packet.PosEnd - packet.PosStart)) {
+            *problem = Printf("cannot read its bytes at offset %u of the archive: %s", packet.PosStart,
+                              ReadError().c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+bool QSStreamFile::Covers(const FileNode& node, std::string* problem) const {
     // The chunks must cover the content exactly once: no gap (which would read as zeros) and
     // no overlap.
     std::vector<std::pair<uint64_t, uint64_t>> spans;  // start, end in the content
@@ -425,16 +440,6 @@ bool QSStreamFile::ReadWhole(const FileNode& node, ResourceContent& out, std::st
     if (covered != node.Len) {
         *problem = Printf("its chunks leave bytes %" PRIu64 " to %u of its %u uncovered", covered, node.Len, node.Len);
         return false;
-    }
-    char* buffer = out.Allocate(node.Len);
-    for (uint32_t c = 0; c < node.ChkCnt; ++c) {
-        const FileChunk& chunk = chunks_[node.ChkIdx + c];
-        const FilePacket& packet = packets_[chunk.PktIdx];
-        if (!ReadAt(packet.PosStart, buffer + chunk.FileStart, packet.PosEnd - packet.PosStart)) {
-            *problem = Printf("cannot read its bytes at offset %u of the archive: %s", packet.PosStart,
-                              ReadError().c_str());
-            return false;
-        }
     }
     return true;
 }

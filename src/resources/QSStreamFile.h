@@ -71,6 +71,8 @@ public:
     // with what is wrong (not naming the archive), when its chunks leave a gap or overlap or
     // a read fails.
     bool ReadWhole(const FileNode& node, ResourceContent& out, std::string* problem) const;
+    // Whether the node's chunks cover its content exactly once; false with the gap or overlap.
+    bool Covers(const FileNode& node, std::string* problem) const;
 
 private:
     struct CheckOnly {};

@@ -663,6 +663,44 @@ int Pack(const std::string& dir, const std::string& out, const std::string& id, 
     return 0;
 }
 
+// What the reader lets pass but a careful writer never makes: files whose chunks do not cover
+// them, hidden-block bit tops above 31, an ignore list's size without a count, a name stored
+// twice.
+std::vector<std::string> LayoutProblems(const QSStreamFile& archive) {
+    std::vector<std::string> problems;
+    const StreamHeader& h = archive.Header();
+    for (const auto& [field, value] : {std::pair{"IdentityBitTop", h.IdentityBitTop}, std::pair{"CodeBitTop", h.CodeBitTop}}) {
+        if (value > 31) problems.push_back(std::string(field) + " is " + std::to_string(value) + ", above 31");
+    }
+    if (h.FormatVersion > kFormatLongHeaderAbove && h.IgnoreCount == 0 && h.IgnoreSize != 0) {
+        problems.push_back("IgnoreSize is " + std::to_string(h.IgnoreSize) + " while IgnoreCount is 0");
+    }
+    for (const FileNode& node : archive.Nodes()) {
+        std::string problem;
+        if (!archive.Covers(node, &problem)) problems.push_back(std::string(node.name) + ": " + problem);
+    }
+    std::vector<std::string> folded;
+    for (const FileNode& node : archive.Nodes()) {
+        std::string name = node.name;
+        for (char& c : name) c = static_cast<char>(HashFoldByte(static_cast<unsigned char>(c)));
+        folded.push_back(std::move(name));
+    }
+    std::sort(folded.begin(), folded.end());
+    for (size_t i = 1; i < folded.size(); ++i) {
+        if (folded[i] == folded[i - 1] && (i == 1 || folded[i] != folded[i - 2])) {
+            size_t copies = 2;
+            while (i + copies - 1 < folded.size() && folded[i + copies - 1] == folded[i]) ++copies;
+            for (const FileNode& node : archive.Nodes()) {
+                if (SameName(node.name, folded[i])) {
+                    problems.push_back(std::string(node.name) + " is stored " + std::to_string(copies) + " times");
+                    break;
+                }
+            }
+        }
+    }
+    return problems;
+}
+
 int Verify(const std::string& path) {
     if (int status = CheckArchive(path)) return status;
     uint32_t stored, computed;
@@ -677,6 +715,7 @@ int Verify(const std::string& path) {
         if (SafeParts(node.name).empty()) result = Fail(path, std::string("the name ") + node.name + " is unsafe: " + kUnsafeName);
     }
     for (const std::string& problem : archive.SharedBytes()) result = Fail(path, problem);
+    for (const std::string& problem : LayoutProblems(archive)) result = Fail(path, problem);
     if (result) return result;
     for (const FileNode& node : archive.Nodes()) {
         if (node.HashId != HashName(node.name)) {

@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
+#include <functional>
 #include <set>
 #include <thread>
 
@@ -347,6 +349,7 @@ namespace {
 
 // Field offsets in hand-laid archives.
 size_t NodeAt(const std::string& b, uint32_t i) { return GetU32(b, 0x3C) + i * sizeof(FileNode); }
+size_t ChunkAt(const std::string& b, uint32_t i) { return GetU32(b, 0x44) + i * sizeof(FileChunk); }
 size_t PacketAt(const std::string& b, uint32_t i) { return GetU32(b, 0x4C) + i * sizeof(FilePacket); }
 
 // files files, the first holding size bytes, every other one pointed at the first's chunk.
@@ -421,4 +424,54 @@ TEST_F(Hostile, SharedBytesAreReportedAndExtractIsBounded) {
     ToolResult forced = Run({"extract", "small.qsx", "-C", "forced", "--force"});
     EXPECT_EQ(forced.code, 0) << forced.err;
     EXPECT_EQ(ReadFile(dir / "forced" / "Data" / "f29.wav"), std::string(60000, 'w'));
+}
+
+// verify checks the whole layout, each fault reported by the name it concerns; cat of a file
+// whose chunks leave a gap fails rather than giving short or zero-filled data.
+TEST_F(Hostile, VerifyChecksTheWholeLayout) {
+    RawArchive raw;
+    raw.files = {{"a.ini", std::string(3000, 'a'), ""}, {"b.ini", std::string(3000, 'b'), ""}};
+    const std::string plain = raw.Build();
+    const struct Case {
+        const char* what;
+        std::function<void(std::string&)> change;
+        const char* says;
+        const char* cat;  // a file cat must refuse, or null
+    } cases[] = {
+        {"chunk covering part of its file",
+         [](std::string& b) { PutU32(b, NodeAt(b, 0) + 84, 5000); },  // a.ini claims 5000, its chunk gives 3000
+         "a.ini: its chunks leave bytes 3000 to 5000 of its 5000 uncovered", "a.ini"},
+        {"chunk starting past the start",
+         [](std::string& b) {
+             PutU32(b, ChunkAt(b, 1) + 4, 100);
+             PutU32(b, ChunkAt(b, 1) + 8, 3000);
+             PutU32(b, PacketAt(b, 1) + 4, GetU32(b, PacketAt(b, 1)) + 2900);
+         },
+         "b.ini: its chunks leave bytes 0 to 100 of its 3000 uncovered", "b.ini"},
+        {"identity bit top", [](std::string& b) { PutU32(b, 0x04, 40); }, "IdentityBitTop is 40, above 31", nullptr},
+        {"code bit top", [](std::string& b) { PutU32(b, 0x58, 32); }, "CodeBitTop is 32, above 31", nullptr},
+        {"ignore size without a count", [](std::string& b) { PutU32(b, 0x6C, 12); }, "IgnoreSize is 12 while IgnoreCount is 0", nullptr},
+        {"a name stored twice",
+         [](std::string& b) {
+             std::memcpy(&b[NodeAt(b, 1)], "A.INI", 5);
+             PutU32(b, NodeAt(b, 1) + 80, HashName("A.INI"));
+         },
+         "a.ini is stored 2 times", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string bytes = plain;
+        c.change(bytes);
+        WriteFile(dir / "x.qsx", Sealed(bytes));
+        ToolResult verify = Run({"verify", "x.qsx"});
+        EXPECT_EQ(verify.code, 1);
+        EXPECT_EQ(verify.out, "");
+        EXPECT_THAT(verify.err, HasSubstr(std::string("brix-archive: x.qsx: ") + c.says));
+        if (c.cat) {
+            ToolResult cat = Run({"cat", "x.qsx", c.cat});
+            EXPECT_EQ(cat.code, 1);
+            EXPECT_EQ(cat.out, "");
+            EXPECT_THAT(cat.err, HasSubstr(std::string("x.qsx: cannot read ") + c.cat + ": its chunks leave bytes"));
+        }
+    }
 }
