@@ -33,7 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             ResourceContent content;
             total += archive.ReadContent(node, content);
             if (content.data[node.Len] != 0) __builtin_trap();  // the spare byte stays zero
+            // The tools' whole reads: refused exactly when the chunks do not cover the file.
+            ResourceContent whole;
+            std::string problem;
+            const bool covered = archive.Covers(node, &problem);
+            if (archive.ReadWhole(node, whole, &problem) != covered) __builtin_trap();
         }
+        total += archive.SharedBytes().size();
         for (const std::string& name : archive.IgnoreNames()) total += name.size();
         archive.AccessCode();
         // Whatever Check reports, opening or the code must have raised as a fatal error.
