@@ -4,143 +4,27 @@
 #include <array>
 #include <bitset>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <vector>
 
 #include "core/HashName.h"
-#include "core/QSError.h"
+#include "objects/FieldTable.h"
 
 namespace {
 
-// The compared fields, in line order; rows are filled in from the field table on first use.
-// clang-format off
-constexpr size_t kHistoryFieldCount = 94;
-std::array<HistoryField, kHistoryFieldCount> gFields = {{
-    {"Proper Name", "ObjectData", "ProperName", 0},
-    {"Translated Name", "HeroData", "TranslatedName", 0},
-    {"Defense", "ObjectData", "Defense", 0},
-    {"Defense enlightened", "Level1", "Defense", 0},
-    {"Defense restored", "Level2", "Defense", 0},
-    {"Defense ascended", "Level3", "Defense", 0},
-    {"Overwrite color", "ObjectData", "OverwriteColor", 0},
-    {"Gold cost", nullptr, "GoldCost", 0},
-    {"Sell Price", nullptr, "SellPrice", 0},
-    {"Wood Production", nullptr, "WoodProduction", 0},
-    {"Stone Production", nullptr, "StoneProduction", 0},
-    {"Iron Production", nullptr, "IronProduction", 0},
-    {"Mana Production", nullptr, "ManaProduction", 0},
-    {"Gold Production", nullptr, "GoldProduction", 0},
-    {"Build Time", nullptr, "BuildTime", 0},
-    {"Surrender Modifier", nullptr, "SurrenderModifier", 0},
-    {"Hero faction", "ObjectData", "Faction", 0},
-    {"Boss", "HeroData", "Boss", 0},
-    {"Awaken Cost", "HeroData", "AwakenCost", 0},
-    {"Component Limit", "SettlementData", "ComponentLimit", 0},
-    {"Components to Level", "SettlementData", "ComponentsRequiredToLevel", 0},
-    {"Upgrades to Level", "SettlementData", "UpgradesRequiredToLevel", 0},
-    {"Upgrade Cost", "SettlementData", "UpgradeCost", 0},
-    {"Upgrade Time", "SettlementData", "UpgradeTime", 0},
-    {"Gold Limit Modifier", "SettlementData", "GoldLimitModifier", 0},
-    {"Captureable", "ObjectData", "Captureable", 0},
-    {"Weight", "ObjectData", "Weight", 0},
-    {"Gold Production", "BuildingData", "GoldProduction", 0},
-    {"Minimum Booty", "BuildingData", "booty_min", 0},
-    {"Maximum Booty", "BuildingData", "booty_max", 0},
-    {"Supply Range", "BaseData", "SupplyRange", 0},
-    {"Control Range", "BaseData", "ControlRange", 0},
-    {"Militia Start", "BaseData", "MilitiaStart", 0},
-    {"Max Militia", "BaseData", "MaxMilitia", 0},
-    {"Company Size", "BaseData", "CompanySize", 0},
-    {"Company Limit", "BaseData", "CompanyLimit", 0},
-    {"Militia Growth", "BaseData", "MilitiaGrowth", 0},
-    {"Militia Type", "BaseData", "MilitiaType", 0},
-    {"Militia Type 2", "BaseData", "MilitiaType2", 0},
-    {"Next Level", "BaseData", "NextLevel", 0},
-    {"Max hit points", "ObjectData", "MaxHitPoints", 0},
-    {"Max hit points enlightened", "Level1", "MaxHitPoints", 0},
-    {"Max hit points restored", "Level2", "MaxHitPoints", 0},
-    {"Max hit points ascended", "Level3", "MaxHitPoints", 0},
-    {"Cost in gold", "ObjectData", "CostGold", 0},
-    {"Wood Upkeep", "ObjectData", "UpkeepWood", 0},
-    {"Stone Upkeep", "ObjectData", "UpkeepStone", 0},
-    {"Iron Upkeep", "ObjectData", "UpkeepIron", 0},
-    {"Mana Upkeep", "ObjectData", "UpkeepMana", 0},
-    {"Movement Rate", "UnitData", "MovementRate", 0},
-    {"Banner", "UnitData", "BannerFrame", 0},
-    {"Walk Distance", "UnitData", "WalkDistance", 0},
-    {"Type", "UnitData", "Type", 0},
-    {"Captain", "UnitData", "Captain", 0},
-    {"Morale", "CompanyData", "Morale", 0},
-    {"Control Zone", "CompanyData", "ControlZone", 0},
-    {"Visual Range", "CompanyData", "VisualRange", 0},
-    {"Entrenchment Rate", "CompanyData", "EntrenchmentRate", 0},
-    {"Attack 1 Type:", "Attack1", "AttackType", 0},
-    {"Attack 1 Animation:", "Attack1", "Animation", 0},
-    {"Attack 1 Damage:", "Attack1", "Damage", 0},
-    {"Attack 1 Damage enlightened:", "Attack0Data1", "Damage", 0},
-    {"Attack 1 Damage restored:", "Attack0Data2", "Damage", 0},
-    {"Attack 1 Damage ascended:", "Attack0Data3", "Damage", 0},
-    {"Attack 1 Damage Type:", "Attack1", "DamageType", 0},
-    {"Attack 1 Morale Damage:", "Attack1", "MoraleDamage", 0},
-    {"Attack 1 Morale Damage Type:", "Attack1", "MoraleType", 0},
-    {"Attack 2 Type:", "Attack2", "AttackType", 0},
-    {"Attack 2 Animation:", "Attack2", "Animation", 0},
-    {"Attack 2 Damage:", "Attack2", "Damage", 0},
-    {"Attack 2 Damage Type:", "Attack2", "DamageType", 0},
-    {"Attack 2 Morale Damage:", "Attack2", "MoraleDamage", 0},
-    {"Attack 2 Morale Damage Type:", "Attack2", "MoraleType", 0},
-    {"Max Mana", "SpellData", "MaxMana", 0},
-    {"Max Mana enlightened", "SpellData1", "MaxMana", 0},
-    {"Max Mana restored", "SpellData2", "MaxMana", 0},
-    {"Max Mana ascended", "SpellData3", "MaxMana", 0},
-    {"Mana Regeneration", "SpellData", "ManaRegenerationRate", 0},
-    {"Mana Regeneration enlightened", "SpellData1", "ManaRegenerationRate", 0},
-    {"Mana Regeneration restored", "SpellData2", "ManaRegenerationRate", 0},
-    {"Mana Regeneration ascended", "SpellData3", "ManaRegenerationRate", 0},
-    {"Spell 0", "SpellData", "Spell0", 0},
-    {"Spell 1", "SpellData", "Spell1", 0},
-    {"Spell 0 enlightened", "SpellData1", "Spell0", 0},
-    {"Spell 1 enlightened", "SpellData1", "Spell1", 0},
-    {"Spell 0 restored", "SpellData2", "Spell0", 0},
-    {"Spell 1 restored", "SpellData2", "Spell1", 0},
-    {"Spell 0 ascended", "SpellData3", "Spell0", 0},
-    {"Spell 1 ascended", "SpellData3", "Spell1", 0},
-    {"OnlyFaction", "BuildHierarchy", "OnlyFaction", 0},
-    {"ExceptFaction", "BuildHierarchy", "ExceptFaction", 0},
-    {"Race", "BuildHierarchy", "Race", 0},
-    {"Technology", "BuildHierarchy", "Technology", 0},
-    {"Description", "UnitData", "Description", 0},
-}};
-// clang-format on
-
-bool SameSection(const char* a, const char* b) {
-    if (!a || !b) return a == b;
-    return std::strcmp(a, b) == 0;
-}
-
-// The row read from a section and key; 0 for the proper name. A name the field table lacks
-// is a fault of this file, caught by the tests.
-int RowOf(const HistoryField& f) {
-    if (SameSection(f.section, kProperNameField.section) &&
-        std::strcmp(f.key, kProperNameField.key) == 0)
-        return 0;
-    for (const FieldDef& def : kFieldTable) {
-        if (SameSection(f.section, def.section) && std::strcmp(f.key, def.key) == 0)
-            return def.row;
-    }
-    QSERROR("History field %s/%s is not in the field table", f.section ? f.section : "",
-            f.key);
-    return -1;
-}
-
+// The compared fields in line order, each put at its history place in the field table.
 const std::array<HistoryField, kHistoryFieldCount>& Fields() {
-    static const bool resolved = [] {
-        for (HistoryField& f : gFields) f.row = RowOf(f);
-        return true;
+    static const std::array<HistoryField, kHistoryFieldCount> fields = [] {
+        std::array<HistoryField, kHistoryFieldCount> inOrder{};
+        auto place = [&](const FieldDef& f) {
+            if (!f.historyLabel) return;
+            inOrder[f.historyPlace - 1u] = {f.historyLabel, f.section, f.key, f.row};
+        };
+        place(kProperNameField);
+        for (const FieldDef& f : kFieldTable) place(f);
+        return inOrder;
     }();
-    (void)resolved;
-    return gFields;
+    return fields;
 }
 
 const std::string& FieldValue(const QSObjectData& record, int row) {

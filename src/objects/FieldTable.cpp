@@ -33,9 +33,9 @@ constexpr FieldDef Field(int row, const char* section, const char* key, const ch
                          uint8_t kinds, LoadRule rule, const char* control, ControlKind kind,
                          const char* label, const char* caption, uint8_t level = 0,
                          uint8_t maxLength = 0) {
-    return FieldDef{row,  section, key,  nullptr, def,     kinds, rule,      control,
-                    kind, section, key,  label,   caption, level, maxLength, ListSource::None,
-                    {},   false,   false};
+    return FieldDef{row,  section, key,   nullptr, def,     kinds, rule,      control,
+                    kind, section, key,   label,   caption, level, maxLength, ListSource::None,
+                    {},   false,   false, nullptr, 0};
 }
 constexpr FieldDef Items(FieldDef f, std::span<const char* const> items) {
     f.listSource = ListSource::Fixed;
@@ -48,6 +48,12 @@ constexpr FieldDef Source(FieldDef f, ListSource source) {
 }
 constexpr FieldDef Typed(FieldDef f) {
     f.acceptsTypedText = true;
+    return f;
+}
+// A field the global history compares, written at `place` of its lines under `label`.
+constexpr FieldDef History(FieldDef f, uint8_t place, const char* label) {
+    f.historyPlace = place;
+    f.historyLabel = label;
     return f;
 }
 
@@ -91,11 +97,11 @@ constexpr FieldDef Hidden(FieldDef f) {
 // One row per line: the table reads like the list of fields it is.
 // clang-format off
 constexpr std::array<FieldDef, kFieldCount> kFieldTable = {{
-    Field(1, "UnitData", "Description", "", kUB, P, "description", ControlKind::Memo, "description_label", "Description:"),
-    Field(2, "ObjectData", "Defense", "", kUB, P, "defense", E, "defense_label", "Defense:", 0, 2),
-    Level(3, "Level1", "Defense", "", "defense_enlightened", E, "defense_label", "Defense:", 1),
-    Level(4, "Level2", "Defense", "", "defense_restored", E, "defense_label", "Defense:", 2),
-    Level(5, "Level3", "Defense", "", "defense_ascended", E, "defense_label", "Defense:", 3),
+    History(Field(1, "UnitData", "Description", "", kUB, P, "description", ControlKind::Memo, "description_label", "Description:"), 94, "Description"),
+    History(Field(2, "ObjectData", "Defense", "", kUB, P, "defense", E, "defense_label", "Defense:", 0, 2), 3, "Defense"),
+    History(Level(3, "Level1", "Defense", "", "defense_enlightened", E, "defense_label", "Defense:", 1), 4, "Defense enlightened"),
+    History(Level(4, "Level2", "Defense", "", "defense_restored", E, "defense_label", "Defense:", 2), 5, "Defense restored"),
+    History(Level(5, "Level3", "Defense", "", "defense_ascended", E, "defense_label", "Defense:", 3), 6, "Defense ascended"),
     Field(6, "SimulationSettings", "ResourceMultiplier", "", kKindGlobal, SET, "resource_multiplier", E, "resource_multiplier_label", "Resource Multiplier"),
     Field(7, "SimulationSettings", "NegativeResourceMultiplier", "", kKindGlobal, SET, "negative_resource_multiplier", E, "negative_resource_multiplier_label", "Negative Resource Multiplier:"),
     Field(8, "SimulationSettings", "StoneExchange", "", kKindGlobal, SET, "stone_exchange", E, "stone_exchange_label", "Stone Exchange:"),
@@ -105,96 +111,96 @@ constexpr std::array<FieldDef, kFieldCount> kFieldTable = {{
     Field(12, "SimulationSettings", "MinimumDamage", "", kKindGlobal, SET, "minimum_damage", E, "minimum_damage_label", "Minimum Damage:"),
     Colors(13, "Color_9_shade_1", "Color_9_min", "mod_color_darkest", "mod_color_darkest_label", "Mod Color Darkest:"),
     Colors(14, "Color_9_shade_32", "Color_9_max", "mod_color_brightest", "mod_color_brightest_label", "Mod Color Brightest:"),
-    Component(15, "GoldCost", "component_gold_cost", "component_gold_cost_label", "Gold Cost:"),
-    Component(16, "SellPrice", "component_sell_price", "component_sell_price_label", "Sell Price:"),
-    Component(17, "WoodProduction", "component_wood_production", "component_wood_production_label", "Wood Production:"),
-    Component(18, "StoneProduction", "component_stone_production", "component_stone_production_label", "Stone Production:"),
-    Component(19, "IronProduction", "component_iron_production", "component_iron_production_label", "Iron Production:"),
-    Component(20, "ManaProduction", "component_mana_production", "component_mana_production_label", "Mana Production:"),
-    Component(21, "GoldProduction", "component_gold_production", "component_gold_production_label", "Gold Production:"),
-    Component(22, "BuildTime", "component_build_time", "component_build_time_label", "Build Time:"),
-    Component(23, "SurrenderModifier", "component_surrender_modifier", "component_surrender_modifier_label", "Surrender Modifier:"),
-    Items(Field(24, "ObjectData", "OverwriteColor", "-1", kUB, LoadRule::ColorName, "overwrite_color", L, "overwrite_color_label", "Color:"), kColorItems),
-    Typed(Items(Field(25, "ObjectData", "Faction", "", kUB, P, "hero_faction", L, "hero_faction_label", "Faction:"), kFactionItems)),
-    Field(26, "HeroData", "Boss", "", kUB, P, "boss", E, "boss_label", "Boss:"),
-    Hidden(Field(27, "HeroData", "TranslatedName", "", kUB, P, "translated_name", E, "translated_name_label", "")),
-    Field(28, "HeroData", "AwakenCost", "", kUB, P, "awaken_cost", E, "awaken_cost_label", "Awaken Cost:"),
-    Field(29, "ObjectData", "Weight", "", kUB, P, "weight", E, "weight_label", "Weight:"),
-    Field(30, "ObjectData", "Captureable", "", kUB, P, "captureable", E, "captureable_label", "Captureable:"),
-    Field(31, "BuildingData", "GoldProduction", "", kUB, P, "gold_production", E, "gold_production_label", "Gold Production:"),
-    Field(32, "BuildingData", "booty_min", "", kUB, P, "booty_min", E, "booty_min_label", "Min. Booty:"),
-    Field(33, "BuildingData", "booty_max", "", kUB, P, "booty_max", E, "booty_max_label", "Max. Booty:"),
-    Field(34, "BaseData", "SupplyRange", "", kUB, P, "supply_range", E, "supply_range_label", "Supply Range:"),
-    Field(35, "BaseData", "ControlRange", "", kUB, P, "control_range", E, "control_range_label", "Control Range:"),
-    Field(36, "BaseData", "MilitiaStart", "", kUB, P, "militia_start", E, "militia_start_label", "Militia Start:"),
-    Field(37, "BaseData", "MaxMilitia", "", kUB, P, "max_militia", E, "max_militia_label", "Max Militia:"),
-    Field(38, "BaseData", "CompanySize", "", kUB, P, "company_size", E, "company_size_label", "Company Size:"),
-    Field(39, "BaseData", "CompanyLimit", "", kUB, P, "company_limit", E, "company_limit_label", "Company Limit:"),
-    Field(40, "BaseData", "MilitiaGrowth", "", kUB, P, "militia_growth", E, "militia_growth_label", "Militia Growth:"),
-    Source(Field(41, "BaseData", "MilitiaType", "", kUB, P, "militia_type", L, "militia_type_label", "Militia Type:"), ListSource::Militia),
-    Source(Field(42, "BaseData", "MilitiaType2", "", kUB, P, "militia_type_2", L, "militia_type_2_label", "Militia Type 2:"), ListSource::Militia),
-    Typed(Source(Field(43, "BaseData", "NextLevel", "", kUB, P, "nextlevel", L, "nextlevel_label", "Next Level:"), ListSource::Buildings)),
-    Field(44, "SettlementData", "ComponentLimit", "", kUB, P, "component_limit", E, "component_limit_label", "Component Limit:"),
-    Field(45, "SettlementData", "ComponentsRequiredToLevel", "", kUB, P, "components_to_level", E, "components_to_level_label", "Components to level:"),
-    Field(46, "SettlementData", "UpgradesRequiredToLevel", "", kUB, P, "upgrades_to_level", E, "upgrades_to_level_label", "Upgrades to level:"),
-    Field(47, "SettlementData", "UpgradeCost", "", kUB, P, "upgrade_cost", E, "upgrade_cost_label", "Upgrade Cost:"),
-    Field(48, "SettlementData", "UpgradeTime", "", kUB, P, "upgrade_time", E, "upgrade_time_label", "Upgrade Time:"),
-    Field(49, "SettlementData", "GoldLimitModifier", "", kUB, P, "gold_limit_modifier", E, "gold_limit_modifier_label", "Gold Limit Modifier:"),
-    Field(50, "ObjectData", "MaxHitPoints", "50.0", kUB, P, "max_hit_points", E, "max_hit_points_label", "Max hit points:", 0, 5),
-    Level(51, "Level2", "MaxHitPoints", "", "max_hit_points_restored", E, "max_hit_points_label", "Max hit points:", 2),
-    Level(52, "Level1", "MaxHitPoints", "", "max_hit_points_enlightened", E, "max_hit_points_label", "Max hit points:", 1),
-    Level(53, "Level3", "MaxHitPoints", "", "max_hit_points_ascended", E, "max_hit_points_label", "Max hit points:", 3),
-    Field(54, "ObjectData", "CostGold", "10", kUB, P, "cost_in_gold", E, "cost_in_gold_label", "Cost in gold:", 0, 2),
-    Items(Field(55, "UnitData", "Type", "Front", kUB, WC, "type", L, "type_label", "Type:"), kTypeItems),
-    Field(56, "UnitData", "MovementRate", "15.0", kUB, P, "movement_rate", E, "movement_rate_label", "Move:", 0, 2),
-    Field(57, "UnitData", "BannerFrame", "", kUB, P, "banner", E, "banner_label", "Banner:"),
-    Source(Field(58, "UnitData", "Captain", "", kUB, WC, "captain", L, "captain_label", "Captain:"), ListSource::Captains),
-    Field(59, "UnitData", "WalkDistance", "0.85", kUB, P, "walk_distance", E, "walk_distance_label", "Walk distance:", 0, 4),
-    Field(60, "ObjectData", "UpkeepStone", "0", kUB, UP, "stone_upkeep", E, "stone_upkeep_label", "Stone upkeep:", 0, 1),
-    Field(61, "ObjectData", "UpkeepWood", "0", kUB, UP, "wood_upkeep", E, "wood_upkeep_label", "Wood upkeep:", 0, 1),
-    Field(62, "ObjectData", "UpkeepIron", "0", kUB, UP, "iron_upkeep", E, "iron_upkeep_label", "Iron upkeep:", 0, 1),
-    Field(63, "ObjectData", "UpkeepMana", "0", kUB, UP, "mana_upkeep", E, "mana_upkeep_label", "Mana upkeep:", 0, 1),
-    Field(64, "CompanyData", "Morale", "35", kUB, P, "morale", E, "morale_label", "Morale:"),
-    Field(65, "CompanyData", "VisualRange", "8", kUB, P, "visual_range", E, "visual_range_label", "Visual range:"),
-    Field(66, "CompanyData", "ControlZone", "3", kUB, P, "control_zone", E, "control_zone_label", "Control zone:"),
-    Field(67, "CompanyData", "EntrenchmentRate", "1", kUB, P, "entrenchment_rate", E, "entrenchment_rate_label", "Entrenchment:", 0, 4),
-    Field(68, "SpellData", "MaxMana", "", kUB, P, "max_mana", E, "max_mana_label", "Max Mana:"),
-    Level(69, "SpellData1", "MaxMana", "", "max_mana_enlightened", E, "max_mana_label", "Max Mana:", 1),
-    Level(70, "SpellData2", "MaxMana", "", "max_mana_restored", E, "max_mana_label", "Max Mana:", 2),
-    Level(71, "SpellData3", "MaxMana", "", "max_mana_ascended", E, "max_mana_label", "Max Mana:", 3),
-    Field(72, "SpellData", "ManaRegenerationRate", "", kUB, P, "mana_regen", E, "mana_regen_label", "Regen:"),
-    Level(73, "SpellData1", "ManaRegenerationRate", "", "mana_regen_enlightened", E, "mana_regen_label", "Regen:", 1),
-    Level(74, "SpellData2", "ManaRegenerationRate", "", "mana_regen_restored", E, "mana_regen_label", "Regen:", 2),
-    Level(75, "SpellData3", "ManaRegenerationRate", "", "mana_regen_ascended", E, "mana_regen_label", "Regen:", 3),
-    Source(Field(76, "SpellData", "Spell0", "None", kUB, P, "spell_0", L, "spell_0_label", "Spell 0:"), ListSource::SpellNames),
-    Typed(Source(Level(77, "SpellData1", "Spell0", "None", "spell_0_enlightened", L, "spell_0_label", "Spell 0:", 1), ListSource::SpellNames)),
-    Typed(Source(Level(78, "SpellData2", "Spell0", "None", "spell_0_restored", L, "spell_0_label", "Spell 0:", 2), ListSource::SpellNames)),
-    Typed(Source(Level(79, "SpellData3", "Spell0", "None", "spell_0_ascended", L, "spell_0_label", "Spell 0:", 3), ListSource::SpellNames)),
-    Source(Field(80, "SpellData", "Spell1", "None", kUB, P, "spell_1", L, "spell_1_label", "Spell 1:"), ListSource::SpellNames),
-    Typed(Source(Level(81, "SpellData1", "Spell1", "None", "spell_1_enlightened", L, "spell_1_label", "Spell 1:", 1), ListSource::SpellNames)),
-    Typed(Source(Level(82, "SpellData2", "Spell1", "None", "spell_1_restored", L, "spell_1_label", "Spell 1:", 2), ListSource::SpellNames)),
-    Typed(Source(Level(83, "SpellData3", "Spell1", "None", "spell_1_ascended", L, "spell_1_label", "Spell 1:", 3), ListSource::SpellNames)),
-    Items(Field(84, "Attack1", "AttackType", "None", kUB, WC, "attack_1_type", L, "attack_1_type_label", "Type:"), kAttack1TypeItems),
-    Field(85, "Attack1", "Animation", "", kUB, P, "attack_1_animation", E, "attack_1_animation_label", "Anim:"),
-    Field(86, "Attack1", "Damage", "", kUB, P, "attack_1_damage", E, "attack_1_damage_label", "Damage:"),
-    Level(87, "Attack0Data1", "Damage", "", "attack_1_damage_enlightened", E, "attack_1_damage_label", "Damage:", 1),
-    Level(88, "Attack0Data2", "Damage", "", "attack_1_damage_restored", E, "attack_1_damage_label", "Damage:", 2),
-    Level(89, "Attack0Data3", "Damage", "", "attack_1_damage_ascended", E, "attack_1_damage_label", "Damage:", 3),
-    Items(Field(90, "Attack1", "DamageType", "Normal", kUB, WC, "attack_1_damage_type", L, "attack_1_damage_type_label", "DamageType:"), kDamageTypeItems),
-    Field(91, "Attack1", "MoraleDamage", "0", kUB, P, "attack_1_morale_damage", E, "attack_1_morale_damage_label", "Morale Damage:"),
-    MoraleType(92, "Attack1", "attack_1_morale_damage_type", "attack_1_morale_damage_type_label"),
+    History(Component(15, "GoldCost", "component_gold_cost", "component_gold_cost_label", "Gold Cost:"), 8, "Gold cost"),
+    History(Component(16, "SellPrice", "component_sell_price", "component_sell_price_label", "Sell Price:"), 9, "Sell Price"),
+    History(Component(17, "WoodProduction", "component_wood_production", "component_wood_production_label", "Wood Production:"), 10, "Wood Production"),
+    History(Component(18, "StoneProduction", "component_stone_production", "component_stone_production_label", "Stone Production:"), 11, "Stone Production"),
+    History(Component(19, "IronProduction", "component_iron_production", "component_iron_production_label", "Iron Production:"), 12, "Iron Production"),
+    History(Component(20, "ManaProduction", "component_mana_production", "component_mana_production_label", "Mana Production:"), 13, "Mana Production"),
+    History(Component(21, "GoldProduction", "component_gold_production", "component_gold_production_label", "Gold Production:"), 14, "Gold Production"),
+    History(Component(22, "BuildTime", "component_build_time", "component_build_time_label", "Build Time:"), 15, "Build Time"),
+    History(Component(23, "SurrenderModifier", "component_surrender_modifier", "component_surrender_modifier_label", "Surrender Modifier:"), 16, "Surrender Modifier"),
+    History(Items(Field(24, "ObjectData", "OverwriteColor", "-1", kUB, LoadRule::ColorName, "overwrite_color", L, "overwrite_color_label", "Color:"), kColorItems), 7, "Overwrite color"),
+    History(Typed(Items(Field(25, "ObjectData", "Faction", "", kUB, P, "hero_faction", L, "hero_faction_label", "Faction:"), kFactionItems)), 17, "Hero faction"),
+    History(Field(26, "HeroData", "Boss", "", kUB, P, "boss", E, "boss_label", "Boss:"), 18, "Boss"),
+    History(Hidden(Field(27, "HeroData", "TranslatedName", "", kUB, P, "translated_name", E, "translated_name_label", "")), 2, "Translated Name"),
+    History(Field(28, "HeroData", "AwakenCost", "", kUB, P, "awaken_cost", E, "awaken_cost_label", "Awaken Cost:"), 19, "Awaken Cost"),
+    History(Field(29, "ObjectData", "Weight", "", kUB, P, "weight", E, "weight_label", "Weight:"), 27, "Weight"),
+    History(Field(30, "ObjectData", "Captureable", "", kUB, P, "captureable", E, "captureable_label", "Captureable:"), 26, "Captureable"),
+    History(Field(31, "BuildingData", "GoldProduction", "", kUB, P, "gold_production", E, "gold_production_label", "Gold Production:"), 28, "Gold Production"),
+    History(Field(32, "BuildingData", "booty_min", "", kUB, P, "booty_min", E, "booty_min_label", "Min. Booty:"), 29, "Minimum Booty"),
+    History(Field(33, "BuildingData", "booty_max", "", kUB, P, "booty_max", E, "booty_max_label", "Max. Booty:"), 30, "Maximum Booty"),
+    History(Field(34, "BaseData", "SupplyRange", "", kUB, P, "supply_range", E, "supply_range_label", "Supply Range:"), 31, "Supply Range"),
+    History(Field(35, "BaseData", "ControlRange", "", kUB, P, "control_range", E, "control_range_label", "Control Range:"), 32, "Control Range"),
+    History(Field(36, "BaseData", "MilitiaStart", "", kUB, P, "militia_start", E, "militia_start_label", "Militia Start:"), 33, "Militia Start"),
+    History(Field(37, "BaseData", "MaxMilitia", "", kUB, P, "max_militia", E, "max_militia_label", "Max Militia:"), 34, "Max Militia"),
+    History(Field(38, "BaseData", "CompanySize", "", kUB, P, "company_size", E, "company_size_label", "Company Size:"), 35, "Company Size"),
+    History(Field(39, "BaseData", "CompanyLimit", "", kUB, P, "company_limit", E, "company_limit_label", "Company Limit:"), 36, "Company Limit"),
+    History(Field(40, "BaseData", "MilitiaGrowth", "", kUB, P, "militia_growth", E, "militia_growth_label", "Militia Growth:"), 37, "Militia Growth"),
+    History(Source(Field(41, "BaseData", "MilitiaType", "", kUB, P, "militia_type", L, "militia_type_label", "Militia Type:"), ListSource::Militia), 38, "Militia Type"),
+    History(Source(Field(42, "BaseData", "MilitiaType2", "", kUB, P, "militia_type_2", L, "militia_type_2_label", "Militia Type 2:"), ListSource::Militia), 39, "Militia Type 2"),
+    History(Typed(Source(Field(43, "BaseData", "NextLevel", "", kUB, P, "nextlevel", L, "nextlevel_label", "Next Level:"), ListSource::Buildings)), 40, "Next Level"),
+    History(Field(44, "SettlementData", "ComponentLimit", "", kUB, P, "component_limit", E, "component_limit_label", "Component Limit:"), 20, "Component Limit"),
+    History(Field(45, "SettlementData", "ComponentsRequiredToLevel", "", kUB, P, "components_to_level", E, "components_to_level_label", "Components to level:"), 21, "Components to Level"),
+    History(Field(46, "SettlementData", "UpgradesRequiredToLevel", "", kUB, P, "upgrades_to_level", E, "upgrades_to_level_label", "Upgrades to level:"), 22, "Upgrades to Level"),
+    History(Field(47, "SettlementData", "UpgradeCost", "", kUB, P, "upgrade_cost", E, "upgrade_cost_label", "Upgrade Cost:"), 23, "Upgrade Cost"),
+    History(Field(48, "SettlementData", "UpgradeTime", "", kUB, P, "upgrade_time", E, "upgrade_time_label", "Upgrade Time:"), 24, "Upgrade Time"),
+    History(Field(49, "SettlementData", "GoldLimitModifier", "", kUB, P, "gold_limit_modifier", E, "gold_limit_modifier_label", "Gold Limit Modifier:"), 25, "Gold Limit Modifier"),
+    History(Field(50, "ObjectData", "MaxHitPoints", "50.0", kUB, P, "max_hit_points", E, "max_hit_points_label", "Max hit points:", 0, 5), 41, "Max hit points"),
+    History(Level(51, "Level2", "MaxHitPoints", "", "max_hit_points_restored", E, "max_hit_points_label", "Max hit points:", 2), 43, "Max hit points restored"),
+    History(Level(52, "Level1", "MaxHitPoints", "", "max_hit_points_enlightened", E, "max_hit_points_label", "Max hit points:", 1), 42, "Max hit points enlightened"),
+    History(Level(53, "Level3", "MaxHitPoints", "", "max_hit_points_ascended", E, "max_hit_points_label", "Max hit points:", 3), 44, "Max hit points ascended"),
+    History(Field(54, "ObjectData", "CostGold", "10", kUB, P, "cost_in_gold", E, "cost_in_gold_label", "Cost in gold:", 0, 2), 45, "Cost in gold"),
+    History(Items(Field(55, "UnitData", "Type", "Front", kUB, WC, "type", L, "type_label", "Type:"), kTypeItems), 53, "Type"),
+    History(Field(56, "UnitData", "MovementRate", "15.0", kUB, P, "movement_rate", E, "movement_rate_label", "Move:", 0, 2), 50, "Movement Rate"),
+    History(Field(57, "UnitData", "BannerFrame", "", kUB, P, "banner", E, "banner_label", "Banner:"), 51, "Banner"),
+    History(Source(Field(58, "UnitData", "Captain", "", kUB, WC, "captain", L, "captain_label", "Captain:"), ListSource::Captains), 54, "Captain"),
+    History(Field(59, "UnitData", "WalkDistance", "0.85", kUB, P, "walk_distance", E, "walk_distance_label", "Walk distance:", 0, 4), 52, "Walk Distance"),
+    History(Field(60, "ObjectData", "UpkeepStone", "0", kUB, UP, "stone_upkeep", E, "stone_upkeep_label", "Stone upkeep:", 0, 1), 47, "Stone Upkeep"),
+    History(Field(61, "ObjectData", "UpkeepWood", "0", kUB, UP, "wood_upkeep", E, "wood_upkeep_label", "Wood upkeep:", 0, 1), 46, "Wood Upkeep"),
+    History(Field(62, "ObjectData", "UpkeepIron", "0", kUB, UP, "iron_upkeep", E, "iron_upkeep_label", "Iron upkeep:", 0, 1), 48, "Iron Upkeep"),
+    History(Field(63, "ObjectData", "UpkeepMana", "0", kUB, UP, "mana_upkeep", E, "mana_upkeep_label", "Mana upkeep:", 0, 1), 49, "Mana Upkeep"),
+    History(Field(64, "CompanyData", "Morale", "35", kUB, P, "morale", E, "morale_label", "Morale:"), 55, "Morale"),
+    History(Field(65, "CompanyData", "VisualRange", "8", kUB, P, "visual_range", E, "visual_range_label", "Visual range:"), 57, "Visual Range"),
+    History(Field(66, "CompanyData", "ControlZone", "3", kUB, P, "control_zone", E, "control_zone_label", "Control zone:"), 56, "Control Zone"),
+    History(Field(67, "CompanyData", "EntrenchmentRate", "1", kUB, P, "entrenchment_rate", E, "entrenchment_rate_label", "Entrenchment:", 0, 4), 58, "Entrenchment Rate"),
+    History(Field(68, "SpellData", "MaxMana", "", kUB, P, "max_mana", E, "max_mana_label", "Max Mana:"), 74, "Max Mana"),
+    History(Level(69, "SpellData1", "MaxMana", "", "max_mana_enlightened", E, "max_mana_label", "Max Mana:", 1), 75, "Max Mana enlightened"),
+    History(Level(70, "SpellData2", "MaxMana", "", "max_mana_restored", E, "max_mana_label", "Max Mana:", 2), 76, "Max Mana restored"),
+    History(Level(71, "SpellData3", "MaxMana", "", "max_mana_ascended", E, "max_mana_label", "Max Mana:", 3), 77, "Max Mana ascended"),
+    History(Field(72, "SpellData", "ManaRegenerationRate", "", kUB, P, "mana_regen", E, "mana_regen_label", "Regen:"), 78, "Mana Regeneration"),
+    History(Level(73, "SpellData1", "ManaRegenerationRate", "", "mana_regen_enlightened", E, "mana_regen_label", "Regen:", 1), 79, "Mana Regeneration enlightened"),
+    History(Level(74, "SpellData2", "ManaRegenerationRate", "", "mana_regen_restored", E, "mana_regen_label", "Regen:", 2), 80, "Mana Regeneration restored"),
+    History(Level(75, "SpellData3", "ManaRegenerationRate", "", "mana_regen_ascended", E, "mana_regen_label", "Regen:", 3), 81, "Mana Regeneration ascended"),
+    History(Source(Field(76, "SpellData", "Spell0", "None", kUB, P, "spell_0", L, "spell_0_label", "Spell 0:"), ListSource::SpellNames), 82, "Spell 0"),
+    History(Typed(Source(Level(77, "SpellData1", "Spell0", "None", "spell_0_enlightened", L, "spell_0_label", "Spell 0:", 1), ListSource::SpellNames)), 84, "Spell 0 enlightened"),
+    History(Typed(Source(Level(78, "SpellData2", "Spell0", "None", "spell_0_restored", L, "spell_0_label", "Spell 0:", 2), ListSource::SpellNames)), 86, "Spell 0 restored"),
+    History(Typed(Source(Level(79, "SpellData3", "Spell0", "None", "spell_0_ascended", L, "spell_0_label", "Spell 0:", 3), ListSource::SpellNames)), 88, "Spell 0 ascended"),
+    History(Source(Field(80, "SpellData", "Spell1", "None", kUB, P, "spell_1", L, "spell_1_label", "Spell 1:"), ListSource::SpellNames), 83, "Spell 1"),
+    History(Typed(Source(Level(81, "SpellData1", "Spell1", "None", "spell_1_enlightened", L, "spell_1_label", "Spell 1:", 1), ListSource::SpellNames)), 85, "Spell 1 enlightened"),
+    History(Typed(Source(Level(82, "SpellData2", "Spell1", "None", "spell_1_restored", L, "spell_1_label", "Spell 1:", 2), ListSource::SpellNames)), 87, "Spell 1 restored"),
+    History(Typed(Source(Level(83, "SpellData3", "Spell1", "None", "spell_1_ascended", L, "spell_1_label", "Spell 1:", 3), ListSource::SpellNames)), 89, "Spell 1 ascended"),
+    History(Items(Field(84, "Attack1", "AttackType", "None", kUB, WC, "attack_1_type", L, "attack_1_type_label", "Type:"), kAttack1TypeItems), 59, "Attack 1 Type:"),
+    History(Field(85, "Attack1", "Animation", "", kUB, P, "attack_1_animation", E, "attack_1_animation_label", "Anim:"), 60, "Attack 1 Animation:"),
+    History(Field(86, "Attack1", "Damage", "", kUB, P, "attack_1_damage", E, "attack_1_damage_label", "Damage:"), 61, "Attack 1 Damage:"),
+    History(Level(87, "Attack0Data1", "Damage", "", "attack_1_damage_enlightened", E, "attack_1_damage_label", "Damage:", 1), 62, "Attack 1 Damage enlightened:"),
+    History(Level(88, "Attack0Data2", "Damage", "", "attack_1_damage_restored", E, "attack_1_damage_label", "Damage:", 2), 63, "Attack 1 Damage restored:"),
+    History(Level(89, "Attack0Data3", "Damage", "", "attack_1_damage_ascended", E, "attack_1_damage_label", "Damage:", 3), 64, "Attack 1 Damage ascended:"),
+    History(Items(Field(90, "Attack1", "DamageType", "Normal", kUB, WC, "attack_1_damage_type", L, "attack_1_damage_type_label", "DamageType:"), kDamageTypeItems), 65, "Attack 1 Damage Type:"),
+    History(Field(91, "Attack1", "MoraleDamage", "0", kUB, P, "attack_1_morale_damage", E, "attack_1_morale_damage_label", "Morale Damage:"), 66, "Attack 1 Morale Damage:"),
+    History(MoraleType(92, "Attack1", "attack_1_morale_damage_type", "attack_1_morale_damage_type_label"), 67, "Attack 1 Morale Damage Type:"),
     Field(93, "Attack1", "ReloadTime", "0.5", kUB, P, "attack_1_reload_time", E, "attack_1_reload_time_label", "Reload Time:"),
-    Items(Field(94, "Attack2", "AttackType", "None", kUB, LoadRule::WordCaseZeroNone, "attack_2_type", L, "attack_2_type_label", "Type:"), kAttack2TypeItems),
-    Field(95, "Attack2", "Animation", "", kUB, P, "attack_2_animation", E, "attack_2_animation_label", "Anim:"),
-    Field(96, "Attack2", "Damage", "", kUB, P, "attack_2_damage", E, "attack_2_damage_label", "Damage:"),
-    Items(Field(97, "Attack2", "DamageType", "Normal", kUB, WC, "attack_2_damage_type", L, "attack_2_damage_type_label", "DamageType:"), kDamageTypeItems),
-    Field(98, "Attack2", "MoraleDamage", "0", kUB, P, "attack_2_morale_damage", E, "attack_2_morale_damage_label", "Morale Damage:"),
-    MoraleType(99, "Attack2", "attack_2_morale_damage_type", "attack_2_morale_damage_type_label"),
+    History(Items(Field(94, "Attack2", "AttackType", "None", kUB, LoadRule::WordCaseZeroNone, "attack_2_type", L, "attack_2_type_label", "Type:"), kAttack2TypeItems), 68, "Attack 2 Type:"),
+    History(Field(95, "Attack2", "Animation", "", kUB, P, "attack_2_animation", E, "attack_2_animation_label", "Anim:"), 69, "Attack 2 Animation:"),
+    History(Field(96, "Attack2", "Damage", "", kUB, P, "attack_2_damage", E, "attack_2_damage_label", "Damage:"), 70, "Attack 2 Damage:"),
+    History(Items(Field(97, "Attack2", "DamageType", "Normal", kUB, WC, "attack_2_damage_type", L, "attack_2_damage_type_label", "DamageType:"), kDamageTypeItems), 71, "Attack 2 Damage Type:"),
+    History(Field(98, "Attack2", "MoraleDamage", "0", kUB, P, "attack_2_morale_damage", E, "attack_2_morale_damage_label", "Morale Damage:"), 72, "Attack 2 Morale Damage:"),
+    History(MoraleType(99, "Attack2", "attack_2_morale_damage_type", "attack_2_morale_damage_type_label"), 73, "Attack 2 Morale Damage Type:"),
     Field(100, "Attack2", "ReloadTime", "0.5", kUB, P, "attack_2_reload_time", E, "attack_2_reload_time_label", "Reload Time:"),
-    Items(Field(101, "BuildHierarchy", "OnlyFaction", "Any", kUB, P, "only_faction", L, "only_faction_label", "OnlyFaction:"), kOnlyFactionItems),
-    Items(Field(102, "BuildHierarchy", "ExceptFaction", "None", kUB, P, "except_faction", L, "except_faction_label", "ExceptFaction:"), kExceptFactionItems),
-    Source(Field(103, "BuildHierarchy", "Technology", "None", kUB, P, "technology", L, "technology_label", "Tech:"), ListSource::TechnologyNames),
-    Items(Field(104, "BuildHierarchy", "Race", "Any", kUB, P, "race", L, "race_label", "Race:"), kRaceItems),
+    History(Items(Field(101, "BuildHierarchy", "OnlyFaction", "Any", kUB, P, "only_faction", L, "only_faction_label", "OnlyFaction:"), kOnlyFactionItems), 90, "OnlyFaction"),
+    History(Items(Field(102, "BuildHierarchy", "ExceptFaction", "None", kUB, P, "except_faction", L, "except_faction_label", "ExceptFaction:"), kExceptFactionItems), 91, "ExceptFaction"),
+    History(Source(Field(103, "BuildHierarchy", "Technology", "None", kUB, P, "technology", L, "technology_label", "Tech:"), ListSource::TechnologyNames), 93, "Technology"),
+    History(Items(Field(104, "BuildHierarchy", "Race", "Any", kUB, P, "race", L, "race_label", "Race:"), kRaceItems), 92, "Race"),
 }};
 // clang-format on
 
@@ -216,7 +222,9 @@ constexpr FieldDef kProperNameField = {0,
                                        ListSource::None,
                                        {},
                                        false,
-                                       false};
+                                       false,
+                                       "Proper Name",
+                                       1};
 
 // clang-format off
 constexpr std::array<SoundSlotDef, 15> kSoundSlotTable = {{
@@ -256,6 +264,27 @@ constexpr bool EveryFieldHasALabel() {
     return true;
 }
 static_assert(EveryFieldHasALabel(), "every field has a control, a label and keys");
+
+// Every field the history compares (the proper name and the rows) has one place among
+// 1..kHistoryFieldCount and no two share one, so the places are exactly 1..kHistoryFieldCount.
+constexpr bool HistoryPlacesAreOneEach() {
+    std::array<int, kHistoryFieldCount + 1> taken{};
+    auto take = [&](const FieldDef& f) {
+        if ((f.historyLabel == nullptr) != (f.historyPlace == 0)) return false;
+        if (f.historyPlace == 0) return true;
+        return f.historyPlace <= kHistoryFieldCount && ++taken[f.historyPlace] == 1;
+    };
+    if (!take(kProperNameField)) return false;
+    for (const FieldDef& f : kFieldTable) {
+        if (!take(f)) return false;
+    }
+    for (int place = 1; place <= kHistoryFieldCount; ++place) {
+        if (taken[place] != 1) return false;
+    }
+    return true;
+}
+static_assert(HistoryPlacesAreOneEach(),
+              "history places run 1..kHistoryFieldCount, each taken by one field with a label");
 
 }  // namespace
 

@@ -4,9 +4,10 @@
 // an alternative key, default, which loaders fill it and how the text is treated), and how
 // the editor shows it (the control, its kind, the section and key under which a change is
 // looked up and recorded, the label and its caption, the hero level it belongs to, the box's
-// maximum length and a list's items). The catalogue, the editor's binding of controls and
-// the package builder all read this one table. Rows are numbered from 1 in the record's
-// order; kFieldTable[row - 1] is row `row`.
+// maximum length and a list's items), and the name and place under which the mod's global
+// history reports a change of it. The catalogue, the editor's binding of controls, the
+// package builder and the history all read this one table. Rows are numbered from 1 in the
+// record's order; kFieldTable[row - 1] is row `row`.
 #pragma once
 
 #include <array>
@@ -67,6 +68,8 @@ struct FieldDef {
     std::span<const char* const> items;  // Fixed lists only
     bool acceptsTypedText;               // a list whose box takes typing (never stored)
     bool labelHidden;
+    const char* historyLabel;  // the field's name in the global history; null: not compared
+    uint8_t historyPlace;      // 1-based place in the history's order of lines; 0: not compared
 };
 
 inline constexpr int kFieldCount = 104;
@@ -75,6 +78,10 @@ inline constexpr int kFirstBuildRow = 101;
 inline constexpr int kRowOverwriteColor = 24;
 inline constexpr int kRowTranslatedName = 27;
 inline constexpr int kRowType = 55;  // rows 101 to 104 are the BuildHierarchy values
+// Fields the global history compares: the proper name and every row that units, heroes,
+// buildings or components fill but the two attack reload times. Their history places are
+// 1..kHistoryFieldCount, each used once.
+inline constexpr int kHistoryFieldCount = 94;
 
 // Colour names of ObjectData/OverwriteColor, by index; -1 is "Player" as well.
 inline constexpr std::array<const char*, 12> kColorNames = {"Red",    "Blue",   "Green",  "Black",
