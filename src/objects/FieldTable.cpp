@@ -13,8 +13,6 @@ constexpr auto UP = LoadRule::UpkeepInteger;
 constexpr auto SET = LoadRule::FromSettings;
 constexpr auto COMP = LoadRule::ComponentSection;
 
-constexpr const char* kColorItems[] = {"Red",  "Blue",  "Green", "Black", "Orange", "Purple",
-                                       "Cyan", "Brown", "Mod",   "Gold",  "Silver", "Player"};
 constexpr const char* kFactionItems[] = {"Freeholder", "Crownward", "Conclave", "Veyl"};
 constexpr const char* kOnlyFactionItems[] = {"Any", "Freeholder", "Crownward", "Conclave", "Veyl"};
 constexpr const char* kExceptFactionItems[] = {"None", "Freeholder", "Crownward", "Conclave",
@@ -120,7 +118,7 @@ constexpr std::array<FieldDef, kFieldCount> kFieldTable = {{
     History(Component(21, "GoldProduction", "component_gold_production", "component_gold_production_label", "Gold Production:"), 14, "Gold Production"),
     History(Component(22, "BuildTime", "component_build_time", "component_build_time_label", "Build Time:"), 15, "Build Time"),
     History(Component(23, "SurrenderModifier", "component_surrender_modifier", "component_surrender_modifier_label", "Surrender Modifier:"), 16, "Surrender Modifier"),
-    History(Items(Field(24, "ObjectData", "OverwriteColor", "-1", kUB, LoadRule::ColorName, "overwrite_color", L, "overwrite_color_label", "Color:"), kColorItems), 7, "Overwrite color"),
+    History(Items(Field(24, "ObjectData", "OverwriteColor", "-1", kUB, LoadRule::ColorName, "overwrite_color", L, "overwrite_color_label", "Color:"), kColorNames), 7, "Overwrite color"),
     History(Typed(Items(Field(25, "ObjectData", "Faction", "", kUB, P, "hero_faction", L, "hero_faction_label", "Faction:"), kFactionItems)), 17, "Hero faction"),
     History(Field(26, "HeroData", "Boss", "", kUB, P, "boss", E, "boss_label", "Boss:"), 18, "Boss"),
     History(Hidden(Field(27, "HeroData", "TranslatedName", "", kUB, P, "translated_name", E, "translated_name_label", "")), 2, "Translated Name"),
