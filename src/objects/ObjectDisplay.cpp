@@ -85,7 +85,8 @@ ShownControl ShowField(const ChangeList& changes, const FieldBinding& binding,
                        const ListItemSet& lists) {
     const FieldDef& f = *binding.field;
     ShownControl c{f.control, *binding.loaded, LoadedValueColor(*binding.loaded, binding.retail)};
-    if (const QSChange* change = changes.FindChange(binding.identity, binding.section, binding.key)) {
+    if (const QSChange* change =
+            changes.FindChange(binding.identity, binding.section, binding.key)) {
         c.text = change->value;
         c.color = kColorSession;
     }
@@ -179,13 +180,20 @@ FieldUpdate FieldEditor::EditField(int currentIndex, std::string_view control,
     if (!field || !ResolveField(catalogue_, currentIndex, *field, b)) return update;
     update = changes_.SetField(b.record, b.identity, {field->control, "", ""}, b.section, b.key,
                                text, *b.loaded, b.retail, b.label, b.record->ProperName());
+    if (field->controlKind == ControlKind::List) {
+        // A list also says which item shows the value.
+        const ShownControl shown = ShowField(changes_, b, lists_);
+        for (ControlUpdate& c : update.controls) {
+            if (c.control == field->control) c.selected = shown.selected;
+        }
+    }
     if (IsTranslatedNameFollowing(*field, b)) {
         const FieldDef& translated = *FieldByRow(kRowTranslatedName);
         FieldBinding t;
         ResolveField(catalogue_, currentIndex, translated, t);
-        Merge(update, changes_.SetField(t.record, t.identity, {translated.control, "", ""},
-                                        t.section, t.key, text, *t.loaded, t.retail, t.label,
-                                        t.record->ProperName()));
+        Merge(update,
+              changes_.SetField(t.record, t.identity, {translated.control, "", ""}, t.section,
+                                t.key, text, *t.loaded, t.retail, t.label, t.record->ProperName()));
     }
     return update;
 }
@@ -219,8 +227,8 @@ int FieldEditor::CloneShown(int currentIndex, const std::string& newUniqueName) 
     if (name.empty()) return -1;
     // The unique name becomes the clone's file name inside the package.
     for (const unsigned char ch : name) {
-        if (ch < 32 || std::string_view("\\/:*?\"<>|").find(static_cast<char>(ch)) !=
-                           std::string_view::npos)
+        if (ch < 32 ||
+            std::string_view("\\/:*?\"<>|").find(static_cast<char>(ch)) != std::string_view::npos)
             return -1;
     }
     return catalogue_.CloneObject(currentIndex, name.c_str(), changes_);

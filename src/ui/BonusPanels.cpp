@@ -94,28 +94,29 @@ void BonusPanels::FillLists(const std::vector<QSBRIXBonusData>& definitions) {
 }
 
 void BonusPanels::EmptyLists() {
-    for (CheckList* list : lists_) list->clear();
+    for (CheckList* list : lists_) list->SetItems({});
 }
 
 void BonusPanels::Render(const ShownObject& shown) {
-    for (int list = 0; list < kBonusPanelCount; ++list) {
-        const BonusPanel& panel = shown.bonuses[static_cast<size_t>(list)];
-        lists_[static_cast<size_t>(list)]->SetChecks(panel.checked);
-        lists_[static_cast<size_t>(list)]->viewport()->update();
-        for (int row = 1; row <= kBonusRows; ++row) {
-            QLabel* name = names_[static_cast<size_t>(list)][static_cast<size_t>(row - 1)];
-            QLineEdit* value = Value(list, row);
-            if (static_cast<size_t>(row - 1) < panel.rows.size()) {
-                const BonusRow& r = panel.rows[static_cast<size_t>(row - 1)];
-                name->setText(QString::fromStdString(r.name));
-                RenderControl(value, {r.valueControl, r.value, r.color});
-            } else {
-                name->clear();
-                value->clear();
-            }
+    for (int list = 0; list < kBonusPanelCount; ++list)
+        RenderPanel(list, shown.bonuses[static_cast<size_t>(list)]);
+    HideEmptyRows();
+}
+
+void BonusPanels::RenderPanel(int list, const BonusPanel& panel) {
+    lists_[static_cast<size_t>(list)]->SetChecks(panel.checked);
+    for (int row = 1; row <= kBonusRows; ++row) {
+        QLabel* name = names_[static_cast<size_t>(list)][static_cast<size_t>(row - 1)];
+        QLineEdit* value = Value(list, row);
+        if (static_cast<size_t>(row - 1) < panel.rows.size()) {
+            const BonusRow& r = panel.rows[static_cast<size_t>(row - 1)];
+            name->setText(QString::fromStdString(r.name));
+            RenderControl(value, {r.valueControl, r.value, r.color});
+        } else {
+            name->clear();
+            value->clear();
         }
     }
-    HideEmptyRows();
 }
 
 void BonusPanels::HideEmptyRows() {
@@ -131,8 +132,21 @@ void BonusPanels::HideEmptyRows() {
 }
 
 void BonusPanels::Toggled(int list, int item, bool checked) {
-    const BonusUpdate update = project_.ToggleBonus(hooks_.currentIndex(), list, item, checked);
+    BonusUpdate update = project_.ToggleBonus(hooks_.currentIndex(), list, item, checked);
     lists_[static_cast<size_t>(list)]->SetChecked(item, update.checked);
+    if (update.showObject) {
+        // A tick or an untick changes this list of the object only: it is shown again, with
+        // a row for each of its bonuses while the list is on screen.
+        RenderPanel(list, update.panel);
+        const bool shown = lists_[static_cast<size_t>(list)]->isVisible();
+        for (int row = 1; row <= kBonusRows; ++row) {
+            const bool filled = static_cast<size_t>(row - 1) < update.panel.rows.size();
+            names_[static_cast<size_t>(list)][static_cast<size_t>(row - 1)]->setVisible(shown &&
+                                                                                        filled);
+            Value(list, row)->setVisible(shown && filled);
+        }
+        update.showObject = false;
+    }
     Apply(update);
 }
 

@@ -45,6 +45,7 @@ class BonusPanels : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void RenderPanel(int list, const BonusPanel& panel);
     void Toggled(int list, int item, bool checked);
     void ValueEdited(int list, int row, const std::string& text, bool undo);
     void Apply(const BonusUpdate& update);

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int kMarkRole = Qt::UserRole + 2;
-
 // Draws an item's check box and its text in the colour the list's owner gives.
 class CheckItemDelegate : public QStyledItemDelegate {
   public:
@@ -25,7 +23,7 @@ class CheckItemDelegate : public QStyledItemDelegate {
         QStyleOptionViewItem mark(option);
         mark.rect = QRect(option.rect.left() + 1, option.rect.top() + 1, box, box);
         mark.state = QStyle::State_Enabled |
-                     (index.data(kMarkRole).toBool() ? QStyle::State_On : QStyle::State_Off);
+                     (list_->Checked(index.row()) ? QStyle::State_On : QStyle::State_Off);
         QApplication::style()->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &mark, painter,
                                              list_);
         const QSColor c = list_->ColorOf(index.row(), selected);
@@ -53,24 +51,25 @@ CheckList::CheckList(QWidget* parent) : QListWidget(parent) {
 
 void CheckList::SetItems(const std::vector<std::string>& items) {
     clear();
-    for (const std::string& text : items) {
-        auto* item = new QListWidgetItem(QString::fromStdString(text), this);
-        item->setData(kMarkRole, false);
-    }
+    marks_.assign(items.size(), false);
+    for (const std::string& text : items) new QListWidgetItem(QString::fromStdString(text), this);
 }
 
 void CheckList::SetChecks(const std::vector<bool>& checks) {
-    for (int i = 0; i < count(); ++i)
-        SetChecked(i, static_cast<size_t>(i) < checks.size() && checks[static_cast<size_t>(i)]);
+    marks_.assign(static_cast<size_t>(count()), false);
+    for (size_t i = 0; i < marks_.size() && i < checks.size(); ++i) marks_[i] = checks[i];
+    viewport()->update();
 }
 
 bool CheckList::Checked(int item) const {
-    return item >= 0 && item < count() && this->item(item)->data(kMarkRole).toBool();
+    return item >= 0 && static_cast<size_t>(item) < marks_.size() &&
+           marks_[static_cast<size_t>(item)];
 }
 
 void CheckList::SetChecked(int item, bool checked) {
-    if (item < 0 || item >= count() || Checked(item) == checked) return;
-    this->item(item)->setData(kMarkRole, checked);
+    if (item < 0 || static_cast<size_t>(item) >= marks_.size() || Checked(item) == checked) return;
+    marks_[static_cast<size_t>(item)] = checked;
+    viewport()->update(visualItemRect(this->item(item)));
 }
 
 QSColor CheckList::ColorOf(int item, bool selected) const {

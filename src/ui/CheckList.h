@@ -40,4 +40,7 @@ class CheckList : public QListWidget {
   private:
     void Flip(int item);
     ColorRule colorOf_;
+    // The marks, one per item: kept beside the items so that setting them repaints only
+    // the list, without laying its items out again.
+    std::vector<bool> marks_;
 };

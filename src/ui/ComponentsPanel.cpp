@@ -44,7 +44,7 @@ void ComponentsPanel::FillList(const std::vector<std::string>& componentNames) {
 }
 
 void ComponentsPanel::EmptyList() {
-    list_->clear();
+    list_->SetItems({});
 }
 
 void ComponentsPanel::Render(const ShownObject& shown) {

@@ -63,11 +63,8 @@ void RenderControl(QWidget* w, const ControlUpdate& c) {
         const QSignalBlocker quiet(memo);
         if (memo->toPlainText() != Q(c.text)) memo->setPlainText(Q(c.text));
     } else if (auto* box = qobject_cast<QComboBox*>(w)) {
-        // An edit's update names the chosen item by its text.
-        const int index =
-            c.selected >= 0 ? c.selected : box->findText(Q(c.text), Qt::MatchFixedString);
-        if (index >= 0 && index < box->count()) {
-            if (box->currentIndex() != index) box->setCurrentIndex(index);
+        if (c.selected >= 0 && c.selected < box->count()) {
+            if (box->currentIndex() != c.selected) box->setCurrentIndex(c.selected);
         } else if (box->isEditable()) {
             box->setEditText(Q(c.text));
         } else {

@@ -47,65 +47,40 @@ constexpr const char* kViewTitles[kViewCount] = {"Units", "Heroes", "Buildings",
                                                  "Components"};
 constexpr const char* kViewMenuItems[kViewCount] = {"Units1", "Heroes1", "Buildings1",
                                                     "GlobalStats1", "Components1"};
-constexpr int kStateRole = Qt::UserRole + 1;
-
-// A row of the object list is drawn in the colour of its record's change state, on a pale
-// selection so that red and green stay legible.
-class ObjectRowDelegate : public QStyledItemDelegate {
-  public:
-    ObjectRowDelegate(QObject* parent, const int& width)
-        : QStyledItemDelegate(parent), width_(width) {}
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        const bool selected = option.state & QStyle::State_Selected;
-        painter->fillRect(option.rect,
-                          selected ? ToQColor(kSelectionFill) : option.palette.base().color());
-        const auto state = static_cast<uint8_t>(index.data(kStateRole).toInt());
-        painter->setPen(ToQColor(ObjectRowColor(state, selected)));
-        painter->setFont(option.font);
-        painter->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                          index.data().toString());
-    }
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
-        return QSize(width_, std::max(13, option.fontMetrics.height()));
-    }
-
-  private:
-    const int& width_;
-};
 
 }  // namespace
 
 // The object list: a left-button release over a row picks it, the arrow keys' release picks
 // the row they moved to; other buttons do nothing, not even move the highlight. Rows are as
-// wide as the widest name, so a long one scrolls rather than being cut.
+// wide as the widest name, so a long one scrolls rather than being cut. A row is drawn in the
+// colour of its record's change state, read from the record when it is painted, so that a
+// change repaints the list without laying its rows out again.
 class ObjectListBox : public QListWidget {
   public:
     std::function<void(int)> picked;
     std::function<void()> deleteRequested;
 
-    explicit ObjectListBox(QWidget* parent) : QListWidget(parent) {
-        setItemDelegate(new ObjectRowDelegate(this, rowWidth_));
-        setUniformItemSizes(true);
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    }
+    explicit ObjectListBox(QWidget* parent);
     void SetRows(const QSObjectList& records) {
         clear();
+        records_ = &records;
         const QFontMetrics metrics(font());
         int widest = 0;
         for (const QSObjectData* r : records) {
             auto* item = new QListWidgetItem(Q(r->ProperName()), this);
-            item->setData(kStateRole, r->changeState);
             widest = std::max(widest, metrics.horizontalAdvance(item->text()));
         }
         rowWidth_ = widest + 6;
     }
-    void SetStates(const QSObjectList& records) {
-        for (int row = 0; row < count() && static_cast<uint32_t>(row) < records.Count(); ++row)
-            item(row)->setData(kStateRole, records[static_cast<uint32_t>(row)]->changeState);
-        viewport()->update();
+    void Clear() {
+        clear();
+        records_ = nullptr;
     }
+    uint8_t StateOf(int row) const {
+        if (!records_ || row < 0 || static_cast<uint32_t>(row) >= records_->Count()) return 0;
+        return (*records_)[static_cast<uint32_t>(row)]->changeState;
+    }
+    int RowWidth() const { return rowWidth_; }
 
   protected:
     void mousePressEvent(QMouseEvent* event) override {
@@ -128,8 +103,42 @@ class ObjectListBox : public QListWidget {
     }
 
   private:
+    const QSObjectList* records_ = nullptr;
     int rowWidth_ = 0;
 };
+
+namespace {
+
+// Draws a row's text in its state's colour on a pale selection, so red and green stay legible.
+class ObjectRowDelegate : public QStyledItemDelegate {
+  public:
+    explicit ObjectRowDelegate(ObjectListBox* list) : QStyledItemDelegate(list), list_(list) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const bool selected = option.state & QStyle::State_Selected;
+        painter->fillRect(option.rect,
+                          selected ? ToQColor(kSelectionFill) : option.palette.base().color());
+        painter->setPen(ToQColor(ObjectRowColor(list_->StateOf(index.row()), selected)));
+        painter->setFont(option.font);
+        painter->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                          index.data().toString());
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
+        return QSize(list_->RowWidth(), std::max(13, option.fontMetrics.height()));
+    }
+
+  private:
+    ObjectListBox* list_;
+};
+
+}  // namespace
+
+ObjectListBox::ObjectListBox(QWidget* parent) : QListWidget(parent) {
+    setItemDelegate(new ObjectRowDelegate(this));
+    setUniformItemSizes(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
 
 TForm1::TForm1(ModProject& project, QWidget* parent) : QMainWindow(parent), project_(project) {
     setObjectName("TForm1");
@@ -460,7 +469,7 @@ void TForm1::EmptyChoiceLists() {
 
 void TForm1::ResetEditor() {
     HideAll();
-    list_->clear();
+    list_->Clear();
     EmptyChoiceLists();
     project_.Reset();
     modPanel_->Render();
@@ -504,7 +513,7 @@ void TForm1::FillList() {
 }
 
 void TForm1::RepaintList() {
-    list_->SetStates(project_.Catalogue().ViewList());
+    list_->viewport()->update();
 }
 
 void TForm1::SetHeroLevel(int level) {

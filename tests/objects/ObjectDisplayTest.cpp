@@ -330,7 +330,9 @@ TEST_F(DisplayTest, UndoInAListSelectsTheLoadedItem) {
     FieldEditor editor(*catalogue, session, lists);
     catalogue->SelectView(kViewUnits);
     const int archer = catalogue->FindObjectIndex("Archer");
-    editor.EditField(archer, "overwrite_color", "Gold");
+    const FieldUpdate chosen = editor.EditField(archer, "overwrite_color", "Gold");
+    ASSERT_EQ(chosen.controls.size(), 1u);
+    EXPECT_EQ(chosen.controls[0].selected, 9);
     const FieldUpdate undone = editor.UndoField(archer, "overwrite_color");
     ASSERT_EQ(undone.controls.size(), 1u);
     EXPECT_EQ(undone.controls[0].text, "Green");
