@@ -23,6 +23,7 @@
 #include "ui/TForm1.h"
 #include "ui/TForm3.h"
 #include "ui/MainWindowFixture.h"
+#include "WindowChecks.h"
 
 namespace {
 
@@ -379,8 +380,7 @@ TEST_F(MainWindow, VisibleControlsDoNotOverlap) {
                     << shown[j]->objectName().toStdString();
             }
         }
-        const QString dir = qEnvironmentVariable("BRIX_SCREENSHOT_DIR", ".");
-        form->grab().save(dir + "/main_window_" + QString(v).chopped(1) + ".png");
+        EXPECT_TRUE(form->grab().save(ScreenshotPath("main_window_" + QString(v).chopped(1) + ".png")));
     }
 }
 

@@ -13,11 +13,14 @@
 #include "core/QSError.h"
 #include "support/TempDir.h"
 
-// Screenshots go to $BRIX_SCREENSHOT_DIR, else to the test's working directory (the build
-// directory under ctest), for a person to look at.
+// Screenshots go to $BRIX_SCREENSHOT_DIR, else to the test program's build directory, for a
+// person to look at; never into whatever directory the test was started from.
+#ifndef BRIX_SCREENSHOT_DEFAULT_DIR
+#error "BRIX_SCREENSHOT_DEFAULT_DIR must name the test program's build directory"
+#endif
 inline QString ScreenshotPath(const QString& fileName) {
     const QString dir = qEnvironmentVariableIsEmpty("BRIX_SCREENSHOT_DIR")
-                            ? QDir::currentPath()
+                            ? QStringLiteral(BRIX_SCREENSHOT_DEFAULT_DIR)
                             : qEnvironmentVariable("BRIX_SCREENSHOT_DIR");
     return QDir(dir).filePath(fileName);
 }
