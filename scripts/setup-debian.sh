@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config      # toolchain
     qt6-base-dev                          # editor windows, dialogs, settings
+    fonts-dejavu-core                     # the editor's face (DejaVu Sans)
     libsdl2-dev                           # sample playback
     libcli11-dev                          # command-line parsing
     libgtest-dev libgmock-dev             # tests

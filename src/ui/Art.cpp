@@ -335,9 +335,11 @@ QLabel* AddYellowLabel(QWidget* parent, const QString& objectName, const QString
 }
 
 QFont EditingFont() {
-    QFont font = FormFont();
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans Condensed"),
-                      QStringLiteral("Liberation Sans Narrow")});
+    // One face everywhere rather than whatever the machine offers first: the frames' places are
+    // chosen for its widths, and the layout inside them follows its metrics.
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setStretch(QFont::Unstretched);
     font.setPixelSize(11);
     return font;
 }

@@ -11,18 +11,22 @@
 
 namespace {
 
-// The fixed places of a panel: its list on the left, then the rows of name and value.
+// The fixed places of a panel: its list on the left, then the rows, each a name over its
+// value.
 struct PanelPlace {
     const char* frame;
     int left, top;  // of the list
-    int nameX, valueX, valueWidth;
+    int nameX, valueX, valueWidth;  // the rows' left and the value boxes' width
 };
-constexpr PanelPlace kPersonal{"personal_modifiers_frame", 442, 456, 574, 668, 46};
-constexpr PanelPlace kCompany{"company_modifiers_frame", 726, 454, 858, 952, 52};
-constexpr int kListWidth = 128;
-constexpr int kListHeight = 234;
-constexpr int kRowStep = 24;
-constexpr int kNameWidth = 92;
+constexpr PanelPlace kPersonal{"personal_modifiers_frame", 441, 478, 596, 596, 60};
+constexpr PanelPlace kCompany{"company_modifiers_frame", 728, 478, 883, 883, 70};
+constexpr int kListWidth = 150;
+constexpr int kListHeight = 212;
+constexpr int kRowStep = 35;
+constexpr int kNameWidth = 116;
+constexpr int kNameHeight = 15;
+constexpr int kValueTop = 15;  // below the row's top
+constexpr int kValueHeight = 18;
 
 void LimitValue(QLineEdit* edit, int limit) {
     edit->setMaxLength(limit);
@@ -65,13 +69,13 @@ BonusPanels::BonusPanels(QWidget* client, Placement& placement, ModProject& proj
         for (int row = 1; row <= kBonusRows; ++row) {
             const int y = place.top + (row - 1) * kRowStep;
             QLabel* name = AddYellowLabel(client, QString::fromStdString(BonusRowName(list, row)),
-                                          "", QPoint(place.nameX, y + 2), EditingFont());
-            name->setFixedSize(kNameWidth, 16);
+                                          "", QPoint(place.nameX, y), EditingFont());
+            name->setFixedSize(kNameWidth, kNameHeight);
             auto* value = new QLineEdit(client);
             value->setObjectName(QString::fromStdString(BonusValueName(list, row)));
             value->setFont(EditingFont());
             if (const int max = BonusValueMaxLength(list, row)) LimitValue(value, max);
-            value->setGeometry(place.valueX, y, place.valueWidth, 20);
+            value->setGeometry(place.valueX, y + kValueTop, place.valueWidth, kValueHeight);
             connect(value, &QLineEdit::textEdited, this, [this, list, row](const QString& text) {
                 ValueEdited(list, row, text.toStdString(), false);
             });

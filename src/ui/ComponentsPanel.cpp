@@ -15,9 +15,9 @@ ComponentsPanel::ComponentsPanel(QWidget* client, Placement& placement, ModProje
     list_->setFont(EditingFont());
     list_->setToolTip(
         "What building components are required in a settlement to build this object?");
-    list_->setGeometry(843, 26, 152, 81);
+    list_->setGeometry(764, 112, 240, 58);
     QLabel* label = AddYellowLabel(client, "components_checklistbox_label",
-                                   "Components:", QPoint(843, 11), EditingFont());
+                                   "Components:", QPoint(764, 97), EditingFont());
     list_->SetColorOf([this](int item, bool checked, bool selected) {
         const QSObjectList& view = project_.Catalogue().ViewList();
         const int index = hooks_.currentIndex();

@@ -71,8 +71,8 @@ ModPanel::ModPanel(QWidget* client, ModProject& project) : QObject(client), proj
         const int x = box.half == 2 ? 130 : 8;
         const int width = box.half ? 118 : 240;
         if (std::string(box.control) == "version") {
-            label(box.label, box.caption, QRect(x, y, 64, 14));
-            label("version_label2", "NOT Dravik version:", QRect(x + 66, y, 150, 14));
+            label(box.label, box.caption, QRect(x, y, 76, 14));
+            label("version_label2", "NOT Dravik version:", QRect(x + 78, y, 150, 14));
         } else {
             label(box.label, box.caption, QRect(x, y, width, 14));
         }

@@ -26,14 +26,17 @@ inline constexpr unsigned kInBuildings = 1u << kViewBuildings;
 inline constexpr unsigned kInGlobal = 1u << kViewGlobal;
 inline constexpr unsigned kInComponents = 1u << kViewComponents;
 
-// Where the field of one control sits: its frame (null: a place of its own) and its views.
+// Where the field of one control sits: its frame (null: a place of its own), its views, and
+// how many characters its box is wide (0: as wide as its typing limit or its fixed items ask).
 // A hero level variant sits where its base control does.
 struct FieldPlace {
     const char* control;
     const char* frame;
     unsigned views;
+    int chars = 0;
 };
-// Every field control's place, frame by frame in the order the frames are laid out.
+// Every field control's place, frame by frame; within a frame, the order its controls are
+// laid out in (row by row) and walked by Tab.
 std::span<const FieldPlace> FieldPlaces();
 // The place of a field control (a level variant's is its base's), or null.
 const FieldPlace* FieldPlaceOf(const std::string& control);
@@ -78,7 +81,8 @@ class Placement {
     struct Frame;
     struct Placed;
     bool FrameShown(const Frame* frame, const ShownState& state) const;
-    void LayoutFrames(int view);
+    bool Shown(const Placed& placed, const ShownState& state) const;
+    void LayoutFrames(const ShownState& state);
 
     QWidget* client_;
     std::vector<std::unique_ptr<Frame>> frames_;

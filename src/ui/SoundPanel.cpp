@@ -14,29 +14,29 @@ SoundPanel::SoundPanel(QWidget* client, Placement& placement)
     Placement::Options fixed;
     fixed.fixed = true;
     constexpr unsigned kViews = kInUnits | kInHeroes;
-    int y = 228;
+    int y = 242;
     for (const SoundSlotDef& s : kSoundSlotTable) {
         QLabel* label = AddYellowLabel(client, QString(s.control) + "_label", s.caption,
-                                       QPoint(446, y + 3), EditingFont());
-        label->setFixedSize(80, 16);
+                                       QPoint(445, y + 2), EditingFont());
+        label->setFixedSize(90, 16);
         auto* box = new QComboBox(client);
         box->setObjectName(s.control);
         box->setFont(EditingFont());
         box->setEditable(true);
         box->setInsertPolicy(QComboBox::NoInsert);
         box->setModel(samples_);
-        box->setGeometry(529, y, 215, 22);
+        box->setGeometry(539, y, 250, 20);
         slots_[s.control] = box;
         placement.Place(box, label, "sound_frame", kViews, fixed);
-        int x = 748;
+        int x = 793;
         for (const auto& [suffix, caption] : {std::pair{"_browse", "Browse"}, {"_play", "Play"}}) {
             auto* button = new QPushButton(caption, client);
             button->setObjectName(QString(s.control) + suffix);
-            button->setGeometry(x, y, 50, 22);
+            button->setGeometry(x, y, 60, 20);
             placement.Place(button, nullptr, "sound_frame", kViews, fixed);
-            x += 53;
+            x += 64;
         }
-        y += 26;
+        y += 24;
     }
 }
 

@@ -332,18 +332,18 @@ void TForm1::BuildControls() {
     heroLevels_ = new QListWidget(client_);
     heroLevels_->setObjectName("hero_level_listbox");
     heroLevels_->addItems({"Awakened", "Enlightened", "Restored", "Ascended"});
-    heroLevels_->setGeometry(666, 1, 90, 62);
+    heroLevels_->setGeometry(760, 2, 90, 62);
     heroLevels_->viewport()->installEventFilter(this);
     placement_->Place(heroLevels_, nullptr, nullptr, kInHeroes);
     audioToggle_ = new QPushButton("Set Audio", client_);
     audioToggle_->setObjectName("audio_data_toggle");
-    audioToggle_->setGeometry(881, 406, 75, 25);
+    audioToggle_->setGeometry(933, 437, 75, 22);
     connect(audioToggle_, &QPushButton::clicked, this, &TForm1::ToggleSoundPanel);
     placement_->Place(audioToggle_, nullptr, nullptr, kInUnits | kInHeroes);
     sounds_ = new SoundPanel(client_, *placement_);
     QPlainTextEdit* description = fields_->Description();
-    description->setGeometry(726, 140, 277, 135);
-    if (QLabel* l = fields_->Label("description_label")) l->move(726, 126);
+    description->setGeometry(796, 253, 212, 99);
+    if (QLabel* l = fields_->Label("description_label")) l->move(796, 238);
     modPanel_ = new ModPanel(client_, project_);
     SetTabOrder();
 }
