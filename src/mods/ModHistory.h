@@ -10,34 +10,8 @@
 #include <span>
 #include <string>
 
+#include "mods/ModIdentity.h"
 #include "objects/ObjectCatalogue.h"
-
-// The identity of an open mod project, as the mod panel shows it.
-struct ModIdentity {
-    std::string modName;         // the package's file title, without ".qsx"
-    std::string twoCharacterId;  // TwoCharacterIdentifier
-    std::string accessCode;      // as typed; stored scrambled in the package header
-    std::string savedVersion;    // Version, at the last save or load
-    std::string versionAtLoad;   // the saved version when the mod was opened
-    std::string author;
-    std::string authorWww;
-    std::string authorEmail;
-    std::string gameVersion;     // DravikVersion: "DSC " or "DAT " and the archive's version
-    std::string programVersion;  // BrixVersion
-    std::string comments;        // the author's comments
-};
-
-// One box of the mod panel and the identity text it shows.
-struct ModIdentityField {
-    const char* control;  // the box's object name
-    const char* iniKey;   // its key in the [ModInfo] section of "Data\ModInfo.ini"; null if not kept there
-    std::string ModIdentity::*member;
-    bool shown;           // filled from the identity when a mod is opened
-    bool editable;        // typing in it marks it as changed since the last save
-    bool copiedAsTyped;   // typed text goes straight into the identity (else read when saving)
-};
-// Every box of the mod panel that shows a part of the identity, in the panel's order.
-std::span<const ModIdentityField> ModIdentityFields();
 
 // One compared field of the history: its label and the value of a record it compares.
 struct HistoryField {
