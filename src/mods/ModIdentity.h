@@ -5,6 +5,9 @@
 #include <span>
 #include <string>
 
+// The program version every package records as BrixVersion.
+inline constexpr const char* kProgramVersion = "1.0.7.0";
+
 // The identity of an open mod project, as the mod panel shows it.
 struct ModIdentity {
     std::string modName;         // the package's file title, without ".qsx"

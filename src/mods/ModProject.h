@@ -23,7 +23,6 @@
 
 enum class GameEdition : uint8_t { Base, Expansion };
 
-inline constexpr const char* kProgramVersion = "1.0.7.0";
 inline constexpr const char* kNewModVersion = "0.0.0.0";
 inline constexpr const char* kModInfoResource = "Data\\ModInfo.ini";
 inline constexpr const char* kModChangesResource = "Data\\ModChanges.txt";

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "mods/PackageTexts.h"
 #include "resources/StreamFormat.h"
 
 namespace {
@@ -111,18 +112,6 @@ const FieldRow kCloneFields[] = {
 
 const char* const kColourNames[] = {"Red",  "Blue", "Green", "Black", "Orange", "Purple",
                                     "Cyan", "Brown", "Mod",  "Gold",  "Silver", "Player"};
-
-const char* const kBonusSections[] = {"ElementBonus", "ElementBonus1", "ElementBonus2", "ElementBonus3",
-                                      "SupportBonus", "SupportBonus1", "SupportBonus2", "SupportBonus3"};
-
-struct SoundGroup {
-    const char* section;
-    const char* stem;  // the key without its number
-    int slots;
-};
-const SoundGroup kSoundGroups[] = {{"ObjectData", "DeathSound", 2},     {"ObjectData", "SelectionSound", 5},
-                                   {"ObjectData", "CommandSound", 4},   {"Attack1", "Sound", 2},
-                                   {"Attack2", "Sound", 2}};
 
 char FoldLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
@@ -267,34 +256,6 @@ public:
         return out;
     }
 
-    std::string Resolve(const std::string& value) const {
-        for (const Sample& s : cat_.samples) {
-            if (SameText(s.name, value)) return value;
-        }
-        const size_t cut = value.find_last_of("\\:");
-        return "Mod\\" + (cut == std::string::npos ? value : value.substr(cut + 1));
-    }
-
-    static std::string TranslateOverwriteColor(const std::string& key, std::string value) {
-        if (!SameText(key, "OverwriteColor")) return value;
-        if (SameText(value, "Player")) value = "-1";
-        for (int i = 0; i < 12; ++i) {
-            if (SameText(value, kColourNames[i])) return std::to_string(i);
-        }
-        return value;
-    }
-
-    static bool SkipKeyOnWrite(const std::string& section, const std::string& key, const std::string& value) {
-        for (const char* k : {"Technology", "Captain", "MilitiaType", "MilitiaType2", "Nextlevel", "Spell0", "Spell1"}) {
-            if (SameText(key, k) && SameText(value, "None")) return true;
-        }
-        for (const char* k : {"DeathSound", "SelectionSound", "CommandSound"}) {
-            if (StartsWithText(key, k)) return true;
-        }
-        if (StartsWithText(section, "Attack") && StartsWithText(key, "Sound")) return true;
-        return StartsWithText(section, "PlayerColors") && StartsWithText(key, "Color_9_shade");
-    }
-
     // The INI text the package builder writes for one object from its source entry and the
     // changes filed under its title.
     std::string ObjectText(const IniDoc& source, const std::string& title, const std::vector<Change>& all) const {
@@ -303,151 +264,90 @@ public:
             if (SameText(c.identity, title)) changes.push_back(c);
         }
         std::stable_sort(changes.begin(), changes.end(), ChangeLess);
-        auto find = [&](const std::string& section, const std::string& key) -> Change* {
-            for (Change& c : changes) {
+        auto find = [&](const std::string& section, const std::string& key) -> const Change* {
+            for (const Change& c : changes) {
                 if (SameText(c.section, section) && SameText(c.key, key)) return &c;
             }
             return nullptr;
         };
 
-        std::vector<std::vector<std::string>> sounds;  // resolved values, sorted, per group
-        for (const SoundGroup& g : kSoundGroups) {
-            std::vector<std::string> slots;
-            for (int i = 1; i <= g.slots; ++i) {
-                const std::string key = g.stem + std::to_string(i);
-                const std::string* v = source.Get(g.section, key);
-                std::string resolved = v ? *v : std::string();
-                if (Change* c = find(g.section, key)) resolved = Resolve(c->after);
-                slots.push_back(resolved);
-            }
-            std::stable_sort(slots.begin(), slots.end(), [](const std::string& a, const std::string& b) {
-                if (a.empty() != b.empty()) return b.empty();
-                return LessFolded(a, b);
-            });
-            sounds.push_back(std::move(slots));
+        ObjectIniInput in;
+        std::vector<IniSourceSection> sections;
+        for (const IniSection& s : source.Sections()) {
+            IniSourceSection& out = sections.emplace_back(IniSourceSection{s.name, {}});
+            for (const IniKey& k : s.keys) out.keys.push_back({k.name, k.value});
         }
+        in.source = sections;
+        std::vector<ObjectIniChange> edits;
+        for (const Change& c : changes) edits.push_back({c.section, c.key, c.after});
+        in.changes = edits;
 
-        std::vector<std::string> components;
-        auto listed = [&](const std::string& value) -> const std::string* {
-            for (const std::string& n : componentNames_) {
-                if (SameText(n, value)) return &n;
-            }
-            return nullptr;
-        };
-        if (const IniSection* bh = source.FindSection("BuildHierarchy")) {
-            for (const IniKey& k : bh->keys) {
-                if (!StartsWithText(k.name, "Component")) continue;
-                const std::string* name = listed(k.value);
-                if (!name) continue;
-                if (Change* c = find("BuildHierarchy", *name)) {
-                    c->consumed = true;
-                } else {
-                    components.push_back(*name);
-                }
-            }
-        }
-        for (const std::string& name : componentNames_) {
-            Change* c = find("BuildHierarchy", name);
-            if (c && SameText(c->after, "On")) {
-                components.push_back(name);
-                c->consumed = true;
-            }
-        }
-
-        std::string out;
-        auto line = [&out](const std::string& key, const std::string& value) {
-            out += key;
-            out += '=';
-            out += value;
-            out += '\n';
-        };
-        for (const char* section : kBonusSections) {
-            std::vector<std::pair<std::string, std::string>> list;
+        // The object's bonus lists as the editor holds them: the file's, with the ticks and
+        // unticks of the sessions applied, by name.
+        std::array<std::vector<QSBonusPair>, 8> bonuses;
+        for (size_t b = 0; b < kWrittenBonusSections.size(); ++b) {
+            const char* section = kWrittenBonusSections[b];
+            std::vector<QSBonusPair>& list = bonuses[b];
             if (const IniSection* s = source.FindSection(section)) {
-                for (const IniKey& k : s->keys) list.emplace_back(k.name, k.value);
+                for (const IniKey& k : s->keys) list.push_back({k.name, k.value});
             }
             for (const Change& c : changes) {
                 if (!SameText(c.section, section)) continue;
-                std::erase_if(list, [&](const auto& p) { return SameText(p.first, c.key); });
-                if (!SameText(c.after, "Off")) list.emplace_back(c.key, c.after);
+                std::erase_if(list, [&](const QSBonusPair& p) { return SameText(p.key, c.key); });
+                if (!SameText(c.after, "Off")) list.push_back({c.key, c.after});
             }
-            std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) { return LessFolded(a.first, b.first); });
-            if (list.empty()) continue;
-            out += '[';
-            out += section;
-            out += "]\n";
-            for (const auto& [k, v] : list) line(k, v);
+            std::stable_sort(list.begin(), list.end(),
+                             [](const QSBonusPair& a, const QSBonusPair& b) { return LessFolded(a.key, b.key); });
+            in.bonuses[b] = list;
         }
-        auto soundLines = [&](size_t group) {
-            for (size_t i = 0; i < sounds[group].size() && !sounds[group][i].empty(); ++i) {
-                line(kSoundGroups[group].stem + std::to_string(i + 1), sounds[group][i]);
+
+        const SampleExists exists = [this](const std::string& audioName) {
+            for (const Sample& s : cat_.samples) {
+                if (SameText("Audio\\" + s.name, audioName)) return true;
             }
+            return false;
         };
-        for (const IniSection& s : source.Sections()) {
-            out += '[';
-            out += s.name;
-            out += "]\n";
-            if (SameText(s.name, "ObjectData")) soundLines(0), soundLines(1), soundLines(2);
-            if (SameText(s.name, "Attack1")) soundLines(3);
-            if (SameText(s.name, "Attack2")) soundLines(4);
-            const bool hierarchy = SameText(s.name, "BuildHierarchy");
-            if (hierarchy) {
-                for (size_t i = 0; i < components.size(); ++i) line("Component" + std::to_string(i + 1), components[i]);
+        for (int g = 0; g < kWrittenSoundGroups; ++g) {
+            const WrittenSoundGroup& group = kWrittenSoundGroupTable[static_cast<size_t>(g)];
+            std::vector<QSSoundData>& slots = in.sounds[static_cast<size_t>(g)];
+            for (int i = 1; i <= kSoundSlots[static_cast<size_t>(group.group)]; ++i) {
+                const std::string key = group.stem + std::to_string(i);
+                const std::string* v = source.Get(group.section, key);
+                QSSoundData slot{v ? *v : std::string(), v ? *v : std::string()};
+                if (const Change* c = find(group.section, key)) slot = {c->after, ResolveSoundValue(c->after, exists)};
+                slots.push_back(std::move(slot));
             }
-            if (StartsWithText(s.name, "ElementBonus") || StartsWithText(s.name, "SupportBonus")) continue;
-            for (const IniKey& k : s.keys) {
-                if (hierarchy && StartsWithText(k.name, "Component")) continue;
-                std::string value = k.value;
-                if (Change* c = find(s.name, k.name)) {
-                    value = c->after;
-                    c->consumed = true;
-                }
-                value = TranslateOverwriteColor(k.name, value);
-                if (!SkipKeyOnWrite(s.name, k.name, value)) line(k.name, value);
-            }
-            for (const Change& c : changes) {
-                if (!SameText(c.section, s.name) || c.consumed) continue;
-                const std::string value = TranslateOverwriteColor(c.key, c.after);
-                if (!SkipKeyOnWrite(s.name, c.key, value)) line(c.key, value);
-            }
+            SortSoundSlots(slots);
         }
-        return out;
+        in.componentNames = componentNames_;
+        return WriteObjectIniText(in);
     }
 
     static std::string ModInfoText(const ModPackage& p, const std::string& author, const std::string& www,
                                    const std::string& email, const std::string& gameVersion, const std::string& comments) {
-        std::string out = "[ModInfo]\r\n";
-        auto line = [&out](const char* key, const std::string& value) {
-            out += key;
-            out += '=';
-            out += value;
-            out += "\r\n";
-        };
-        line("TwoCharacterIdentifier", p.id);
-        line("Version", p.version);
-        line("Author", author);
-        line("Author_www", www);
-        line("Author_email", email);
-        line("DravikVersion", gameVersion);
-        line("BrixVersion", "1.0.7.0");
-        line("Comments", comments);
-        return out;
+        ModIdentity id;
+        id.twoCharacterId = p.id;
+        id.savedVersion = p.version;
+        id.author = author;
+        id.authorWww = www;
+        id.authorEmail = email;
+        id.gameVersion = gameVersion;
+        id.programVersion = kProgramVersion;
+        id.comments = comments;
+        return WriteModInfoText(id);
     }
 
     // The version history: one block per save, newest first, and the closing zero byte.
     static std::string ModChangesText(std::vector<Session> sessions) {
-        std::string out;
-        for (auto s = sessions.rbegin(); s != sessions.rend(); ++s) {
-            std::stable_sort(s->changes.begin(), s->changes.end(), ChangeLess);
-            out += "Version " + s->version + ":\r\n";
-            for (const Change& c : s->changes) {
-                out += "Changed " + c.identity + "(" + c.display + ") " + c.label + " from " + c.before + " to " +
-                       c.after + ".\r\n";
-            }
-            out += "\r\n";
+        std::string history;
+        for (Session& s : sessions) {
+            std::stable_sort(s.changes.begin(), s.changes.end(), ChangeLess);
+            std::vector<ChangeLogLine> lines;
+            for (const Change& c : s.changes) lines.push_back({c.identity, c.display, c.label, c.before, c.after});
+            history = WriteModChangesText(s.version, lines, history);
+            history.pop_back();  // read back up to the zero byte, as the editor does
         }
-        out += '\0';
-        return out;
+        return history + '\0';
     }
 
     const GameObject* Find(const std::vector<GameObject>& list, const char* unique, size_t fallback) const {
