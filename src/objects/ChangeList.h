@@ -54,7 +54,6 @@ struct QSChange {
     std::string mainControl;
     std::string secondControl;
     std::string thirdControl;
-    bool consumed = false;  // set while a package is written
 };
 
 // The up to three controls a field change recolours, by object name; empty for none.

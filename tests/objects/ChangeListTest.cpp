@@ -110,7 +110,6 @@ TEST_F(ChangeListTest, TheNewRecordKeepsEveryArgument) {
     EXPECT_EQ(c->value, "75");
     EXPECT_EQ(c->mainControl, "max_hit_points");
     EXPECT_EQ(c->thirdControl, "third");
-    EXPECT_FALSE(c->consumed);
 
     Set("Defense", "3", "2", nullptr);
     EXPECT_EQ(changes.FindChange("Archer", "ObjectData", "Defense")->retail, "");
