@@ -4,7 +4,9 @@
 
 #include "core/HashName.h"
 #include "core/QSError.h"
+#include "mods/PackageBuilder.h"
 #include "objects/BuildHierarchy.h"
+#include "resources/QSResourcer.h"
 #include "resources/HiddenBlock.h"
 
 namespace {
@@ -16,6 +18,15 @@ bool ContainsNoCase(std::string_view text, std::string_view part) {
         if (SameName(text.substr(i, part.size()), part)) return true;
     }
     return false;
+}
+
+// The access code without the white space around it.
+std::string TrimmedAccessCode(const std::string& code) {
+    const auto blank = [](char c) { return c == ' ' || (c >= 9 && c <= 13); };
+    size_t first = 0, last = code.size();
+    while (first < last && blank(code[first])) ++first;
+    while (last > first && blank(code[last - 1])) --last;
+    return code.substr(first, last - first);
 }
 
 }  // namespace
@@ -167,6 +178,40 @@ void ModProject::ReadModInfo() {
     for (const ModIdentityField& field : ModIdentityFields()) {
         if (field.iniKey) mgr_.GetINIString(kModInfoSection, field.iniKey, "", identity_.*field.member, kModInfoResource);
     }
+}
+
+std::filesystem::path ModProject::PackagePathFor(const std::string& modName) const {
+    const std::string file = modName + ".qsx";
+    return editionPath_.empty() ? std::filesystem::path(file) : std::filesystem::path(editionPath_) / file;
+}
+
+bool ModProject::SaveMod(ModIdentity identity, const std::filesystem::path& path, std::string* failure,
+                         const SaveOptions& options) {
+    identity.modName = path.stem().string();
+    identity.programVersion = kProgramVersion;
+    {
+        // The game version of this build, when the edition's archive is open.
+        const std::string saved = identity_.gameVersion;
+        identity_.gameVersion = identity.gameVersion;
+        UpdateGameVersion(editionPath_);
+        identity.gameVersion = identity_.gameVersion;
+        identity_.gameVersion = saved;
+    }
+
+    PackageBuilder builder(mgr_, catalogue_, changes_, packagePath_);
+    PackageContents contents = builder.BuildPackageEntries(identity, versionHistory_);
+
+    QSResourcer writer = options.seed ? QSResourcer(*options.seed) : QSResourcer();
+    writer.SetSyncToDisk(options.syncToDisk);
+    const std::string code = TrimmedAccessCode(identity.accessCode);
+    std::string reason;
+    if (!writer.TryBuild(path, identity.twoCharacterId.c_str(), identity.savedVersion.c_str(), identity.modName.c_str(),
+                         std::move(contents.entries), code.c_str(), &reason)) {
+        if (failure) *failure = reason;
+        return false;
+    }
+    identity_ = std::move(identity);
+    return true;
 }
 
 void ModProject::Reset() {

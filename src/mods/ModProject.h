@@ -10,7 +10,9 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/QSLocalization.h"
@@ -80,6 +82,26 @@ class ModProject {
 
     // Reads the identity back from the open package's "Data\ModInfo.ini".
     void ReadModInfo();
+
+    // Where a package of this name is saved: the current edition's installation directory,
+    // or the working directory when it has none.
+    std::filesystem::path PackagePathFor(const std::string& modName) const;
+
+    struct SaveOptions {
+        std::optional<uint32_t> seed;  // the writer's random fill; the clock when absent
+        bool syncToDisk = true;
+    };
+    // Writes the session as a package at path under identity, whose saved version is this
+    // save's (the checks have passed). The writer's lines go to the resourcer sink. On success
+    // the project takes the identity as saved (its name the package's title, the game and
+    // program versions of this build) and true is returned; the session stays open, so the
+    // caller decides whether to reopen the package. On failure *failure says why, the old
+    // package is untouched and nothing of the session changes.
+    bool SaveMod(ModIdentity identity, const std::filesystem::path& path, std::string* failure,
+                 const SaveOptions& options);
+    bool SaveMod(ModIdentity identity, const std::filesystem::path& path, std::string* failure) {
+        return SaveMod(std::move(identity), path, failure, SaveOptions{});
+    }
 
     bool ProjectOpen() const { return projectOpen_; }
     GameEdition CurrentEdition() const { return edition_; }

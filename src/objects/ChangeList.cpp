@@ -85,7 +85,7 @@ FieldUpdate ChangeList::SetField(QSObjectData* record, const std::string& identi
         if (SameName(newValue, before)) return update;
         auto* created = new QSChange{
             identity, objectName, label,         retail ? *retail : "", before,         newValue,
-            section,  key,        controls.main, controls.second,       controls.third, false};
+            section,  key,        controls.main, controls.second,       controls.third};
         changes_.InsertSorted(created, CompareChanges);
     }
     Show(update, controls, newValue,

@@ -1,0 +1,178 @@
+#include "mods/PackageBuilder.h"
+
+#include <fstream>
+#include <iterator>
+#include <span>
+
+#include "core/HashName.h"
+#include "core/QSError.h"
+#include "core/QSINIFile.h"
+#include "objects/ChangeList.h"
+#include "objects/FieldTable.h"
+#include "resources/QSResourceMgr.h"
+
+namespace {
+
+// The record's bonus lists in the order they are written (the record holds them personal,
+// company, personal, company... by hero level).
+constexpr std::array<int, 8> kWrittenBonusLists = {0, 2, 4, 6, 1, 3, 5, 7};
+
+// The changes filed under one identity: a run of the sorted change list.
+std::span<const QSChange* const> ChangesOf(const ChangeList& changes, std::string_view identity) {
+    const QSChange* const* first = std::lower_bound(changes.begin(), changes.end(), identity,
+        [](const QSChange* c, std::string_view id) { return CompareNames(c->identity, id) < 0; });
+    const QSChange* const* last = first;
+    while (last != changes.end() && SameName((*last)->identity, identity)) ++last;
+    return {first, last};
+}
+
+// A file of the local disk, whole; false when it cannot be read.
+bool ReadLocalFile(const std::string& path, std::string* bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+// A name in one letter case, for telling names apart whatever their case.
+std::string FoldedName(std::string name) {
+    for (char& c : name) c = static_cast<char>(HashFoldByte(static_cast<unsigned char>(c)));
+    return name;
+}
+
+}  // namespace
+
+std::string ResourceFileTitle(std::string_view path) {
+    const size_t slash = path.find_last_of('\\');
+    std::string_view title = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const size_t dot = title.find_last_of('.');
+    if (dot != std::string_view::npos && title.size() - dot <= 4) title = title.substr(0, dot);
+    return std::string(title);
+}
+
+PackageBuilder::PackageBuilder(QSResourceMgr& mgr, const ObjectCatalogue& catalogue, const ChangeList& changes,
+                               std::string openedPackagePath)
+    : mgr_(mgr), catalogue_(catalogue), changes_(changes), openedPackagePath_(std::move(openedPackagePath)) {}
+
+void PackageBuilder::Add(PackageContents& out, std::string name, std::string bytes) {
+    const std::string& kept = out.buffers.emplace_back(std::move(bytes));
+    out.entries.push_back(PackageEntry::Of(std::move(name), kept));
+}
+
+PackageContents PackageBuilder::BuildPackageEntries(const ModIdentity& identity, std::string_view versionHistory) {
+    PackageContents out;
+    componentsWritten_ = false;
+    packedSamples_.clear();
+    Add(out, "Data\\ModInfo.ini", WriteModInfoText(identity));
+    std::vector<ChangeLogLine> lines;
+    lines.reserve(changes_.Count());
+    for (const QSChange* c : changes_) lines.push_back({c->identity, c->objectName, c->label, c->before, c->value});
+    Add(out, "Data\\ModChanges.txt", WriteModChangesText(identity.savedVersion, lines, versionHistory));
+    for (int view : {kViewComponents, kViewGlobal, kViewUnits, kViewHeroes, kViewBuildings}) {
+        AddObjectEntries(catalogue_.Objects(view, false), out);
+    }
+    return out;
+}
+
+void PackageBuilder::AddObjectEntries(const QSObjectList& list, PackageContents& out) {
+    for (const QSObjectData* record : list) {
+        const bool component = SameName(record->resourceName, kComponentsResource);
+        if (component && componentsWritten_) continue;  // every component is in the first one's entry
+        std::array<std::vector<QSSoundData>, kWrittenSoundGroups> slots;
+        std::string text;
+        if (record->changeState != kUnchanged) {
+            componentsWritten_ = componentsWritten_ || component;
+            if (WriteObjectIniText(*record, &text, &slots)) Add(out, record->resourceName, std::move(text));
+        } else {
+            for (int g = 0; g < kWrittenSoundGroups; ++g) {
+                slots[static_cast<size_t>(g)] = record->sounds[static_cast<size_t>(kWrittenSoundGroupTable[static_cast<size_t>(g)].group)];
+            }
+        }
+        for (int g : {0, 1, 2, 3, 4}) {
+            for (const QSSoundData& slot : slots[static_cast<size_t>(g)]) AddSoundEntry(slot, out);
+        }
+    }
+}
+
+bool PackageBuilder::WriteObjectIniText(const QSObjectData& record, std::string* text,
+                                        std::array<std::vector<QSSoundData>, kWrittenSoundGroups>* slots) {
+    const std::string title = ResourceFileTitle(record.resourceName);
+    const std::span<const QSChange* const> filed = ChangesOf(changes_, title);
+
+    // The sound slots as entered in this session, then sorted as they are numbered.
+    ObjectIniInput in;
+    for (int g = 0; g < kWrittenSoundGroups; ++g) {
+        const WrittenSoundGroup& group = kWrittenSoundGroupTable[static_cast<size_t>(g)];
+        std::vector<QSSoundData>& written = in.sounds[static_cast<size_t>(g)];
+        written = record.sounds[static_cast<size_t>(group.group)];
+        for (size_t i = 0; i < written.size(); ++i) {
+            const std::string key = group.stem + std::to_string(i + 1);
+            for (const QSChange* c : filed) {
+                if (SameName(c->section, group.section) && SameName(c->key, key)) {
+                    written[i] = {c->value, ResolveSoundValue(c->value)};
+                }
+            }
+        }
+        SortSoundSlots(written);
+    }
+    if (slots) *slots = in.sounds;
+
+    const char* source = record.sourceResourceName.empty() ? record.resourceName.c_str() : record.sourceResourceName.c_str();
+    if (!mgr_.ResourceExists(source)) return false;
+    QSINIFile* ini = mgr_.GetINIFile(source);
+    if (!ini) return false;
+    // The source's names and values are copied out at once: the manager may release the file.
+    std::deque<std::string> names;
+    auto keep = [&names](const char* s) -> std::string_view { return names.emplace_back(s ? s : ""); };
+    std::vector<IniSourceSection> sections;
+    for (uint32_t s = 0; s < ini->SectionCount(); ++s) {
+        const QSINISection& section = ini->SectionAt(s);
+        if (!section.name) continue;
+        IniSourceSection& copy = sections.emplace_back(IniSourceSection{keep(section.name), {}});
+        for (const QSINIKey* k = section.firstKey; k; k = k->next) {
+            if (k->name) copy.keys.push_back({keep(k->name), keep(k->value)});
+        }
+    }
+    in.source = sections;
+
+    // A change is recorded under the key the editor shows it by; the file has the game's key.
+    std::vector<ObjectIniChange> edits;
+    edits.reserve(filed.size());
+    for (const QSChange* c : filed) {
+        std::string_view key = c->key;
+        const FieldDef* field = FieldByShownKey(c->section.c_str(), c->key);
+        if (field && field->section && SameName(field->section, c->section)) key = field->key;
+        edits.push_back({c->section, key, c->value});
+    }
+    in.changes = edits;
+    for (size_t b = 0; b < kWrittenBonusLists.size(); ++b) in.bonuses[b] = record.bonusLists[static_cast<size_t>(kWrittenBonusLists[b])];
+    in.componentNames = catalogue_.ComponentNames();
+    *text = ::WriteObjectIniText(in);
+    return true;
+}
+
+std::string PackageBuilder::ResolveSoundValue(const std::string& entered) {
+    return ::ResolveSoundValue(entered, [this](const std::string& name) { return mgr_.ResourceExists(name.c_str()); });
+}
+
+void PackageBuilder::AddSoundEntry(const QSSoundData& slot, PackageContents& out) {
+    if (slot.entered.empty()) return;
+    const std::string stored = "Audio\\" + slot.entered;
+    std::string name = stored;
+    std::string bytes;
+    if (mgr_.ResourceExists(stored.c_str())) {
+        const QSResource* entry = mgr_.FindEntry(stored.c_str());
+        if (!entry || openedPackagePath_.empty() || !SameName(entry->archivePath, openedPackagePath_)) return;
+        bytes = mgr_.ReadTextResource(stored.c_str());
+    } else {
+        name = "Audio\\" + ResolveSoundValue(slot.entered);
+        if (packedSamples_.contains(FoldedName(name))) return;
+        if (!ReadLocalFile(slot.entered, &bytes)) {
+            QSLOG(kLogInfo, "File %s not found.", slot.entered.c_str());
+            return;
+        }
+    }
+    // A sample several slots name goes into the package once.
+    if (!packedSamples_.insert(FoldedName(name)).second) return;
+    Add(out, std::move(name), std::move(bytes));
+}
