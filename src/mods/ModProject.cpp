@@ -215,6 +215,7 @@ bool ModProject::SaveMod(ModIdentity identity, const std::filesystem::path& path
 }
 
 void ModProject::Reset() {
+    readOnly_ = false;
     catalogue_.ClearSideLists();
     catalogue_.DeleteAllObjects(false);
     catalogue_.DeleteAllObjects(true);

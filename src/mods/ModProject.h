@@ -115,6 +115,9 @@ class ModProject {
     // The stored code of the opened package; kNoValue when it has none.
     uint32_t StoredAccessCode() const { return storedCode_; }
     bool Protected() const;
+    // A protected mod opened without its code can be looked at but not saved.
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
 
     QSResourceMgr& Resources() { return mgr_; }
     QSLocalization& Localization() { return loc_; }
@@ -158,4 +161,5 @@ class ModProject {
     std::string versionHistory_;
     std::string globalHistory_;
     uint32_t storedCode_;
+    bool readOnly_ = false;
 };
