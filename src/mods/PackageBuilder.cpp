@@ -135,15 +135,9 @@ bool PackageBuilder::WriteObjectIniText(const QSObjectData& record, std::string*
     }
     in.source = sections;
 
-    // A change is recorded under the key the editor shows it by; the file has the game's key.
     std::vector<ObjectIniChange> edits;
     edits.reserve(filed.size());
-    for (const QSChange* c : filed) {
-        std::string_view key = c->key;
-        const FieldDef* field = FieldByShownKey(c->section.c_str(), c->key);
-        if (field && field->section && SameName(field->section, c->section)) key = field->key;
-        edits.push_back({c->section, key, c->value});
-    }
+    for (const QSChange* c : filed) edits.push_back({c->section, IniKeyOfChange(c->section, c->key), c->value});
     in.changes = edits;
     for (size_t b = 0; b < kWrittenBonusLists.size(); ++b) in.bonuses[b] = record.bonusLists[static_cast<size_t>(kWrittenBonusLists[b])];
     in.componentNames = catalogue_.ComponentNames();

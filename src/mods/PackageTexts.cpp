@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/HashName.h"
+#include "objects/FieldTable.h"
 
 const std::array<WrittenSoundGroup, kWrittenSoundGroups> kWrittenSoundGroupTable = {{
     {SoundGroup::Death, "ObjectData", "DeathSound"},
@@ -52,6 +53,13 @@ void Header(std::string& out, std::string_view section) {
 }
 
 }  // namespace
+
+std::string_view IniKeyOfChange(std::string_view section, std::string_view key) {
+    const std::string sectionText(section);
+    const FieldDef* field = FieldByShownKey(sectionText.c_str(), key);
+    if (field && !field->altKey && field->section && SameName(field->section, section)) return field->key;
+    return key;
+}
 
 std::string ResolveSoundValue(const std::string& entered, const SampleExists& exists) {
     if (exists && exists("Audio\\" + entered)) return entered;

@@ -41,6 +41,13 @@ struct ObjectIniChange {
     std::string_view value;
 };
 
+// The key a change is written under. A change is recorded under the key the editor shows
+// the field by; where the game reads the field under another key (the morale damage types),
+// the change goes out under the game's key, or the game would never see it. The mod colour is
+// the other way round: it is read from the first shade but written as its minimum and
+// maximum, the keys it is recorded under.
+std::string_view IniKeyOfChange(std::string_view section, std::string_view key);
+
 // The sound groups in the order they are written: death, selection and command sounds of
 // ObjectData, then the sounds of Attack1 and Attack2.
 inline constexpr int kWrittenSoundGroups = 5;

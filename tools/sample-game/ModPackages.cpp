@@ -279,7 +279,7 @@ public:
         }
         in.source = sections;
         std::vector<ObjectIniChange> edits;
-        for (const Change& c : changes) edits.push_back({c.section, c.key, c.after});
+        for (const Change& c : changes) edits.push_back({c.section, IniKeyOfChange(c.section, c.key), c.after});
         in.changes = edits;
 
         // The object's bonus lists as the editor holds them: the file's, with the ticks and
