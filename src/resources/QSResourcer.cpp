@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -439,6 +440,26 @@ void SyncDirectory(const std::filesystem::path& dir) {
 #endif
 }
 
+// The text of a failure, formatted as the fatal path formats it.
+std::string Formatted(const char* format, ...) QS_PRINTF(1, 2);
+std::string Formatted(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+    if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, again);
+    va_end(again);
+    return text;
+}
+
+uint32_t ClockSeed() {
+    return static_cast<uint32_t>(std::chrono::system_clock::now().time_since_epoch().count() ^
+                                 std::chrono::steady_clock::now().time_since_epoch().count());
+}
+
 }  // namespace
 
 PackageEntry PackageEntry::Of(std::string path, std::string_view bytes) {
@@ -459,20 +480,44 @@ PackageEntry PackageEntry::Streamed(std::string path, uint32_t size, Reader read
     return e;
 }
 
-QSResourcer::QSResourcer()
-    : random_(static_cast<uint32_t>(
-          std::chrono::system_clock::now().time_since_epoch().count() ^
-          std::chrono::steady_clock::now().time_since_epoch().count())) {}
+QSResourcer::QSResourcer() : QSResourcer(ClockSeed()) {}
+
+QSResourcer::QSResourcer(uint32_t seed) : random_(seed), names_(ClockSeed()) {}
 
 int QSResourcer::Build(const std::filesystem::path& output, const char* id, const char* version,
-                       const char* /*modName*/, std::vector<PackageEntry> entries,
+                       const char* modName, std::vector<PackageEntry> entries,
                        const char* accessCode) {
+    std::string failure;
+    if (!TryBuild(output, id, version, modName, std::move(entries), accessCode, &failure)) {
+        QSERROR("%s", failure.c_str());
+    }
+    return 1;
+}
+
+bool QSResourcer::TryBuild(const std::filesystem::path& output, const char* id, const char* version,
+                           const char* /*modName*/, std::vector<PackageEntry> entries,
+                           const char* accessCode, std::string* failure) {
     const std::string outName = output.string();
+    TemporaryPackage temporary;
+    // Every failure ends here: the temporary goes, the reason is one line of the build's
+    // progress (the build window's list shows no line breaks) and the caller's to show.
+    auto fail = [&](std::string message) {
+        temporary.Discard();
+        std::string line = message;
+        std::replace(line.begin(), line.end(), '\n', ' ');
+        RSCLOG(kLogInfo, "%s", line.c_str());
+        if (failure) *failure = std::move(message);
+        return false;
+    };
+    if (failure) failure->clear();
+
     // What the output names decides where the package goes: a link's target is replaced (the
     // link stays), and anything there that is not a regular file is refused untouched.
     ReplacedFile replaced;
     std::string refusal;
-    if (!FindReplacedFile(output, &replaced, &refusal)) QSERROR("Couldn't replace %s: %s", outName.c_str(), refusal.c_str());
+    if (!FindReplacedFile(output, &replaced, &refusal)) {
+        return fail(Formatted("Couldn't replace %s: %s", outName.c_str(), refusal.c_str()));
+    }
     const std::filesystem::path& target = replaced.path;
     std::filesystem::path dir = target.parent_path();
     if (dir.empty()) dir = ".";
@@ -485,13 +530,11 @@ int QSResourcer::Build(const std::filesystem::path& output, const char* id, cons
                      [&](uint32_t a, uint32_t b) { return entries[a].hash < entries[b].hash; });
 
     RSCLOG(kLogInfo, "Writing mod file '%s'", outName.c_str());
-    TemporaryPackage temporary;
     std::string reason;
-    if (!temporary.Create(dir, target, random_, unnamed_, &reason)) {
-        QSERROR("Couldn't open output file %s: %s", outName.c_str(), reason.c_str());
+    if (!temporary.Create(dir, target, names_, unnamed_, &reason)) {
+        return fail(Formatted("Couldn't open output file %s: %s", outName.c_str(), reason.c_str()));
     }
     FILE* file = temporary.File();
-    auto discard = [&] { temporary.Discard(); };
 
     // Lay out the tables and the data area before writing a byte.
     std::vector<FileNode> nodes(entries.size());
@@ -503,8 +546,7 @@ int QSResourcer::Build(const std::filesystem::path& output, const char* id, cons
         const PackageEntry& entry = entries[order[i]];
         RSCLOG(kLogInfo, "Adding '%s' length: %d", entry.path.c_str(), static_cast<int>(entry.size));
         if (entry.path.size() >= kNameField) {
-            discard();
-            QSERROR("%s name too long (%d chars max)", entry.path.c_str(), static_cast<int>(kNameField));
+            return fail(Formatted("%s name too long (%d chars max)", entry.path.c_str(), static_cast<int>(kNameField)));
         }
         FileNode& node = nodes[i];
         std::memcpy(node.name, entry.path.data(), entry.path.size());
@@ -561,9 +603,8 @@ int QSResourcer::Build(const std::filesystem::path& output, const char* id, cons
     }
     const uint64_t fileLength = pos;
     if (fileLength > UINT32_MAX) {
-        discard();
-        QSERROR("Mod file %s would be %llu bytes; an archive holds at most 4 gigabytes.",
-                outName.c_str(), static_cast<unsigned long long>(fileLength));
+        return fail(Formatted("Mod file %s would be %llu bytes; an archive holds at most 4 gigabytes.",
+                              outName.c_str(), static_cast<unsigned long long>(fileLength)));
     }
     header.FileLength = static_cast<uint32_t>(fileLength);
     if (id) std::strncpy(header.ModId, id, 2);
@@ -601,8 +642,7 @@ int QSResourcer::Build(const std::filesystem::path& output, const char* id, cons
                 return got;
             });
             if (!read) {
-                discard();
-                QSERROR("Couldn't read %s while writing %s.", entry.path.c_str(), outName.c_str());
+                return fail(Formatted("Couldn't read %s while writing %s.", entry.path.c_str(), outName.c_str()));
             }
         }
         out.Zeros(static_cast<size_t>(RoundUpToPacket(chunk.size) - chunk.size));
@@ -617,20 +657,19 @@ int QSResourcer::Build(const std::filesystem::path& output, const char* id, cons
     ok = ok && SyncToDisk(file, sync_);
     if (!ok) {
         const int error = errno;
-        discard();
-        std::string line = FreeSpaceLine(dir);
-        char first[1024];
-        std::snprintf(first, sizeof first, "Error writing to %s, check disc space.", outName.c_str());
-        QSERROR("%s\n%s\n%s", first, line.c_str(), std::strerror(error));
+        temporary.Discard();
+        return fail(Formatted("Error writing to %s, check disc space.\n%s\n%s", outName.c_str(),
+                              FreeSpaceLine(dir).c_str(), std::strerror(error)));
     }
     if (replaced.exists) temporary.KeepModeAndOwner(replaced);
-    if (!temporary.Replace(target, random_, &reason)) {
-        discard();
-        QSERROR("Couldn't replace %s: %s", outName.c_str(), reason.c_str());
+    if (!temporary.Replace(target, names_, &reason)) {
+        return fail(Formatted("Couldn't replace %s: %s", outName.c_str(), reason.c_str()));
     }
     if (sync_) SyncDirectory(dir);
     RSCLOG(kLogInfo, "Checksum %x written successfully.", checksum);
+    RSCLOG(kLogInfo, " ");
     RSCLOG(kLogInfo, "Mod built with no errors.");
+    RSCLOG(kLogInfo, " ");
     RSCLOG(kLogInfo, "Click OK to continue.");
-    return 1;
+    return true;
 }

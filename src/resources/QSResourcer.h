@@ -5,6 +5,8 @@
 // build leaves nothing), with the XOR checksum taken as the bytes go out. Only a complete,
 // flushed archive is renamed over the output: a failed build leaves an existing package
 // untouched and no temporary file. Progress lines go to the log ("RSCR") and the build window.
+// Build ends the program on a failure; TryBuild reports it and returns, for the editor, whose
+// session must outlive a save that could not be made.
 #pragma once
 
 #include <cstdint>
@@ -38,13 +40,28 @@ struct PackageEntry {
 
 class QSResourcer {
 public:
+    // The random bits the header's hidden blocks carry come from the clock: no two packages
+    // look alike even when their entries are the same.
     QSResourcer();
+    // The same random bits from the same seed: builds of the same entries with writers of the
+    // same seed are equal byte for byte (reproducible sample files, comparable packages).
+    explicit QSResourcer(uint32_t seed);
 
     // Writes the archive at output with the two-character id, the version "a.b.c.d" and an
     // access code of up to four characters (empty: none). modName is accepted for the
-    // build window's sake and not stored. Returns 1; every failure is fatal.
+    // build window's sake and not stored. Returns 1; every failure is fatal, with the text
+    // TryBuild gives.
     int Build(const std::filesystem::path& output, const char* id, const char* version,
               const char* modName, std::vector<PackageEntry> entries, const char* accessCode);
+
+    // Build that survives its failures: an output that cannot be written or replaced, a full
+    // disk, a name too long, an entry that cannot be read, a package over 4 gigabytes. Then
+    // the temporary is removed, an existing package at output is left as it was, the reason
+    // goes to the progress lines (its line breaks made spaces) and to *failure (may be null),
+    // and the result is false. On success *failure is emptied.
+    bool TryBuild(const std::filesystem::path& output, const char* id, const char* version,
+                  const char* modName, std::vector<PackageEntry> entries, const char* accessCode,
+                  std::string* failure);
 
     // Names the next archives hide in every archive of an installation. Only game archives
     // carry such a list; packages never do, and a new writer has none.
@@ -58,7 +75,8 @@ public:
     void SetUnnamedTemporary(bool unnamed) { unnamed_ = unnamed; }
 
 private:
-    std::mt19937 random_;
+    std::mt19937 random_;  // the hidden blocks' filling only, so that a seed decides it alone
+    std::mt19937 names_;   // temporary names, from the clock whatever the seed
     std::vector<std::string> ignore_;
     bool sync_ = true;
     bool unnamed_ = true;

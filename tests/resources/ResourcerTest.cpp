@@ -3,8 +3,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstddef>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -18,6 +22,7 @@
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 namespace {
 
@@ -46,6 +51,33 @@ std::set<std::string> FilesIn(const std::filesystem::path& dir) {
     std::set<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(dir)) names.insert(e.path().filename().string());
     return names;
+}
+
+// A TryBuild with its progress lines caught.
+struct Attempt {
+    bool built = false;
+    std::string failure = "(not emptied)";
+    std::vector<std::string> lines;
+};
+
+Attempt TryBuildCaught(QSResourcer& writer, const std::filesystem::path& out, std::vector<PackageEntry> entries) {
+    Attempt attempt;
+    SetResourcerSink([&](const std::string& line) { attempt.lines.push_back(line); });
+    attempt.built = writer.TryBuild(out, "SK", "1.0", "Test Mod", std::move(entries), "", &attempt.failure);
+    SetResourcerSink({});
+    return attempt;
+}
+
+// A failed attempt says so: false, the reason in failure and, on one line, as the last
+// progress line, and no word of success.
+void ExpectReportedFailure(const Attempt& attempt) {
+    EXPECT_FALSE(attempt.built);
+    EXPECT_NE(attempt.failure, "");
+    std::string oneLine = attempt.failure;
+    std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
+    ASSERT_FALSE(attempt.lines.empty());
+    EXPECT_EQ(attempt.lines.back(), oneLine);
+    EXPECT_THAT(attempt.lines, ::testing::Not(::testing::Contains("Mod built with no errors.")));
 }
 
 }  // namespace
@@ -262,12 +294,13 @@ TEST(QSResourcer, ProgressLinesGoToTheSinkAndTheLog) {
     WriteArchive(out, {{"b", "22", ""}, {"a", "1", ""}});
     SetResourcerSink({});
     DisableLog();
-    ASSERT_EQ(lines.size(), 10u);
+    ASSERT_EQ(lines.size(), 12u);
     std::string length = std::to_string(std::filesystem::file_size(out));
+    // The closing message stands apart in the build window: a blank line before and after it.
     std::vector<std::string> expected = {
         "Writing mod file '" + out + "'", "Adding 'a' length: 1", "Adding 'b' length: 2",
         "Writing mod file '" + out + "'...", "Length of mod file '" + out + "' = " + length + ".",
-        "Files: 2", "Writing checksum...", lines[7], "Mod built with no errors.",
+        "Files: 2", "Writing checksum...", lines[7], " ", "Mod built with no errors.", " ",
         "Click OK to continue."};
     EXPECT_EQ(lines, expected);
     EXPECT_THAT(lines[7], ::testing::MatchesRegex("Checksum [0-9a-f]+ written successfully\\."));
@@ -382,5 +415,158 @@ TEST(QSResourcer, NextBuildRemovesTheTemporaryOfAKilledOne) {
                                                               ".mod.qsx.87654321.brix-tmp",
                                                               ".other.qsx.0badcafe.brix-tmp"}));
         EXPECT_EQ(Content(QSStreamFile((dir / "mod.qsx").string()), "a"), "new");
+    }
+}
+
+// The same seed and entries give the same bytes, whatever the output's name and whichever
+// temporary the build went through; another seed changes the hidden blocks' random bits (and
+// so the checksum), and nothing else.
+TEST(QSResourcer, SeedDecidesEveryByte) {
+    TempDir dir;
+    const std::string big = Bytes(5000001, 9);
+    auto entries = [&] {
+        std::vector<PackageEntry> list = {
+            PackageEntry::Of("Data\\a.ini", "[A]\r\nk=1\r\n"),
+            PackageEntry::Streamed("big.bin", 5000001, [&](uint32_t offset, char* dest, uint32_t n) {
+                std::memcpy(dest, big.data() + offset, n);
+                return true;
+            })};
+        list[0].info = "info";
+        list[0].infoLength = 4;
+        return list;
+    };
+    auto build = [&](uint32_t seed, const std::string& name, const char* code, bool unnamed) {
+        QSResourcer writer(seed);
+        writer.SetIgnoreList({"Data\\Old.ini"});
+        writer.SetUnnamedTemporary(unnamed);
+        std::string failure = "stale";
+        EXPECT_TRUE(writer.TryBuild(dir / name, "SK", "1.0", "", entries(), code, &failure)) << failure;
+        EXPECT_EQ(failure, "");
+        return ReadFile(dir / name);
+    };
+    // Header bytes a seed may change: each hidden block's words and bit top, and the checksum.
+    auto hidden = [](size_t pos) {
+        auto in = [pos](size_t offset, size_t size) { return pos >= offset && pos < offset + size; };
+        return in(offsetof(StreamHeader, IdentityBitTop), 4) || in(offsetof(StreamHeader, Checksum), 4) ||
+               in(offsetof(StreamHeader, IdentityBlock), 12) || in(offsetof(StreamHeader, CodeBlock), 12) ||
+               in(offsetof(StreamHeader, CodeBitTop), 4);
+    };
+    for (const char* code : {"", "K9"}) {
+        SCOPED_TRACE(std::string("access code '") + code + "'");
+        const std::string a = build(7, "a.qsx", code, true);
+        EXPECT_TRUE(a == build(7, "b.qsx", code, false));
+        const std::string other = build(8, "c.qsx", code, true);
+        ASSERT_EQ(other.size(), a.size());
+        for (size_t pos = 0; pos < a.size(); ++pos) {
+            if (a[pos] != other[pos]) {
+                EXPECT_TRUE(hidden(pos)) << "byte " << pos << " differs";
+            }
+        }
+        for (size_t block : {offsetof(StreamHeader, IdentityBlock), offsetof(StreamHeader, CodeBlock)}) {
+            EXPECT_NE(a.substr(block, 12), other.substr(block, 12)) << "block at " << block;
+        }
+        EXPECT_EQ(QSStreamFile::Check((dir / "c.qsx").string()), "");
+    }
+}
+
+// A build that cannot be made reports why and leaves everything as it was: the package
+// already at the output byte for byte, no temporary, nothing else in the folder; and the
+// same writer builds again once the cause is gone.
+TEST(QSResourcer, FailedTryBuildReportsAndLeavesEverythingAsItWas) {
+    const std::string name80(80, 'n');
+    const std::string oneMiB = Bytes(1 << 20, 10);
+    using Entries = std::vector<PackageEntry>;
+    struct Case {
+        const char* what;
+        std::string output;  // inside the test's folder
+        std::function<Entries()> entries;
+        std::function<std::string(const std::string& out)> message;  // how the failure starts
+        bool capFileSize = false;  // the disk is full: writes beyond 64 KiB fail
+    } cases[] = {
+        {"name of 80 characters", "mod.qsx",
+         [&] { return Entries{PackageEntry::Of("a", "1"), PackageEntry::Of(name80, "x")}; },
+         [&](const std::string&) { return name80 + " name too long (80 chars max)"; }},
+        {"entry that cannot be read", "mod.qsx",
+         [] {
+             return Entries{PackageEntry::Streamed("Audio\\horn.wav", 3 << 20,
+                                                   [](uint32_t offset, char*, uint32_t) { return offset < 4096; })};
+         },
+         [](const std::string& out) { return "Couldn't read Audio\\horn.wav while writing " + out + "."; }},
+        {"package over 4 gigabytes", "mod.qsx",
+         [] {
+             return Entries{PackageEntry::Streamed("huge.bin", UINT32_MAX, [](uint32_t, char*, uint32_t) {
+                 ADD_FAILURE() << "read while too large to write";
+                 return false;
+             })};
+         },
+         [](const std::string& out) { return "Mod file " + out + " would be "; }},
+        {"full disk", "mod.qsx", [&] { return Entries{PackageEntry::Of("a", oneMiB)}; },
+         [](const std::string& out) { return "Error writing to " + out + ", check disc space.\n"; }, true},
+        {"output that is a folder", "folder", [] { return Entries{PackageEntry::Of("a", "1")}; },
+         [](const std::string& out) {
+             return "Couldn't replace " + out + ": it is not a regular file but a directory";
+         }},
+        {"output in a missing folder", "missing/mod.qsx", [] { return Entries{PackageEntry::Of("a", "1")}; },
+         [](const std::string& out) { return "Couldn't open output file " + out + ": " + std::strerror(ENOENT); }},
+    };
+    for (const Case& c : cases) {
+        for (bool unnamed : {true, false}) {
+            SCOPED_TRACE(std::string(c.what) + (unnamed ? ", unnamed temporary" : ", named temporary"));
+            TempDir dir;
+            WriteArchive(dir / "mod.qsx", {{"a", "old", ""}});
+            std::filesystem::create_directory(dir / "folder");
+            const std::string before = ReadFile(dir / "mod.qsx");
+            const std::set<std::string> files = FilesIn(dir.path());
+            const std::string out = (dir / c.output).string();
+
+            QSResourcer writer;
+            writer.SetUnnamedTemporary(unnamed);
+            rlimit saved{};
+            void (*savedHandler)(int) = SIG_DFL;
+            if (c.capFileSize) {
+                ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+                rlimit capped = saved;
+                capped.rlim_cur = 65536;
+                savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+                ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &capped), 0);
+            }
+            const Attempt attempt = TryBuildCaught(writer, out, c.entries());
+            if (c.capFileSize) {
+                setrlimit(RLIMIT_FSIZE, &saved);
+                std::signal(SIGXFSZ, savedHandler);
+            }
+
+            ExpectReportedFailure(attempt);
+            EXPECT_THAT(attempt.failure, StartsWith(c.message(out)));
+            EXPECT_EQ(ReadFile(dir / "mod.qsx"), before);
+            EXPECT_EQ(FilesIn(dir.path()), files);
+            EXPECT_TRUE(std::filesystem::is_empty(dir / "folder"));
+
+            const Attempt again = TryBuildCaught(writer, dir / "mod.qsx", {PackageEntry::Of("a", "new")});
+            EXPECT_TRUE(again.built) << again.failure;
+            EXPECT_EQ(again.failure, "");
+            EXPECT_EQ(Content(QSStreamFile((dir / "mod.qsx").string()), "a"), "new");
+        }
+    }
+}
+
+// A folder the user may not write to (a read-only installation) keeps its package.
+TEST(QSResourcer, TryBuildIntoAReadOnlyFolderKeepsThePackage) {
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+    for (bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "unnamed temporary" : "named temporary");
+        TempDir dir;
+        WriteArchive(dir / "mod.qsx", {{"a", "old", ""}});
+        const std::string before = ReadFile(dir / "mod.qsx");
+        ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
+        QSResourcer writer;
+        writer.SetUnnamedTemporary(unnamed);
+        const Attempt attempt = TryBuildCaught(writer, dir / "mod.qsx", {PackageEntry::Of("a", "new")});
+        ::chmod(dir.path().c_str(), 0755);
+
+        ExpectReportedFailure(attempt);
+        EXPECT_THAT(attempt.failure, StartsWith("Couldn't open output file " + (dir / "mod.qsx").string() + ": "));
+        EXPECT_EQ(ReadFile(dir / "mod.qsx"), before);
+        EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"mod.qsx"});
     }
 }

@@ -126,11 +126,13 @@ int main(int argc, char** argv) {
     }
     Report(dir / exe, "placeholder for the game");
 
-    QSResourcer().Build(dir / kBaseArchive, "SC", kBaseVersion, "Dravik", Entries(inst.base), "");
+    // Fixed seeds, one per archive: the same options give the same bytes, hidden bits too.
+    QSResourcer(0x5EED0000u ^ HashName(kBaseArchive))
+        .Build(dir / kBaseArchive, "SC", kBaseVersion, "Dravik", Entries(inst.base), "");
     Report(dir / kBaseArchive, std::to_string(inst.base.size()) + " files, the base game, version " + kBaseVersion);
 
     if (ed == Edition::Dat) {
-        QSResourcer expansion;
+        QSResourcer expansion(0x5EED0000u ^ HashName(kExpansionArchive));
         expansion.SetIgnoreList(inst.ignore);
         expansion.Build(dir / kExpansionArchive, "AT", kExpansionVersion, "Dravik Ashen Tithe", Entries(inst.expansion),
                         "");
@@ -148,8 +150,9 @@ int main(int argc, char** argv) {
 
     if (mods) {
         for (const ModPackage& p : BuildModPackages(cat, ed)) {
-            QSResourcer().Build(dir / p.fileName, p.id.c_str(), p.version.c_str(), p.modName.c_str(),
-                                Entries(p.files), p.accessCode.c_str());
+            QSResourcer(0x5EED0000u ^ HashName(p.fileName))
+                .Build(dir / p.fileName, p.id.c_str(), p.version.c_str(), p.modName.c_str(), Entries(p.files),
+                       p.accessCode.c_str());
             std::string what = "mod " + p.version + ", " + std::to_string(p.files.size()) + " files: " + p.summary;
             what += p.accessCode.empty() ? "; no access code" : "; access code " + p.accessCode;
             Report(dir / p.fileName, what);
