@@ -4,8 +4,8 @@
 //   brix-sample-game --edition dsc|dat --out DIR [--scale demo|max]
 //                    [--units N --heroes N --buildings N] [--seed N] [--mods]
 //
-// The same options and seed give the same files, byte for byte, except the random bits an
-// archive header hides its values among.
+// The same options and seed give the same files, byte for byte: even the random bits an
+// archive header hides its values among come from a fixed seed per archive.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
