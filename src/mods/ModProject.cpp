@@ -241,6 +241,10 @@ FieldUpdate ModProject::UndoField(int index, std::string_view control) {
     return FieldEditor(catalogue_, changes_, lists_).UndoField(index, control);
 }
 
+FieldUpdate ModProject::EditSoundSlot(int index, std::string_view control, const std::string& text) {
+    return FieldEditor(catalogue_, changes_, lists_).EditSoundSlot(index, control, text);
+}
+
 int ModProject::CloneObject(int index, const std::string& newUniqueName) {
     return FieldEditor(catalogue_, changes_, lists_).CloneShown(index, newUniqueName);
 }

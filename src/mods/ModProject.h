@@ -134,6 +134,7 @@ class ModProject {
     // ToggleComponent); each returns what the controls must show.
     FieldUpdate EditField(int index, std::string_view control, const std::string& text);
     FieldUpdate UndoField(int index, std::string_view control);
+    FieldUpdate EditSoundSlot(int index, std::string_view control, const std::string& text);
     int CloneObject(int index, const std::string& newUniqueName);
     BonusUpdate ToggleBonus(int index, int list, int item, bool checked);
     BonusUpdate EditBonusValue(int index, int list, int row, const std::string& text, bool undo);

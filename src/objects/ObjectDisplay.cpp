@@ -222,6 +222,24 @@ FieldUpdate FieldEditor::UndoField(int currentIndex, std::string_view control) {
     return update;
 }
 
+FieldUpdate FieldEditor::EditSoundSlot(int currentIndex, std::string_view control,
+                                       const std::string& text) {
+    FieldUpdate update;
+    for (const SoundSlotDef& slot : kSoundSlotTable) {
+        FieldBinding b;
+        if (control != slot.control || !ResolveSoundSlot(catalogue_, currentIndex, slot, b))
+            continue;
+        update = changes_.SetField(b.record, b.identity, {slot.control, "", ""}, b.section, b.key,
+                                   text, *b.loaded, b.retail, b.label, b.record->ProperName());
+        const int sample = catalogue_.FindSampleName(text);
+        for (ControlUpdate& c : update.controls) {
+            if (c.control == slot.control) c.selected = sample;
+        }
+        break;
+    }
+    return update;
+}
+
 int FieldEditor::CloneShown(int currentIndex, const std::string& newUniqueName) {
     std::string name = newUniqueName.substr(0, kMaxNameLength);
     if (name.empty()) return -1;

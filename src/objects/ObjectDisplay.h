@@ -83,6 +83,10 @@ class FieldEditor {
     // Ctrl+Z: takes the field's change back (UndoField), the proper name's translated name
     // with it. A list's update says what to select: what ShowObject would show now.
     FieldUpdate UndoField(int currentIndex, std::string_view control);
+    // A sound slot's box now holds text (a sample name of the game or a local file): recorded
+    // against the slot's loaded value (SetField); the update selects the sample of that name
+    // when the sample name list has it.
+    FieldUpdate EditSoundSlot(int currentIndex, std::string_view control, const std::string& text);
     // Clones the shown object under a new unique name (cut to the names' length) and enters
     // its fields as changes; the clone's index in the view list, or -1 when nothing was
     // cloned: the shown object is a component, the name is empty, names an object of the
