@@ -1,6 +1,7 @@
 // brix-archive: look inside stream file archives and mod packages, pull files out, pack a
-// folder, check a package before release, resolve names across a mounted installation, and
-// open an installation as the editor does to export its objects or a mod's global history.
+// folder, check a package before release, resolve names across a mounted installation, open
+// an installation as the editor does to export its objects or a mod's global history, and
+// save a mod from a script's edits as the editor's Save Mod does.
 //
 // Exit codes: 0 success, 1 failure (messages on stderr name the file and the problem),
 // 2 usage. Nothing is logged unless --log FILE is given.
@@ -14,6 +15,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -23,6 +26,8 @@
 #include "core/QSError.h"
 #include "core/QSINIFile.h"
 #include "mods/ModProject.h"
+#include "mods/QSVersionMgr.h"
+#include "mods/ScriptedEdits.h"
 #include "resources/HiddenBlock.h"
 #include "resources/QSResourceMgr.h"
 #include "resources/QSResourcer.h"
@@ -882,6 +887,129 @@ int History(const std::string& install, const std::string& mod) {
     return WriteOut(project.GlobalHistory());
 }
 
+// One edit of save, in the order the command line gives them.
+struct SaveEdit {
+    enum class Kind { Set, Csv, Clone } kind;
+    std::string text;   // the --set or --clone text, or the --csv file
+    std::string table;  // the --kind of a --csv
+};
+
+struct SaveRequest {
+    std::string install, mod, name, id, code;
+    std::optional<std::string> version, author, www, email, comments;
+    std::vector<SaveEdit> edits;
+    bool force = false;
+};
+
+int ViewOfKind(const std::string& kind) {
+    for (const TableKind& k : kTableKinds) {
+        if (kind == k.name) return k.view;
+    }
+    return -1;
+}
+
+// Whether the installation directory holds the expansion's archive (in any letter case).
+bool HoldsExpansion(const std::string& install) {
+    std::error_code ec;
+    for (fs::directory_iterator it(install, ec), end; !ec && it != end; it.increment(ec)) {
+        if (SameName(it->path().filename().string(), EditionArchiveName(GameEdition::Expansion))) return true;
+    }
+    return false;
+}
+
+// Opens the installation (and the package) as the editor does, makes the edits, runs the save
+// checks and writes the package as the editor's Save Mod does, the build window's lines going
+// to standard output. Nothing is written unless everything before the writer succeeded.
+int Save(const SaveRequest& request) {
+    if (int status = CheckInstallation(request.install, request.mod)) return status;
+    // The tables are read first: a missing file is no reason to open the game.
+    std::vector<std::string> tables;
+    for (const SaveEdit& e : request.edits) {
+        if (e.kind != SaveEdit::Kind::Csv) continue;
+        std::error_code ec;
+        if (fs::is_directory(e.text, ec)) return Fail(e.text, "cannot read: is a directory");
+        std::ifstream in(e.text, std::ios::binary);
+        if (!in) return Fail(e.text, std::string("cannot read: ") + std::strerror(errno));
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (in.bad()) return Fail(e.text, std::string("cannot read: ") + std::strerror(errno));
+        tables.push_back(std::move(text));
+    }
+
+    ModProject project;
+    {
+        OpeningProgress progress;
+        project.SetProgressCallback([&](const OpenProgress& p) { progress.Report(p); });
+        project.SetInstallationPaths(request.install, request.install);
+        if (request.mod.empty()) {
+            project.NewMod(HoldsExpansion(request.install) ? GameEdition::Expansion : GameEdition::Base);
+        } else {
+            project.OpenMod(request.install, request.mod);
+        }
+    }
+    ModIdentity identity = project.Identity();
+    if (project.Protected()) {
+        // A protected package is saved again only by whoever has its code, which it keeps.
+        switch (CheckAccessCode(project.StoredAccessCode(), request.code)) {
+            case AccessCheck::Granted: break;
+            case AccessCheck::ReadOnly:
+                return Fail(request.mod, "is read-only without its access code (--code); nothing saved");
+            case AccessCheck::Refused:
+                return Fail(request.mod, request.code.empty() ? "is protected: its access code is needed (--code)"
+                                                              : "the access code is wrong; nothing saved");
+        }
+    }
+    identity.accessCode = request.code;
+
+    ScriptedEdits edits(project);
+    size_t table = 0;
+    for (const SaveEdit& e : request.edits) {
+        std::string problem;
+        switch (e.kind) {
+            case SaveEdit::Kind::Set: problem = edits.Set(e.text); break;
+            case SaveEdit::Kind::Clone: problem = edits.Clone(e.text); break;
+            case SaveEdit::Kind::Csv: problem = edits.ApplyTable(tables[table++], ViewOfKind(e.table), e.text); break;
+        }
+        if (!problem.empty()) {
+            std::fprintf(stderr, "brix-archive: %s\n", Shown(problem).c_str());
+            return kFailure;
+        }
+    }
+
+    // The checks of the editor's Save Mod; without --version the saved version is typed, so
+    // that the version rule raises it one step.
+    identity.twoCharacterId = request.id;
+    const std::string typed = request.version.value_or(project.Identity().savedVersion);
+    const SaveCheckResult check = CheckModForSave({request.name, request.id, typed, project.Identity().savedVersion});
+    if (!check.passed) {
+        std::fprintf(stderr, "brix-archive: %s\n", Shown(check.message).c_str());
+        return kFailure;
+    }
+    identity.modName = request.name;
+    identity.savedVersion = check.version;
+    if (request.author) identity.author = *request.author;
+    if (request.www) identity.authorWww = *request.www;
+    if (request.email) identity.authorEmail = *request.email;
+    if (request.comments) identity.comments = *request.comments;
+
+    const fs::path package = project.PackagePathFor(request.name);
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(package, ec)) && !request.force) {
+        std::error_code same;
+        if (request.mod.empty() || !fs::equivalent(package, request.mod, same)) {
+            return Fail(package.string(), "exists; nothing saved (use --force to replace it)");
+        }
+    }
+
+    std::printf("Building Mod\n");
+    SetResourcerSink([](const std::string& line) { std::printf("%s\n", Shown(line).c_str()); });
+    std::string failure;
+    const bool saved = project.SaveMod(identity, package, &failure);
+    SetResourcerSink({});
+    if (std::fflush(stdout) != 0) return Fail("standard output", std::strerror(errno));
+    if (!saved) return Fail(package.string(), failure);
+    return 0;
+}
+
 [[noreturn]] void ExitWithFailure(int) { std::exit(kFailure); }
 
 }  // namespace
@@ -898,8 +1026,8 @@ int main(int argc, char** argv) {
     SetExitFunction(ExitWithFailure);
 
     CLI::App app{"Looks inside Dravik stream file archives (.qsw) and mod packages (.qsx), extracts and packs "
-                 "them, verifies packages, resolves names across an installation and exports an installation's "
-                 "objects or a mod's global history.",
+                 "them, verifies packages, resolves names across an installation, exports an installation's "
+                 "objects or a mod's global history, and saves a mod from scripted edits.",
                  "brix-archive"};
     app.require_subcommand(1);
     std::string logFile;
@@ -953,6 +1081,43 @@ int main(int argc, char** argv) {
     auto* history = app.add_subcommand("history", "A mod's global history: what it adds and changes in the game");
     history->add_option("INSTALL_DIR", install)->required();
     history->add_option("--mod", mod, "Mod package")->required();
+    SaveRequest saveRequest;
+    std::vector<std::string> sets, csvs, csvKinds, clones;
+    auto* save = app.add_subcommand(
+        "save",
+        "Open an installation as the editor does (with --mod, that package; otherwise a new mod of the expansion "
+        "when the directory holds Dravik_AT.qsw, else of the base game), make the edits in the order given, run "
+        "the editor's save checks and write INSTALL_DIR/NAME.qsx as its Save Mod does. Standard output gets the "
+        "build window's lines.");
+    save->add_option("INSTALL_DIR", saveRequest.install)->required();
+    save->add_option("--mod", saveRequest.mod, "Mod package opened over the game");
+    save->add_option("--name", saveRequest.name, "Mod name: the package is INSTALL_DIR/NAME.qsx")->required();
+    save->add_option("--id", saveRequest.id, "Two-character mod identifier")->required();
+    save->add_option("--version", saveRequest.version,
+                     "Mod version a.b(.c)(.d); by default the saved version raised by one step");
+    save->add_option("--author", saveRequest.author, "Author (default: the package's)");
+    save->add_option("--www", saveRequest.www, "Author's web site (default: the package's)");
+    save->add_option("--email", saveRequest.email, "Author's email (default: the package's)");
+    save->add_option("--comments", saveRequest.comments, "Author's comments (default: the package's)");
+    save->add_option("--code", saveRequest.code,
+                     "Access code of up to four characters; a protected package is saved only with its own");
+    auto* setOption =
+        save->add_option("--set", sets,
+                         "OBJECT:SECTION/KEY=VALUE: a field as table names its column, a sound slot "
+                         "(ObjectData/DeathSound1, Attack1/Sound2...: a game sample or a WAV file), "
+                         "BuildHierarchy/COMPONENT=On|Off, or ElementBonus[1-3]/NAME and SupportBonus[1-3]/NAME "
+                         "=VALUE|Off")
+            ->allow_extra_args(false);
+    auto* csvOption = save->add_option("--csv", csvs, "A table in table's CSV form: every changed cell is an edit")
+                          ->allow_extra_args(false);
+    save->add_option("--kind", csvKinds, "The kind of objects of the --csv before it")
+        ->allow_extra_args(false)
+        ->check(CLI::IsMember(kindNames));
+    auto* cloneOption =
+        save->add_option("--clone", clones, "OLD=NEW: clone a unit, hero or building under a new unique name")
+            ->allow_extra_args(false);
+    save->add_flag("--force", saveRequest.force,
+                   "Replace an existing package at INSTALL_DIR/NAME.qsx (the --mod package is replaced anyway)");
 
     try {
         app.parse(argc, argv);
@@ -962,6 +1127,22 @@ int main(int argc, char** argv) {
                 throw CLI::ValidationError("--version", "must be 2 to 4 dot-separated parts of one or two digits");
             }
             if (code.size() > 4) throw CLI::ValidationError("--code", "holds at most four characters");
+        }
+        if (save->parsed()) {
+            if (saveRequest.code.size() > 4) throw CLI::ValidationError("--code", "holds at most four characters");
+            if (csvs.size() != csvKinds.size()) throw CLI::ValidationError("--csv", "each --csv FILE needs its --kind KIND");
+            // The edits in command-line order; the n-th --kind goes with the n-th --csv.
+            size_t set = 0, csv = 0, clone = 0;
+            for (const CLI::Option* option : save->parse_order()) {
+                if (option == setOption) {
+                    saveRequest.edits.push_back({SaveEdit::Kind::Set, sets[set++], {}});
+                } else if (option == csvOption) {
+                    saveRequest.edits.push_back({SaveEdit::Kind::Csv, csvs[csv], csvKinds[csv]});
+                    ++csv;
+                } else if (option == cloneOption) {
+                    saveRequest.edits.push_back({SaveEdit::Kind::Clone, clones[clone++], {}});
+                }
+            }
         }
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
@@ -983,5 +1164,6 @@ int main(int argc, char** argv) {
     if (ini->parsed()) return Ini(archive, name, where);
     if (table->parsed()) return Table(install, mod, kind, format);
     if (history->parsed()) return History(install, mod);
+    if (save->parsed()) return Save(saveRequest);
     return kUsage;
 }
