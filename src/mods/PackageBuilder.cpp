@@ -8,6 +8,7 @@
 #include "core/QSError.h"
 #include "core/QSINIFile.h"
 #include "objects/ChangeList.h"
+#include "objects/FieldBinding.h"
 #include "objects/FieldTable.h"
 #include "resources/QSResourceMgr.h"
 
@@ -96,8 +97,12 @@ void PackageBuilder::AddObjectEntries(const QSObjectList& list, PackageContents&
 
 bool PackageBuilder::WriteObjectIniText(const QSObjectData& record, std::string* text,
                                         std::array<std::vector<QSSoundData>, kWrittenSoundGroups>* slots) {
-    const std::string title = ResourceFileTitle(record.resourceName);
-    const std::span<const QSChange* const> filed = ChangesOf(changes_, title);
+    // An object's changes are filed under its unique name, every component's under
+    // "Components". Both usually equal the file's title, but a unique name is cut at 31
+    // characters, so the title of a longer file name would miss them.
+    const bool component = IsComponentRecord(record);
+    const std::span<const QSChange* const> filed =
+        ChangesOf(changes_, component ? std::string_view(kComponentsIdentity) : std::string_view(record.UniqueName()));
 
     // The sound slots as entered in this session, then sorted as they are numbered.
     ObjectIniInput in;
@@ -137,7 +142,20 @@ bool PackageBuilder::WriteObjectIniText(const QSObjectData& record, std::string*
 
     std::vector<ObjectIniChange> edits;
     edits.reserve(filed.size());
-    for (const QSChange* c : filed) edits.push_back({c->section, IniKeyOfChange(c->section, c->key), c->value});
+    for (const QSChange* c : filed) {
+        std::string_view section = c->section;
+        // A component's changes name its section by its unique name, which may be the
+        // section's name cut at 31 characters.
+        if (component && section.size() == kMaxNameLength) {
+            for (const IniSourceSection& s : sections) {
+                if (s.name.size() > kMaxNameLength && SameName(s.name.substr(0, kMaxNameLength), section)) {
+                    section = s.name;
+                    break;
+                }
+            }
+        }
+        edits.push_back({section, IniKeyOfChange(c->section, c->key), c->value});
+    }
     in.changes = edits;
     for (size_t b = 0; b < kWrittenBonusLists.size(); ++b) in.bonuses[b] = record.bonusLists[static_cast<size_t>(kWrittenBonusLists[b])];
     in.componentNames = catalogue_.ComponentNames();

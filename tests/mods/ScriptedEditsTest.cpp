@@ -955,9 +955,6 @@ TEST(SavedEditsReadBack, KeysOfASectionTheObjectsFileLacks) {
 }
 
 TEST(SavedEditsReadBack, ObjectsWhoseUniqueNameIsCutShortOfTheirFileOrSection) {
-    GTEST_SKIP() << "the builder finds an object's changes by its file's title (a component's by "
-                    "its section), "
-                    "not by the unique name they are filed under";
     TempDir dir;
     ModProject game;
     OpenNewMod(game, "dsc");
