@@ -9,6 +9,7 @@
 #include "core/QSError.h"
 #include "mods/ModProject.h"
 #include "ui/Art.h"
+#include "ui/TBrixSaver.h"
 #include "ui/TForm1.h"
 #include "ui/TForm3.h"
 #include "ui/TForm4.h"
@@ -26,14 +27,15 @@ int main(int argc, char** argv) {
 
     ModProject project;
     TForm1 form(project);
-    // The build window and the access-code window come with saving and protected mods.
-    QDialog saver(&form);
-    saver.setObjectName("TBrixSaver");
+    // The build window stands alone: the main window is disabled while it shows.
+    TBrixSaver saver;
+    // The access-code window comes with protected mods.
     TForm3 loading;
     TForm4 about;
     QDialog security(&form);
     security.setObjectName("TForm5");
     form.SetSecondaryWindows(&loading, &about);
+    form.SetBuildWindow(&saver);
 
     const GameInstallations found = DiscoverInstallations();
     project.SetInstallationPaths(found.baseDirectory, found.expansionDirectory);

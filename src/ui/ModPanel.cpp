@@ -1,11 +1,13 @@
 #include "ui/ModPanel.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
 
+#include "mods/QSVersionMgr.h"
 #include "ui/Art.h"
 #include "ui/FieldPanel.h"
 
@@ -50,7 +52,8 @@ const ModIdentityField* IdentityField(const std::string& control) {
 
 }  // namespace
 
-ModPanel::ModPanel(QWidget* client, ModProject& project) : QObject(client), project_(project) {
+ModPanel::ModPanel(QWidget* client, ModProject& project, Warning warn)
+    : QObject(client), project_(project), warn_(std::move(warn)) {
     auto label = [&](const char* name, const char* caption, QRect place) {
         QLabel* l = AddYellowLabel(client, name, caption, place.topLeft());
         l->setGeometry(place);
@@ -90,6 +93,7 @@ ModPanel::ModPanel(QWidget* client, ModProject& project) : QObject(client), proj
                 "Version number of mod in form ##.##.##.##, each part can be between 0 and 99, "
                 "must always increase.");
         edit->setReadOnly(!field || !field->editable);
+        connect(edit, &QLineEdit::textEdited, this, [this] { typed_ = true; });
         edit->setGeometry(x, y + 14, width, 20);
         edit->installEventFilter(this);
         controls_[box.control] = edit;
@@ -100,6 +104,9 @@ ModPanel::ModPanel(QWidget* client, ModProject& project) : QObject(client), proj
     comments->setObjectName("author_comments");
     comments->setGeometry(8, y + 14, 240, 410 - y - 14);
     comments->installEventFilter(this);
+    connect(comments, &QPlainTextEdit::textChanged, this, [this] {
+        if (!rendering_) typed_ = true;
+    });
     controls_["author_comments"] = comments;
 
     for (const auto& [memo, name, caption, hint] :
@@ -119,6 +126,7 @@ ModPanel::ModPanel(QWidget* client, ModProject& project) : QObject(client), proj
 }
 
 void ModPanel::Render() {
+    rendering_ = true;
     const ModIdentity& id = project_.Identity();
     for (const ModIdentityField& field : ModIdentityFields()) {
         if (!field.shown) continue;
@@ -129,6 +137,33 @@ void ModPanel::Render() {
     }
     versionHistory_->setPlainText(QString::fromStdString(project_.VersionHistory()));
     globalHistory_->setPlainText(QString::fromStdString(project_.GlobalHistory()));
+    rendering_ = false;
+    typed_ = false;
+}
+
+std::string ModPanel::Text(const std::string& control) const {
+    QWidget* w = Control(control);
+    if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text().toStdString();
+    if (auto* m = qobject_cast<QPlainTextEdit*>(w)) return m->toPlainText().toStdString();
+    return {};
+}
+
+void ModPanel::SetVersion(const std::string& version) {
+    qobject_cast<QLineEdit*>(Control("version"))->setText(QString::fromStdString(version));
+}
+
+ModIdentity ModPanel::IdentityForSave(const std::string& version) const {
+    // The boxes copied as typed are in the identity already.
+    ModIdentity identity = project_.Identity();
+    for (const ModIdentityField& field : ModIdentityFields()) {
+        if (field.editable && !field.copiedAsTyped) identity.*field.member = Text(field.control);
+    }
+    identity.savedVersion = version;
+    return identity;
+}
+
+QString ModPanel::HistoryText(bool global) const {
+    return (global ? globalHistory_ : versionHistory_)->toPlainText();
 }
 
 void ModPanel::Show(bool globalHistory) {
@@ -156,9 +191,26 @@ void ModPanel::Hide() {
     for (auto& [name, w] : controls_) w->hide();
 }
 
+// Leaving the version box for another control of the window: text that is no version is
+// told and replaced by the saved version. Losing the focus to a menu or another window is
+// not leaving, nor is the box being hidden or disabled (a reset, a save).
+void ModPanel::VersionExit() {
+    auto* box = qobject_cast<QLineEdit*>(Control("version"));
+    if (!box->isVisible() || !box->isEnabled()) return;
+    const std::string typed = box->text().toStdString();
+    const std::string kept = VersionAfterExit(typed, project_.Identity().savedVersion);
+    if (kept == typed) return;
+    box->setText(QString::fromStdString(kept));
+    if (warn_) warn_(QString::fromUtf8(kVersionFormatMessage));
+}
+
 // A key released in a box marks it red, as changed since the last save, and keeps the
 // identity up to date; the version and the comments are read from their boxes when saving.
 bool ModPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut && watched == Control("version")) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) VersionExit();
+    }
     if (event->type() == QEvent::KeyRelease) {
         for (const ModIdentityField& field : ModIdentityFields()) {
             QWidget* w = Control(field.control);

@@ -17,8 +17,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyledItemDelegate>
+#include <fstream>
+#include <system_error>
 
 #include "core/QSError.h"
+#include "mods/QSVersionMgr.h"
 #include "objects/SortOrders.h"
 #include "ui/Art.h"
 #include "ui/BonusPanels.h"
@@ -28,6 +31,7 @@
 #include "ui/ModPanel.h"
 #include "ui/Placement.h"
 #include "ui/SoundPanel.h"
+#include "ui/TBrixSaver.h"
 #include "ui/TForm3.h"
 #include "ui/TForm4.h"
 #include "ui/TiledBackground.h"
@@ -175,7 +179,40 @@ TForm1::TForm1(ModProject& project, QWidget* parent) : QMainWindow(parent), proj
                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
     warn_ = [this](const QString& message) {
-        QMessageBox::warning(this, "Brix", message, QMessageBox::Ok);
+        // While a build keeps this window disabled, a box of its would be disabled too: the
+        // build window, on top, carries it then.
+        QWidget* parent = this;
+        if (!isEnabled() && saver_ && saver_->isVisible()) parent = saver_;
+        QMessageBox::warning(parent, "Brix", message, QMessageBox::Ok);
+    };
+    confirmOverwrite_ = [this](const QString& question) {
+        return QMessageBox::question(this, "Confirm", question,
+                                     QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+    };
+    askSaveChanges_ = [this](const QString& question) {
+        switch (QMessageBox::question(
+            this, "Confirm", question,
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save)) {
+            case QMessageBox::Save:
+                return SaveChangesAnswer::Save;
+            case QMessageBox::Discard:
+                return SaveChangesAnswer::Discard;
+            default:
+                return SaveChangesAnswer::Cancel;
+        }
+    };
+    chooseHistoryFile_ = [this](const std::string& proposed) {
+        QFileDialog dialog(this, "Save As");
+        dialog.setObjectName("SaveDialog2");
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilter("Text Files (*.txt)");
+        dialog.setDefaultSuffix("txt");
+        const std::filesystem::path path(proposed);
+        if (path.has_parent_path()) dialog.setDirectory(Q(path.parent_path().string()));
+        dialog.selectFile(Q(path.filename().string()));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::string();
+        return dialog.selectedFiles().first().toStdString();
     };
     // The menu shortcuts win over the editing keys of the box that has the focus.
     qApp->installEventFilter(this);
@@ -188,6 +225,19 @@ TForm1::~TForm1() {
 void TForm1::SetSecondaryWindows(TForm3* loading, TForm4* about) {
     loading_ = loading;
     about_ = about;
+}
+
+TBrixSaver* TForm1::BuildWindow() {
+    if (!saver_) {
+        // A window of its own, not a child: this one is disabled while it shows.
+        ownSaver_ = std::make_unique<TBrixSaver>();
+        saver_ = ownSaver_.get();
+    }
+    return saver_;
+}
+
+void TForm1::Warn(const QString& message) {
+    if (warn_) warn_(message);
 }
 
 // --- Menus ------------------------------------------------------------------------------------
@@ -234,10 +284,13 @@ void TForm1::BuildMenus() {
            [this] { LoadMod(GameEdition::Base); }},
           {"LoadDATMod1", "Load D&AT Mod", nullptr, true,
            [this] { LoadMod(GameEdition::Expansion); }},
-          {"save_mod_menu_item", "&Save Mod", "Ctrl+S", false, nullptr},
+          {"save_mod_menu_item", "&Save Mod", "Ctrl+S", false,
+           [this] { save_mod_menu_itemClick(); }},
           {"N1", hyphens24.c_str(), nullptr, true, nullptr},
-          {"SaveVersionHistory1", "Save &Version History", nullptr, false, nullptr},
-          {"SaveGlobalHistory1", "Save &Global History", nullptr, false, nullptr}});
+          {"SaveVersionHistory1", "Save &Version History", nullptr, false,
+           [this] { SaveVersionHistory1Click(); }},
+          {"SaveGlobalHistory1", "Save &Global History", nullptr, false,
+           [this] { SaveGlobalHistory1Click(); }}});
     menu("Edit1", "&Edit",
          {{"Restorefrommod1", "Restore from &mod", "Ctrl+M", false, nullptr},
           {"Restorefromretail1", "Restore from &retail", "Ctrl+R", false, nullptr}});
@@ -344,7 +397,7 @@ void TForm1::BuildControls() {
     QPlainTextEdit* description = fields_->Description();
     description->setGeometry(796, 253, 212, 99);
     if (QLabel* l = fields_->Label("description_label")) l->move(796, 238);
-    modPanel_ = new ModPanel(client_, project_);
+    modPanel_ = new ModPanel(client_, project_, [this](const QString& message) { Warn(message); });
     SetTabOrder();
 }
 
@@ -395,11 +448,19 @@ void TForm1::ShowHistory(bool global) {
 // --- Opening ----------------------------------------------------------------------------------
 
 void TForm1::NewMod(GameEdition edition) {
+    if (SettleUnsavedChanges([this, edition] { StartNewMod(edition); })) StartNewMod(edition);
+}
+
+void TForm1::StartNewMod(GameEdition edition) {
     if (project_.ProjectOpen()) ResetEditor();
     OpenProject(project_.InstallationPath(edition), "");
 }
 
 void TForm1::LoadMod(GameEdition edition) {
+    if (SettleUnsavedChanges([this, edition] { StartLoadMod(edition); })) StartLoadMod(edition);
+}
+
+void TForm1::StartLoadMod(GameEdition edition) {
     const std::string dir = project_.InstallationPath(edition);
     const std::string file = choosePackage_ ? choosePackage_(dir) : std::string();
     if (file.empty()) return;
@@ -473,6 +534,110 @@ void TForm1::ResetEditor() {
     EmptyChoiceLists();
     project_.Reset();
     modPanel_->Render();
+}
+
+// --- Saving -----------------------------------------------------------------------------------
+
+bool TForm1::UnsavedChanges() const {
+    return project_.ProjectOpen() && (project_.Changes().Count() > 0 || modPanel_->Typed());
+}
+
+bool TForm1::SettleUnsavedChanges(std::function<void()> goOn) {
+    if (!UnsavedChanges()) return true;
+    const std::string name = modPanel_->Text("mod_name");
+    const QString question = QString("Save changes to %1 before closing it?")
+                                 .arg(name.empty() ? QString("the new mod") : Q(name));
+    const SaveChangesAnswer answer =
+        askSaveChanges_ ? askSaveChanges_(question) : SaveChangesAnswer::Cancel;
+    if (answer == SaveChangesAnswer::Discard) return true;
+    if (answer == SaveChangesAnswer::Save) SaveMod(std::move(goOn));
+    return false;
+}
+
+void TForm1::save_mod_menu_itemClick() {
+    SaveMod(nullptr);
+}
+
+bool TForm1::SaveMod(std::function<void()> then) {
+    if (!project_.ProjectOpen() || project_.ReadOnly()) return false;
+    if (saver_ && saver_->isVisible()) return false;  // a build waits for its OK
+    const std::string name = modPanel_->Text("mod_name");
+    const std::string identifier = modPanel_->Text("two_character_identifier");
+    const std::string typed = modPanel_->Text("version");
+    const SaveCheckResult check =
+        CheckModForSave({name, identifier, typed, project_.Identity().savedVersion});
+    if (check.versionChanged) modPanel_->SetVersion(check.version);
+    if (!check.passed) {
+        Warn(Q(check.message));
+        return false;
+    }
+
+    const std::filesystem::path package = project_.PackagePathFor(name);
+    std::error_code error;
+    if (std::filesystem::exists(package, error)) {
+        const QString question =
+            QString("Are you sure you want to overwrite %1?").arg(Q(package.string()));
+        if (!confirmOverwrite_ || !confirmOverwrite_(question)) return false;
+    }
+    const ModIdentity identity = modPanel_->IdentityForSave(check.version);
+
+    TBrixSaver* saver = BuildWindow();
+    setEnabled(false);
+    saver->Reset("Building Mod");
+    saver->ShowForBuild();
+    // The writer runs on this thread; each of its lines is drawn as it comes.
+    SetResourcerSink([saver](const std::string& line) { saver->AddLine(Q(line)); });
+    std::string failure;
+    const bool saved = project_.SaveMod(identity, package, &failure);
+    SetResourcerSink({});
+    build_ = {saved, package, saved ? std::move(then) : nullptr};
+    saver->SetOnOk([this] { BuildWindowClosed(); });
+    if (!saved) {
+        // The writer reports most failures as its last line; any other is added.
+        QString reason = Q(failure);
+        reason.replace('\n', ' ');
+        QListWidget* lines = saver->List();
+        if (lines->count() == 0 || lines->item(lines->count() - 1)->text() != reason)
+            saver->AddLine(reason);
+    }
+    saver->Finish();
+    if (!saved)
+        Warn(QString("Couldn't save the mod to %1: %2").arg(Q(package.string()), Q(failure)));
+    return saved;
+}
+
+// OK in the build window. A failed save leaves everything as it was, so that the cause can be
+// mended and the save tried again; a good one opens the package as Load does, unless the
+// save was asked for by a command that now goes on.
+void TForm1::BuildWindowClosed() {
+    Build build = std::move(build_);
+    build_ = {};
+    setEnabled(true);
+    activateWindow();
+    if (!build.saved) return;
+    if (build.then) {
+        build.then();
+        return;
+    }
+    const std::string installPath = project_.EditionInstallationPath();
+    OpenMod(installPath, build.package.string());
+}
+
+// The memo's text is written as the core holds it, line ends and all (the memo shows them
+// as line feeds).
+void TForm1::SaveHistory(bool global) {
+    const std::string name = modPanel_->Text("mod_name");
+    if (!project_.ProjectOpen() || name.empty() || modPanel_->HistoryText(global).isEmpty()) return;
+    const std::filesystem::path proposed =
+        std::filesystem::path(project_.EditionInstallationPath()) /
+        (name + (global ? "_global_history.txt" : "_version_history.txt"));
+    const std::string file = chooseHistoryFile_ ? chooseHistoryFile_(proposed.string()) : "";
+    if (file.empty()) return;
+    const std::string& text = global ? project_.GlobalHistory() : project_.VersionHistory();
+    std::ofstream out(std::filesystem::path(file), std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out) Warn(QString("Couldn't save the history to %1.").arg(Q(file)));
 }
 
 // --- Views, lists, sorting --------------------------------------------------------------------
@@ -602,6 +767,15 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // Not while a build waits for its OK, nor before unsaved changes are settled.
+    if ((saver_ && saver_->isVisible()) || (!closeSettled_ && !SettleUnsavedChanges([this] {
+            closeSettled_ = true;
+            close();
+            closeSettled_ = false;
+        }))) {
+        event->ignore();
+        return;
+    }
     project_.Close();
     QMainWindow::closeEvent(event);
 }

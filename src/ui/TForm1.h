@@ -11,6 +11,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -29,8 +30,12 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class SoundPanel;
+class TBrixSaver;
 class TForm3;
 class TForm4;
+
+// The answers to "Save changes to ... before closing it?".
+enum class SaveChangesAnswer : uint8_t { Save, Discard, Cancel };
 
 // What start-up found of the two editions.
 struct InstalledEditions {
@@ -57,6 +62,10 @@ class TForm1 : public QMainWindow {
 
     // The Loading and About windows, made beside this one at start-up.
     void SetSecondaryWindows(TForm3* loading, TForm4* about);
+    // The build window, made beside this one at start-up; without one, the first save makes
+    // a window of its own.
+    void SetBuildWindow(TBrixSaver* saver) { saver_ = saver; }
+    TBrixSaver* BuildWindow();
     // How the Load commands ask for a package: returns the chosen path, or empty to cancel.
     // By default the common open dialog is run.
     using PackageChooser = std::function<std::string(const std::string& initialDirectory)>;
@@ -67,12 +76,33 @@ class TForm1 : public QMainWindow {
     // How a warning is told. By default a message box with OK.
     using Warning = std::function<void(const QString& message)>;
     void SetWarning(Warning warn) { warn_ = std::move(warn); }
+    // How a save asks before it replaces a package: true for OK. By default a message box.
+    void SetOverwriteConfirmation(Confirmation confirm) { confirmOverwrite_ = std::move(confirm); }
+    // How New, Load and closing ask what becomes of unsaved changes. By default a message box
+    // with Save, Discard and Cancel.
+    using SaveChangesQuestion = std::function<SaveChangesAnswer(const QString& question)>;
+    void SetSaveChangesQuestion(SaveChangesQuestion ask) { askSaveChanges_ = std::move(ask); }
+    // How a history is given its file: returns the chosen path, or empty to cancel. By default
+    // the common save dialog, proposing proposedPath.
+    using HistoryFileChooser = std::function<std::string(const std::string& proposedPath)>;
+    void SetHistoryFileChooser(HistoryFileChooser choose) {
+        chooseHistoryFile_ = std::move(choose);
+    }
 
-    // The commands of the File menu.
+    // The commands of the File menu. New and Load first ask about unsaved changes.
     void NewMod(GameEdition edition);
     void LoadMod(GameEdition edition);
     void OpenMod(const std::string& installPath, const std::string& packagePath);
     void ResetEditor();
+    // Save Mod (Ctrl+S): checks the mod panel, asks before replacing a package, and writes
+    // the package with the build window showing the writer's lines. Nothing while the mod is
+    // read-only.
+    void save_mod_menu_itemClick();
+    void SaveVersionHistory1Click() { SaveHistory(false); }
+    void SaveGlobalHistory1Click() { SaveHistory(true); }
+    // Whether the session holds changes that no save has written: a field edited, or a box
+    // of the mod panel typed into, since the last save or load.
+    bool UnsavedChanges() const;
 
     // View codes as the catalogue's (units 0 .. components 4).
     void SelectView(int view);
@@ -96,6 +126,19 @@ class TForm1 : public QMainWindow {
   private:
     void BuildMenus();
     void BuildControls();
+    void Warn(const QString& message);
+    void StartNewMod(GameEdition edition);
+    void StartLoadMod(GameEdition edition);
+    // Asks about unsaved changes when there are some. True: go on now. False: stop; when the
+    // answer was Save and the package was written, goOn runs once the build window's OK is
+    // clicked.
+    bool SettleUnsavedChanges(std::function<void()> goOn);
+    // The save; true when the package was written. On the build window's OK, then runs, or
+    // without one the saved package is reopened.
+    bool SaveMod(std::function<void()> then);
+    // The build window's OK.
+    void BuildWindowClosed();
+    void SaveHistory(bool global);
     void OpenProject(const std::string& installPath, const std::string& packagePath);
     void AfterOpening();
     void FillChoiceLists();
@@ -113,9 +156,23 @@ class TForm1 : public QMainWindow {
     ModProject& project_;
     TForm3* loading_ = nullptr;
     TForm4* about_ = nullptr;
+    TBrixSaver* saver_ = nullptr;
+    std::unique_ptr<TBrixSaver> ownSaver_;
     PackageChooser choosePackage_;
     Confirmation confirm_;
     Warning warn_;
+    Confirmation confirmOverwrite_;
+    SaveChangesQuestion askSaveChanges_;
+    HistoryFileChooser chooseHistoryFile_;
+
+    // The last build, until its window's OK.
+    struct Build {
+        bool saved = false;
+        std::filesystem::path package;
+        std::function<void()> then;
+    };
+    Build build_;
+    bool closeSettled_ = false;  // the close goes on without asking (the changes were saved)
 
     QWidget* client_ = nullptr;
     ObjectListBox* list_ = nullptr;

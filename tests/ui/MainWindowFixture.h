@@ -14,6 +14,7 @@
 
 #include "core/QSError.h"
 #include "tools/sample-game/SampleGame.h"
+#include "ui/TBrixSaver.h"
 #include "ui/TForm1.h"
 #include "ui/TForm3.h"
 
@@ -44,6 +45,21 @@ class MainWindow : public ::testing::Test {
         form->SetConfirmation([this](const QString& question) {
             questions.push_back(question.toStdString());
             return answer;
+        });
+        form->SetBuildWindow(&saver);
+        form->SetWarning(
+            [this](const QString& message) { warnings.push_back(message.toStdString()); });
+        form->SetOverwriteConfirmation([this](const QString& question) {
+            questions.push_back(question.toStdString());
+            return overwrite;
+        });
+        form->SetSaveChangesQuestion([this](const QString& question) {
+            questions.push_back(question.toStdString());
+            return saveChanges;
+        });
+        form->SetHistoryFileChooser([this](const std::string& proposed) {
+            proposedHistoryFile = proposed;
+            return historyFile;
         });
         form->show();
     }
@@ -88,8 +104,15 @@ class MainWindow : public ::testing::Test {
     std::string install;
     ModProject project;
     TForm3 loading;
+    TBrixSaver saver;
     std::unique_ptr<TForm1> form;
     std::string chosen;
     bool answer = false;
+    // Every question asked, whichever box asked it, and every warning told.
     std::vector<std::string> questions;
+    std::vector<std::string> warnings;
+    bool overwrite = true;
+    SaveChangesAnswer saveChanges = SaveChangesAnswer::Discard;
+    std::string historyFile;          // what the history's save dialog returns
+    std::string proposedHistoryFile;  // what it was offered
 };
