@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# save_bench.sh: whole-process wall times of `brix-archive save` with every unit, hero and
+# building changed, against `brix-archive pack` of the files that save wrote, in one run.
+#
+# The installation is `brix-sample-game --edition dsc --scale max` (1023 units, heroes and
+# buildings). For each of the three kinds a table of two columns, unique_name and
+# ObjectData/MaxHitPoints, gives every object of the kind a new value (the names come from
+# `brix-archive table --format json`, one object a line). The timed save opens the game as the
+# editor does (both passes), applies the three tables (3069 edits), runs the save checks and
+# writes the package; the timed pack packs the package's files, extracted once beforehand, into
+# an archive of its own. Both sync their output to disk. RUNS rounds (default 9), one save and
+# one pack per round, each writing a fresh output after a `sync`; the page cache is warm for
+# both. Before timing, the saved package must hold every object's file, pass `verify`, and
+# show every new value in `table`; the packed archive must list the same files.
+#
+# Usage: bench/save_bench.sh [BUILD_DIR]     (default: build-bench beside this directory)
+# Needs bash 5 (EPOCHREALTIME), sed, awk and coreutils.
+set -euo pipefail
+
+build=${1:-$(cd "$(dirname "$0")/.." && pwd)/build-bench}
+runs=${RUNS:-9}
+brix=$build/tools/brix-archive/brix-archive
+sample=$build/tools/sample-game/brix-sample-game
+for tool in "$brix" "$sample" sed awk; do
+    command -v "$tool" > /dev/null || { echo "save_bench: $tool not found" >&2; exit 1; }
+done
+
+work=$(mktemp -d /tmp/brix_save_bench.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+fail() { echo "save_bench: $*" >&2; exit 1; }
+
+"$sample" --edition dsc --scale max --out install > /dev/null
+
+# One table per kind: every object's MaxHitPoints set to a value no loaded one has (the game's
+# are written with a fraction, "133.0").
+for kind in units heroes buildings; do
+    "$brix" table install --kind "$kind" --format json |
+        sed -n 's/^,\{0,1\}{"unique_name":"\([^"]*\)".*/\1/p' |
+        awk 'BEGIN { print "unique_name,ObjectData/MaxHitPoints" } { printf "%s,%d\r\n", $0, 100 + NR % 900 }' \
+            > "$kind.csv"
+done
+objects=$(( $(wc -l < units.csv) + $(wc -l < heroes.csv) + $(wc -l < buildings.csv) - 3 ))
+[ "$objects" -eq 3069 ] || fail "the tables name $objects objects, not 3069"
+
+save_args=(save install --name Bench --id BE --force
+           --csv units.csv --kind units --csv heroes.csv --kind heroes --csv buildings.csv --kind buildings)
+
+# --- The check before timing ------------------------------------------------------------------
+
+"$brix" "${save_args[@]}" > save.out || fail "save failed"
+grep -q '^Mod built with no errors\.$' save.out || fail "save did not report a built mod"
+"$brix" verify install/Bench.qsx > /dev/null || fail "the saved package does not verify"
+"$brix" extract install/Bench.qsx -C saved
+files=$(find saved -type f | wc -l)
+bytes=$(find saved -type f -printf '%s\n' | awk '{ s += $1 } END { print s }')
+inis=$("$brix" list install/Bench.qsx | grep -ci '\\objectdata\\[a-z]*\\.*\.ini$')
+[ "$inis" -ge 3069 ] || fail "the saved package holds $inis object files, fewer than 3069"
+# Every new value must read back; those that do not (objects whose unique name is cut short of
+# their file's name: the package builder files their changes under the file's name) are named.
+for kind in units heroes buildings; do
+    "$brix" table install --mod install/Bench.qsx --kind "$kind" --format json |
+        sed -n 's/^,\{0,1\}{"unique_name":"\([^"]*\)".*"ObjectData\/MaxHitPoints":"\([^"]*\)".*/\1,\2/p' |
+        awk -v kind="$kind" '
+            BEGIN { getline line < (kind ".csv")
+                    while ((getline line < (kind ".csv")) > 0) { sub(/\r$/, "", line); split(line, f, ","); want[f[1]] = f[2]; n++ } }
+            { split($0, f, ","); seen++; if (want[f[1]] != f[2]) { bad++; names = names " " f[1] } }
+            END { if (seen != n) { print kind ": " seen " objects read back, not " n > "/dev/stderr"; exit 1 }
+                  if (bad) print "save_bench: note: " bad " " kind " did not read back their new value:" names > "/dev/stderr" }' ||
+        fail "the saved package does not read back"
+done
+mkdir check runs
+"$brix" pack saved -o check/packed.qsx --id BE --version 0.0.0.1
+[ "$("$brix" list check/packed.qsx | wc -l)" -eq "$files" ] || fail "the packed archive does not hold $files files"
+find saved -type f -exec cat {} + > /dev/null
+
+# --- Timing -----------------------------------------------------------------------------------
+
+labels=("save: brix-archive save (3069 edits)" "pack: brix-archive pack (its files)")
+commands=('"$brix" "${save_args[@]}" > /dev/null'
+          '"$brix" pack saved -o "$o.qsx" --id BE --version 0.0.0.1')
+declare -A times
+for ((round = 0; round < runs; ++round)); do
+    for i in "${!labels[@]}"; do
+        o=runs/$round-$i
+        find saved > /dev/null
+        sync
+        start=$EPOCHREALTIME
+        eval "${commands[$i]}" || fail "failed: ${commands[$i]}"
+        end=$EPOCHREALTIME
+        times[$i]+="$(( ${end/./} - ${start/./} )) "
+    done
+done
+
+median_us() { tr ' ' '\n' <<< "$1" | grep . | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+ms() { awk -v us="$1" 'BEGIN { printf "%.1f", us / 1000 }'; }
+spread() { tr ' ' '\n' <<< "$1" | grep . | sort -n | awk 'NR == 1 { lo = $1 } { hi = $1 } END { printf "%.1f-%.1f", lo / 1000, hi / 1000 }'; }
+save_median=$(median_us "${times[0]}")
+pack_median=$(median_us "${times[1]}")
+
+echo "saved package: $files files, $bytes bytes; $runs runs of each; $(date -u '+%Y-%m-%d %H:%M UTC')"
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), kernel $(uname -r), $(df -T "$work" | awk 'NR == 2 { print $2 }') under $work"
+echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+printf '| %-38s | %11s | %13s |\n' "Command" "Median (ms)" "Range (ms)"
+printf '|%s|%s|%s|\n' "----------------------------------------" "------------:" "--------------:"
+for i in "${!labels[@]}"; do
+    printf '| %-38s | %11s | %13s |\n' "${labels[$i]}" "$(ms "$(median_us "${times[$i]}")")" "$(spread "${times[$i]}")"
+done
+echo
+echo "save / pack = $(awk -v a="$save_median" -v b="$pack_median" 'BEGIN { printf "%.2f", a / b }') (target: at most 1.5)"
