@@ -478,8 +478,7 @@ uint8_t KindsOf(int view) {
 // working set must read afterwards.
 //
 // Left out, until the package builder writes them back as they were (each has a skipped test
-// below): objects whose unique name is shorter than their file's title or their component's
-// section, objects with a gap in their component keys, keys of a section the object's file
+// below): objects with a gap in their component keys, keys of a section the object's file
 // lacks, and "None" for the choices whose absence reads as empty (given, or already loaded).
 class RandomEdits {
   public:
@@ -496,12 +495,7 @@ class RandomEdits {
                 for (const FieldDef& f : kFieldTable)
                     noneAsEmpty =
                         noneAsEmpty || (!*f.defaultValue && SameName(r->Value(f), "None"));
-                const bool cut =
-                    IsObjectView(view)
-                        ? !SameName(ResourceFileTitle(r->resourceName), r->UniqueName())
-                        : view == kViewComponents &&
-                              !source.sections.count(Folded(r->UniqueName()));
-                if (cut || noneAsEmpty ||
+                if (noneAsEmpty ||
                     (IsObjectView(view) && source.componentKeys != r->components.size()))
                     continue;
                 objects_.push_back({view, r});
