@@ -158,6 +158,13 @@ ModIdentity ModPanel::IdentityForSave(const std::string& version) const {
     for (const ModIdentityField& field : ModIdentityFields()) {
         if (field.editable && !field.copiedAsTyped) identity.*field.member = Text(field.control);
     }
+    // A package keeps the comments as Windows text: each line break of the box is CR LF.
+    std::string comments;
+    for (char c : identity.comments) {
+        if (c == '\n' && (comments.empty() || comments.back() != '\r')) comments += '\r';
+        comments += c;
+    }
+    identity.comments = std::move(comments);
     identity.savedVersion = version;
     return identity;
 }

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "mods/QSVersionMgr.h"
+#include "resources/QSStreamFile.h"
 #include "ui/MainWindowFixture.h"
 
 namespace {
@@ -122,6 +123,28 @@ TEST_F(Saving, CtrlSChecksTheModPanelFirst) {
         EXPECT_EQ(project.Identity().savedVersion, "1.2");
     }
     EXPECT_EQ(ReadFile(package), before);
+}
+
+// Comments typed over several lines go into ModInfo.ini with Windows line breaks.
+TEST_F(Saving, CommentLinesAreSavedWithWindowsLineBreaks) {
+    auto* comments = Control<QPlainTextEdit>("author_comments");
+    comments->setFocus();
+    comments->selectAll();
+    QTest::keyClicks(comments, "First line.");
+    QTest::keyClick(comments, Qt::Key_Return);
+    QTest::keyClicks(comments, "Second line.");
+    Retype("version", "1.3");
+    CtrlS();
+    ClickOk();
+    std::string info;
+    QSStreamFile file(package.string());
+    for (const FileNode& node : file.Nodes()) {
+        ResourceContent content;
+        if (std::string(node.name) != "Data\\ModInfo.ini") continue;
+        const uint32_t length = file.ReadContent(node, content);
+        info.assign(content.data.get(), length);
+    }
+    EXPECT_THAT(info, ::testing::EndsWith("\r\nComments=First line.\r\nSecond line.\r\n"));
 }
 
 TEST_F(Saving, ReadOnlyModsAreNotSaved) {
