@@ -57,8 +57,7 @@ files=$(find saved -type f | wc -l)
 bytes=$(find saved -type f -printf '%s\n' | awk '{ s += $1 } END { print s }')
 inis=$("$brix" list install/Bench.qsx | grep -ci '\\objectdata\\[a-z]*\\.*\.ini$')
 [ "$inis" -ge 3069 ] || fail "the saved package holds $inis object files, fewer than 3069"
-# Every new value must read back; those that do not (objects whose unique name is cut short of
-# their file's name: the package builder files their changes under the file's name) are named.
+# Every object must read back; one whose new value does not is named (a saved edit lost).
 for kind in units heroes buildings; do
     "$brix" table install --mod install/Bench.qsx --kind "$kind" --format json |
         sed -n 's/^,\{0,1\}{"unique_name":"\([^"]*\)".*"ObjectData\/MaxHitPoints":"\([^"]*\)".*/\1,\2/p' |
