@@ -3,7 +3,7 @@
 // history and the access code. Every text a package brings (object files, components,
 // settings, bonuses, localisation, ModInfo.ini, ModChanges.txt) is the modder's, so any of
 // them may be anything: the opening may end in a fatal error, never in a crash, an
-// out-of-bounds access, a leak or a hang.
+// out-of-bounds access, a leak or a hang. The opened mod is then saved as a package of its own.
 //
 // An input that starts with "DAT\n" is opened over the expansion's installation (two archives,
 // an ignore list), any other over the base game's. The rest is cut at "\n@@" into files. A file's first line names it: its first byte picks
@@ -41,6 +41,7 @@ struct Scratch {
         if (!mkdtemp(dir)) std::abort();
         install = dir;
         package = install + "/Fuzz.qsx";
+        saved = install + "/Saved.qsx";
         const std::string command = std::string("'") + BRIX_SAMPLE_GAME + "' --edition " + edition +
                                     " --units 4 --heroes 2 --buildings 2 --out '" + install + "' > /dev/null";
         if (std::system(command.c_str()) != 0) std::abort();
@@ -54,6 +55,7 @@ struct Scratch {
 
     std::string install;
     std::string package;
+    std::string saved;
 };
 
 const Scratch& Installation(bool expansion) {
@@ -103,6 +105,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         project.OpenMod(scratch.install, scratch.package);
         gSink = project.GlobalHistory().size() + project.VersionHistory().size() +
                project.Identity().comments.size() + project.Protected();
+        // Saved again, everything the package brought goes through the package builder: its
+        // object files as sources, its samples copied out, its identity and history written.
+        ModIdentity identity = project.Identity();
+        identity.twoCharacterId = "FZ";
+        identity.savedVersion = "1.0.0.2";
+        std::string failure;
+        gSink = gSink + project.SaveMod(identity, scratch.saved, &failure, {1u, false}) + failure.size();
     });
     return 0;
 }
