@@ -152,12 +152,6 @@ std::string WriteObjectIniText(const ObjectIniInput& in) {
     auto componentLines = [&] {
         for (size_t i = 0; i < components.size(); ++i) Line(out, "Component" + std::to_string(i + 1), components[i], "\n");
     };
-    // Without a BuildHierarchy of its own, the required components get a section of their own
-    // ahead of the file's sections.
-    if (!hierarchy && !components.empty()) {
-        Header(out, "BuildHierarchy");
-        componentLines();
-    }
     for (const IniSourceSection& s : in.source) {
         Header(out, s.name);
         if (SameName(s.name, "ObjectData")) soundLines(0), soundLines(1), soundLines(2);
@@ -181,6 +175,58 @@ std::string WriteObjectIniText(const ObjectIniInput& in) {
             if (consumed[i] || !SameName(c.section, s.name)) continue;
             const std::string written = TranslateOverwriteColor(c.key, c.value);
             if (!SkipKeyOnWrite(s.name, c.key, written)) Line(out, c.key, written, "\n");
+        }
+    }
+
+    // Sections the file lacks but the session fills (a second attack's damage or sounds on a
+    // unit that has none, required components without a BuildHierarchy) follow the file's
+    // sections, in the order their contents come up; otherwise those edits would be lost.
+    // A component switched off needs no line, and bonuses have their own sections above.
+    // (The file's own sections take every change of theirs, as they always have.)
+    auto isBonus = [](std::string_view section) {
+        return StartsWithName(section, "ElementBonus") || StartsWithName(section, "SupportBonus");
+    };
+    auto componentSwitch = [&](const ObjectIniChange& c) {
+        return SameName(c.section, "BuildHierarchy") && listed(c.key) != nullptr;
+    };
+    // A field the editor keeps out of sight (the translated name that follows the proper
+    // name) is no edit of the user's, and gives no unit a hero's section.
+    auto hiddenField = [](const ObjectIniChange& c) {
+        const std::string section(c.section);
+        const FieldDef* field = FieldByShownKey(section.c_str(), c.key);
+        return field && field->labelHidden;
+    };
+    std::vector<std::string_view> added;
+    auto need = [&](std::string_view section) {
+        for (const IniSourceSection& s : in.source) {
+            if (SameName(s.name, section)) return;
+        }
+        for (std::string_view a : added) {
+            if (SameName(a, section)) return;
+        }
+        added.push_back(section);
+    };
+    for (int g = 0; g < kWrittenSoundGroups; ++g) {
+        const std::vector<QSSoundData>& slots = in.sounds[static_cast<size_t>(g)];
+        if (!slots.empty() && !slots.front().resolved.empty()) need(kWrittenSoundGroupTable[static_cast<size_t>(g)].section);
+    }
+    if (!components.empty()) need("BuildHierarchy");
+    for (size_t i = 0; i < in.changes.size(); ++i) {
+        const ObjectIniChange& c = in.changes[i];
+        if (consumed[i] || isBonus(c.section) || componentSwitch(c) || hiddenField(c)) continue;
+        if (!SkipKeyOnWrite(c.section, c.key, TranslateOverwriteColor(c.key, c.value))) need(c.section);
+    }
+    for (std::string_view section : added) {
+        Header(out, section);
+        if (SameName(section, "ObjectData")) soundLines(0), soundLines(1), soundLines(2);
+        if (SameName(section, "Attack1")) soundLines(3);
+        if (SameName(section, "Attack2")) soundLines(4);
+        if (SameName(section, "BuildHierarchy")) componentLines();
+        for (size_t i = 0; i < in.changes.size(); ++i) {
+            const ObjectIniChange& c = in.changes[i];
+            if (consumed[i] || !SameName(c.section, section) || componentSwitch(c) || hiddenField(c)) continue;
+            const std::string written = TranslateOverwriteColor(c.key, c.value);
+            if (!SkipKeyOnWrite(section, c.key, written)) Line(out, c.key, written, "\n");
         }
     }
     return out;

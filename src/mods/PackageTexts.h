@@ -5,8 +5,8 @@
 // file. An object's INI text is its source file (the game's, or the package's from an earlier
 // save) with the session's changes folded in: LF lines; bonus sections first; sound slots
 // sorted and numbered from 1; the required components numbered from 1; keys the mod adds
-// after the file's own; "None" choices and the mod colour's shades left out; colour names
-// written as their numbers. Every text grows as it needs: nothing is cut at a buffer size.
+// after the file's own, and sections the file lacks after its last; "None" choices and the
+// mod colour's shades left out; colour names written as their numbers. Every text grows as it needs: nothing is cut at a buffer size.
 //
 // These rules are shared by the editor's package builder and the sample installation
 // generator, so both write the same bytes for the same edits.

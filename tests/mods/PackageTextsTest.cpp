@@ -64,19 +64,31 @@ TEST(PackageTexts, ObjectIniFoldsTheSessionIntoTheSourceFile) {
               "Sound1=x.wav\n"
               "Damage=5\n"
               "[PlayerColors]\n"
-              "Color_9_min=9,9,9\n");
+              "Color_9_min=9,9,9\n"
+              "[Ghost]\n"
+              "Key=1\n");
 }
 
-TEST(PackageTexts, ComponentsSwitchedOnWithoutAHierarchyGetASectionOfTheirOwn) {
+// Edits of sections the file lacks are not lost: the sections follow the file's, in the order
+// their contents come up (sounds, components, then the changes), and a section is added only
+// for lines that are written.
+TEST(PackageTexts, SectionsTheFileLacksFollowItsOwn) {
     const std::vector<IniSourceSection> source = {{"ObjectData", {{"Defense", "4"}}}};
-    const std::vector<ObjectIniChange> changes = {{"BuildHierarchy", "Wall", "On"}, {"BuildHierarchy", "Forge", "On"}};
-    const std::vector<std::string> components = {"Forge", "Wall"};
+    const std::vector<ObjectIniChange> changes = {
+        {"Attack2", "Damage", "12"},         {"BuildHierarchy", "Forge", "On"}, {"BuildHierarchy", "Gate", "Off"},
+        {"BuildHierarchy", "Technology", "Masonry"}, {"BuildHierarchy", "Wall", "On"},
+        {"ElementBonus", "Fearless", "1"},   {"SpellData", "Spell0", "None"},
+    };
+    const std::vector<std::string> components = {"Forge", "Gate", "Wall"};
     ObjectIniInput in;
     in.source = source;
     in.changes = changes;
     in.componentNames = components;
+    in.sounds[4] = Slots({"clang.wav", ""});
     EXPECT_EQ(WriteObjectIniText(in),
-              "[BuildHierarchy]\nComponent1=Forge\nComponent2=Wall\n[ObjectData]\nDefense=4\n");
+              "[ObjectData]\nDefense=4\n"
+              "[Attack2]\nSound1=clang.wav\nDamage=12\n"
+              "[BuildHierarchy]\nComponent1=Forge\nComponent2=Wall\nTechnology=Masonry\n");
 }
 
 TEST(PackageTexts, KeysLeftOutAndColoursWrittenAsNumbers) {
