@@ -18,6 +18,7 @@
 set -euo pipefail
 
 build=${1:-$(cd "$(dirname "$0")/.." && pwd)/build-bench}
+build=$(cd "$build" && pwd)  # the work happens in a directory of its own
 runs=${RUNS:-9}
 brix=$build/tools/brix-archive/brix-archive
 sample=$build/tools/sample-game/brix-sample-game

@@ -123,12 +123,14 @@ bool PackageBuilder::WriteObjectIniText(const QSObjectData& record, std::string*
     if (slots) *slots = in.sounds;
 
     const char* source = record.sourceResourceName.empty() ? record.resourceName.c_str() : record.sourceResourceName.c_str();
-    if (!mgr_.ResourceExists(source)) return false;
-    QSINIFile* ini = mgr_.GetINIFile(source);
-    if (!ini) return false;
-    // The source's names and values are copied out at once: the manager may release the file.
-    std::deque<std::string> names;
-    auto keep = [&names](const char* s) -> std::string_view { return names.emplace_back(s ? s : ""); };
+    // The source is parsed here from its stored bytes, read on this thread: handing thousands
+    // of files one by one to the reader thread would cost more than reading them.
+    std::string bytes;
+    if (!mgr_.ReadStoredBytes(source, bytes)) return false;
+    QSINIFile parsed;
+    parsed.LoadText(bytes);
+    const QSINIFile* ini = &parsed;
+    auto keep = [](const char* s) { return std::string_view(s ? s : ""); };
     std::vector<IniSourceSection> sections;
     for (uint32_t s = 0; s < ini->SectionCount(); ++s) {
         const QSINISection& section = ini->SectionAt(s);

@@ -561,6 +561,16 @@ std::string QSResourceMgr::ReadTextResource(const char* name) {
     return content;
 }
 
+bool QSResourceMgr::ReadStoredBytes(const char* name, std::string& out) {
+    LockUnlessHeld lock(lock_);
+    const QSResource* entry = Find(name);
+    if (!entry || !entry->node) return false;
+    ResourceContent content;
+    const uint32_t delivered = archives_[entry->archiveIndex]->ReadContent(*entry->node, content);
+    out.assign(content.data ? content.data.get() : "", delivered);
+    return true;
+}
+
 QSResourceSearch* QSResourceMgr::FindFirstResource(const char* pattern, QSFindData* data,
                                                    bool anyDirectory) {
     if (data) *data = QSFindData{};

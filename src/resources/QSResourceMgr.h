@@ -114,6 +114,11 @@ public:
 
     bool ResourceExists(const char* name) override;
     std::string ReadTextResource(const char* name) override;
+    // The stored bytes of a file, read on the calling thread straight from its archive (no
+    // resource object is made or kept); false when there is no such file. For one-off reads
+    // of many files, such as a package build, where a round trip to the reader per file costs
+    // more than the read.
+    bool ReadStoredBytes(const char* name, std::string& out);
     int IsModResource(const char* name);
 
     // Wildcard search over the names in hash order; null when nothing matches.
