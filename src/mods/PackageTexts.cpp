@@ -22,6 +22,21 @@ namespace {
 constexpr const char* kColorNamesByIndex[] = {"Red",  "Blue",  "Green", "Black", "Orange", "Purple",
                                               "Cyan", "Brown", "Mod",   "Gold",  "Silver", "Player"};
 
+// The number of a "Component<n>" key (letter case aside, n from 1 without leading zeros and
+// nothing after it), or 0.
+size_t ComponentKeyNumber(std::string_view key) {
+    constexpr std::string_view kPrefix = "Component";
+    if (key.size() <= kPrefix.size() || !SameName(key.substr(0, kPrefix.size()), kPrefix)) return 0;
+    const std::string_view digits = key.substr(kPrefix.size());
+    if (digits.front() < '1' || digits.front() > '9' || digits.size() > 9) return 0;
+    size_t n = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return 0;
+        n = n * 10 + static_cast<size_t>(c - '0');
+    }
+    return n;
+}
+
 bool StartsWithName(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && SameName(text.substr(0, prefix.size()), prefix);
 }
@@ -117,9 +132,17 @@ std::string WriteObjectIniText(const ObjectIniInput& in) {
         if (!hierarchy && SameName(s.name, "BuildHierarchy")) hierarchy = &s;
     }
     if (hierarchy) {
+        // The components the editor loaded: Component1, Component2... in number order, up to
+        // the first number missing (a component after a gap is not required, and writing it
+        // renumbered would make it so).
+        std::vector<const IniSourceKey*> numbered(hierarchy->keys.size(), nullptr);
         for (const IniSourceKey& k : hierarchy->keys) {
-            if (!StartsWithName(k.name, "Component")) continue;
-            const std::string* name = listed(k.value);
+            const size_t n = ComponentKeyNumber(k.name);
+            if (n >= 1 && n <= numbered.size() && !numbered[n - 1]) numbered[n - 1] = &k;
+        }
+        for (const IniSourceKey* k : numbered) {
+            if (!k) break;
+            const std::string* name = listed(k->value);
             if (!name) continue;
             if (int c = find("BuildHierarchy", *name); c >= 0) {
                 consumed[static_cast<size_t>(c)] = true;

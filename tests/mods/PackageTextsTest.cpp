@@ -18,7 +18,8 @@ TEST(PackageTexts, ObjectIniFoldsTheSessionIntoTheSourceFile) {
          {{"ProperName", "Archer"}, {"DeathSound1", "zeta.wav"}, {"DeathSound2", "alpha.wav"},
           {"OverwriteColor", "2"}, {"Technology", "None"}, {"Captain", "none"}}},
         {"ElementBonus", {{"Old", "1"}}},
-        {"BuildHierarchy", {{"Component1", "Forge"}, {"Component2", "wall"}, {"Component3", "Unknown"}, {"Race", "Any"}}},
+        {"BuildHierarchy",
+         {{"Component2", "wall"}, {"Component1", "Forge"}, {"Component3", "Unknown"}, {"Component5", "Moat"}, {"Race", "Any"}}},
         {"Attack1", {{"Sound1", "x.wav"}, {"Damage", "5"}}},
         {"PlayerColors", {{"Color_9_shade_1", "1,2,3"}, {"Color_9_min", "0,0,0"}}},
     };
@@ -30,7 +31,8 @@ TEST(PackageTexts, ObjectIniFoldsTheSessionIntoTheSourceFile) {
     };
     const std::vector<QSBonusPair> element = {{"Fearless", "1"}, {"Berserk", "1.5"}};
     const std::vector<QSBonusPair> support1 = {{"Rally", "2.0"}};
-    const std::vector<std::string> components = {"Forge", "Gate", "Wall"};
+    // Moat comes after a gap in the numbers: the editor never loaded it, so it is not required.
+    const std::vector<std::string> components = {"Forge", "Gate", "Moat", "Wall"};
 
     ObjectIniInput in;
     in.source = source;

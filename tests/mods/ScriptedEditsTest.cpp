@@ -441,11 +441,9 @@ WorkingSet Read(const ModProject& project) {
     return set;
 }
 
-// What the package builder copies an object's text from: the sections of its file (folded)
-// and the Component keys of its BuildHierarchy.
+// What the package builder copies an object's text from: the sections of its file (folded).
 struct SourceFile {
     std::set<std::string> sections;
-    size_t componentKeys = 0;
 };
 
 SourceFile SourceOf(ModProject& project, const QSObjectData& record) {
@@ -455,11 +453,6 @@ SourceFile SourceOf(ModProject& project, const QSObjectData& record) {
         const QSINISection& section = ini->SectionAt(i);
         if (!section.name) continue;
         source.sections.insert(Folded(section.name));
-        if (!SameName(section.name, kBuildHierarchySection)) continue;
-        for (const QSINIKey* k = section.firstKey; k; k = k->next) {
-            if (k->name && SameName(std::string_view(k->name).substr(0, 9), "Component"))
-                ++source.componentKeys;
-        }
     }
     return source;
 }
@@ -477,10 +470,9 @@ uint8_t KindsOf(int view) {
 // Random edits of every kind the editor makes, each given to ScriptedEdits::Set, and what the
 // working set must read afterwards.
 //
-// Left out, as the package builder does not write them back as they were: objects with a gap
-// in their component keys (written renumbered, so the components after the gap become
-// required), and "None" for the choices whose absence reads as empty (given, or already
-// loaded), since "None" is never written.
+// Left out, as the package builder does not write them back as they were: "None" for the
+// choices whose absence reads as empty (given, or already loaded), since "None" is never
+// written.
 class RandomEdits {
   public:
     RandomEdits(ModProject& project, const fs::path& wavDir)
@@ -496,9 +488,7 @@ class RandomEdits {
                 for (const FieldDef& f : kFieldTable)
                     noneAsEmpty =
                         noneAsEmpty || (!*f.defaultValue && SameName(r->Value(f), "None"));
-                if (noneAsEmpty ||
-                    (IsObjectView(view) && source.componentKeys != r->components.size()))
-                    continue;
+                if (noneAsEmpty) continue;
                 objects_.push_back({view, r});
                 sources_[r] = std::move(source);
             }
