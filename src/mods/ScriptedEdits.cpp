@@ -107,7 +107,7 @@ struct ScriptedEdits::Column {
     }
 };
 
-std::optional<SetSpec> ParseSetSpec(std::string_view text, std::string* error) {
+std::optional<FieldEdit> ParseFieldEdit(std::string_view text, std::string* error) {
     const auto fail = [&](const char* problem) {
         if (error) *error = std::string(text) + ": " + problem;
         return std::nullopt;
@@ -122,12 +122,12 @@ std::optional<SetSpec> ParseSetSpec(std::string_view text, std::string* error) {
     const size_t slash = column.find('/');
     if (slash == std::string_view::npos)
         return fail("no \"/\" between section and key (OBJECT:SECTION/KEY=VALUE)");
-    SetSpec spec{std::string(text.substr(0, colon)), std::string(column.substr(0, slash)),
+    FieldEdit parts{std::string(text.substr(0, colon)), std::string(column.substr(0, slash)),
                  std::string(column.substr(slash + 1)), std::string(text.substr(equals + 1))};
-    if (spec.object.empty()) return fail("no object named before the \":\"");
-    if (spec.section.empty() || spec.key.empty())
+    if (parts.object.empty()) return fail("no object named before the \":\"");
+    if (parts.section.empty() || parts.key.empty())
         return fail("a section and a key are needed (SECTION/KEY)");
-    return spec;
+    return parts;
 }
 
 std::optional<CsvRows> ReadCsv(std::string_view text, std::string* error) {
@@ -386,19 +386,19 @@ std::string ScriptedEdits::Apply(const Target& target, const Column& column,
 
 std::string ScriptedEdits::Set(std::string_view text) {
     std::string error;
-    const std::optional<SetSpec> spec = ParseSetSpec(text, &error);
-    if (!spec) return error;
+    const std::optional<FieldEdit> parts = ParseFieldEdit(text, &error);
+    if (!parts) return error;
     const auto fail = [&](const std::string& problem) {
         return std::string(text) + ": " + problem;
     };
-    const std::optional<Column> column = Column::Of(spec->section, spec->key);
+    const std::optional<Column> column = Column::Of(parts->section, parts->key);
     if (!column)
-        return fail("no field, sound slot, component or bonus list is called " + spec->section +
-                    "/" + spec->key);
+        return fail("no field, sound slot, component or bonus list is called " + parts->section +
+                    "/" + parts->key);
     Target target;
-    if (!Locate(spec->object, &target))
-        return fail("no unit, hero, building, component or global record is named " + spec->object);
-    if (std::string problem = Apply(target, *column, spec->value); !problem.empty())
+    if (!Locate(parts->object, &target))
+        return fail("no unit, hero, building, component or global record is named " + parts->object);
+    if (std::string problem = Apply(target, *column, parts->value); !problem.empty())
         return fail(problem);
     return {};
 }

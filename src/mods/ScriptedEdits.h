@@ -30,14 +30,14 @@ class ModProject;
 
 // "OBJECT:SECTION/KEY=VALUE", split at the first ":", the first "=" after it and the first "/"
 // between them.
-struct SetSpec {
+struct FieldEdit {
     std::string object;
     std::string section;
     std::string key;
     std::string value;
 };
 // The parts of a field edit; nullopt, with *error naming the text, when one is missing.
-std::optional<SetSpec> ParseSetSpec(std::string_view text, std::string* error);
+std::optional<FieldEdit> ParseFieldEdit(std::string_view text, std::string* error);
 
 // The records of a CSV text: fields separated by commas, records ended by CR LF or LF (the
 // last one may lack its end), a field in double quotes holding commas, quotes (doubled) and
@@ -53,9 +53,9 @@ class ScriptedEdits {
     // Each returns an empty text when the edit is made, else why not.
     //
     // One field edit, "OBJECT:SECTION/KEY=VALUE".
-    std::string Set(std::string_view spec);
+    std::string Set(std::string_view text);
     // "OLD=NEW": a unit, hero or building cloned under a new unique name no object has yet.
-    std::string Clone(std::string_view spec);
+    std::string Clone(std::string_view text);
     // A table of one view's objects in `brix-archive table`'s CSV form (any of its columns, in
     // any order, unique_name among them): every cell that differs from its object's loaded
     // value is a field edit. unique_name picks the object and change_state is not read. The

@@ -115,7 +115,7 @@ class ScriptedEditsTest : public ::testing::Test {
 
 TEST_F(ScriptedEditsTest, EachFormRecordsTheChangeTheWindowRecords) {
     const struct Case {
-        const char* spec;
+        const char* line;
         const char* identity;
         const char* section;
         const char* key;
@@ -148,12 +148,12 @@ TEST_F(ScriptedEditsTest, EachFormRecordsTheChangeTheWindowRecords) {
          "Atk 1 Sound 2:"},
     };
     for (const Case& c : cases) {
-        const std::string spec = Name(c.spec);
-        SCOPED_TRACE(spec);
+        const std::string line = Name(c.line);
+        SCOPED_TRACE(line);
         ModProject fresh;
         OpenNewMod(fresh, "dsc");
         ScriptedEdits edits(fresh);
-        ASSERT_EQ(edits.Set(spec), "");
+        ASSERT_EQ(edits.Set(line), "");
         ASSERT_EQ(fresh.Changes().Count(), 1u);
         const QSChange& change = fresh.Changes()[0];
         EXPECT_EQ(change.identity, Name(c.identity));
@@ -194,8 +194,8 @@ TEST_F(ScriptedEditsTest, EachFormRecordsTheChangeTheWindowRecords) {
 
 TEST_F(ScriptedEditsTest, RefusalsNameTheEditAndChangeNothing) {
     const struct Case {
-        const char* spec;
-        const char* named;  // besides the spec itself
+        const char* line;
+        const char* named;  // besides the edit itself
     } cases[] = {
         {"Nobody:ObjectData/Defense=3", "Nobody"},
         {"{unit}:ObjectData/Bravery=3", "ObjectData/Bravery"},
@@ -223,10 +223,10 @@ TEST_F(ScriptedEditsTest, RefusalsNameTheEditAndChangeNothing) {
     };
     ScriptedEdits edits(project);
     for (const Case& c : cases) {
-        const std::string spec = Name(c.spec);
-        SCOPED_TRACE(spec);
-        const std::string problem = edits.Set(spec);
-        EXPECT_THAT(problem, HasSubstr(spec));
+        const std::string line = Name(c.line);
+        SCOPED_TRACE(line);
+        const std::string problem = edits.Set(line);
+        EXPECT_THAT(problem, HasSubstr(line));
         EXPECT_THAT(problem, HasSubstr(Name(c.named)));
         EXPECT_EQ(project.Changes().Count(), 0u);
         EXPECT_EQ(BonusModifiers::GetBonusValue(*unit, 0, absentBonus), nullptr);
@@ -248,7 +248,7 @@ TEST_F(ScriptedEditsTest, ClonesAreEditedLikeTheirOriginalsAndRefusedWhereTheWin
     const uint32_t made = project.Changes().Count();
 
     const struct Case {
-        std::string spec;
+        std::string line;
         const char* named;
     } cases[] = {
         {hero + "=" + names["{unit}"], "already"},
@@ -262,9 +262,9 @@ TEST_F(ScriptedEditsTest, ClonesAreEditedLikeTheirOriginalsAndRefusedWhereTheWin
         {hero, "\"=\""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.spec);
-        const std::string problem = edits.Clone(c.spec);
-        EXPECT_THAT(problem, HasSubstr(c.spec));
+        SCOPED_TRACE(c.line);
+        const std::string problem = edits.Clone(c.line);
+        EXPECT_THAT(problem, HasSubstr(c.line));
         EXPECT_THAT(problem, HasSubstr(c.named));
         EXPECT_EQ(project.Changes().Count(), made);
     }
@@ -531,8 +531,8 @@ class RandomEdits {
 
     void Set(const QSObjectData* record, const std::string& column, const std::string& value,
              const char* kind) {
-        const std::string spec = record->UniqueName() + ":" + column + "=" + value;
-        ASSERT_EQ(edits_.Set(spec), "");
+        const std::string line = record->UniqueName() + ":" + column + "=" + value;
+        ASSERT_EQ(edits_.Set(line), "");
         ++made_;
         kinds_.insert(kind);
     }
@@ -884,13 +884,13 @@ INSTANTIATE_TEST_SUITE_P(Editions, ScriptedRoundTrip, ::testing::Values("dsc", "
 namespace {
 
 // A new mod of the base sample with the edits, saved under dir and opened again.
-std::unique_ptr<ModProject> SaveAndReopen(const std::vector<std::string>& specs,
+std::unique_ptr<ModProject> SaveAndReopen(const std::vector<std::string>& lines,
                                           const fs::path& dir) {
     DisableLog();
     ModProject project;
     OpenNewMod(project, "dsc");
     ScriptedEdits edits(project);
-    for (const std::string& spec : specs) EXPECT_EQ(edits.Set(spec), "");
+    for (const std::string& line : lines) EXPECT_EQ(edits.Set(line), "");
     ModIdentity identity = project.Identity();
     identity.twoCharacterId = "RB";
     identity.savedVersion = "1.0";
