@@ -17,20 +17,11 @@ using ::testing::StartsWith;
 
 namespace {
 
-std::string Ini(std::initializer_list<const char*> lines) {
-    std::string text;
-    for (const char* line : lines) {
-        text += line;
-        text += "\r\n";
-    }
-    return text;
-}
-
 TestFile UnitFile(const std::string& unique, const std::string& ini) {
     return {"Data\\ObjectData\\units\\" + unique + ".ini", ini, ""};
 }
 
-const std::string kComponentsIni = Ini({"[Forge]", "ProperName=Forge", "GoldCost=100",
+const std::string kComponentsIni = IniText({"[Forge]", "ProperName=Forge", "GoldCost=100",
                                         "[Wall]", "ProperName=Wall", "GoldCost=50"});
 
 class ModProjectTest : public ::testing::Test {
@@ -70,10 +61,10 @@ class ModProjectTest : public ::testing::Test {
 std::vector<TestFile> SmallGame() {
     return {
         {"data\\objectdata\\components.ini", kComponentsIni, ""},
-        UnitFile("Pike", Ini({"[ObjectData]", "ProperName=Pikeman", "Defense=10",
+        UnitFile("Pike", IniText({"[ObjectData]", "ProperName=Pikeman", "Defense=10",
                               "[BuildHierarchy]", "Component1=Forge",
                               "[ElementBonus]", "Fire=1", "Frost=2"})),
-        UnitFile("Bow", Ini({"[ObjectData]", "ProperName=Bowman", "Defense=4"})),
+        UnitFile("Bow", IniText({"[ObjectData]", "ProperName=Bowman", "Defense=4"})),
     };
 }
 
@@ -119,7 +110,7 @@ TEST_F(ModProjectTest, ExpansionArchiveGivesTheExpansionVersionText) {
 
 TEST_F(ModProjectTest, OpenModReadsIdentityHistoryAndEditionFromThePackage) {
     WriteGame(SmallGame());
-    const std::string info = Ini({"[ModInfo]", "TwoCharacterIdentifier=IT", "Version=1.2.0.0",
+    const std::string info = IniText({"[ModInfo]", "TwoCharacterIdentifier=IT", "Version=1.2.0.0",
                                   "Author=Maren Holt", "Author_www=www.example.net",
                                   "Author_email=maren@example.net", "DravikVersion=dat 1.0.3",
                                   "BrixVersion=1.0.7.0", "Comments=Heavier pikes."});
@@ -157,7 +148,7 @@ TEST_F(ModProjectTest, OpenModReadsIdentityHistoryAndEditionFromThePackage) {
 TEST_F(ModProjectTest, PackageWithoutItsOwnFilesOpensAsAnEmptyBaseProject) {
     WriteGame(SmallGame());
     const std::string package = WritePackage(
-        {UnitFile("Bow", Ini({"[ObjectData]", "ProperName=Bowman", "Defense=4"}))});
+        {UnitFile("Bow", IniText({"[ObjectData]", "ProperName=Bowman", "Defense=4"}))});
     project.OpenMod((dir / "dsc").string(), package);
     const ModIdentity& id = project.Identity();
     EXPECT_EQ(id.savedVersion, "");
@@ -179,7 +170,7 @@ TEST_F(ModProjectTest, OpeningAgainEmptiesWhatTheLastProjectFilled) {
     changes += '\0';
     const std::string package = WritePackage(
         {{"Data\\ModChanges.txt", changes, ""},
-         UnitFile("Sling", Ini({"[ObjectData]", "ProperName=Slinger"}))});
+         UnitFile("Sling", IniText({"[ObjectData]", "ProperName=Slinger"}))});
     project.OpenMod((dir / "dsc").string(), package);
     ASSERT_EQ(project.Catalogue().Objects(kViewUnits, false).Count(), 3u);
     ASSERT_NE(project.VersionHistory(), "");
@@ -201,16 +192,16 @@ TEST_F(ModProjectTest, GlobalHistoryListsEveryDifferenceInOrder) {
     WriteGame(SmallGame());
     const std::string package = WritePackage({
         {"data\\objectdata\\components.ini",
-         Ini({"[Forge]", "ProperName=Forge", "GoldCost=120", "[Wall]", "ProperName=Wall",
+         IniText({"[Forge]", "ProperName=Forge", "GoldCost=120", "[Wall]", "ProperName=Wall",
               "GoldCost=50"}),
          ""},
         // Defence and a bonus changed, a bonus added and one removed, the component
         // swapped, the proper name changed only in letter case.
-        UnitFile("Pike", Ini({"[ObjectData]", "ProperName=PIKEMAN", "Defense=12",
+        UnitFile("Pike", IniText({"[ObjectData]", "ProperName=PIKEMAN", "Defense=12",
                               "[Attack1]", "Damage=7",
                               "[BuildHierarchy]", "Component1=Wall",
                               "[ElementBonus]", "Fire=3", "Wind=4"})),
-        UnitFile("Sling", Ini({"[ObjectData]", "ProperName=Slinger", "Defense=2"})),
+        UnitFile("Sling", IniText({"[ObjectData]", "ProperName=Slinger", "Defense=2"})),
     });
     project.OpenMod((dir / "dsc").string(), package);
 

@@ -12,7 +12,6 @@
 #include "core/QSError.h"
 #include "mods/ModProject.h"
 #include "objects/FieldTable.h"
-#include "resources/QSStreamFile.h"
 #include "support/Archives.h"
 #include "support/TempDir.h"
 
@@ -25,26 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Ini(std::initializer_list<const char*> lines) {
-    std::string text;
-    for (const char* line : lines) {
-        text += line;
-        text += "\r\n";
-    }
-    return text;
-}
-
-std::map<std::string, std::string> Contents(const fs::path& archive) {
-    QSStreamFile file(archive.string());
-    std::map<std::string, std::string> out;
-    for (const FileNode& node : file.Nodes()) {
-        ResourceContent content;
-        const uint32_t n = file.ReadContent(node, content);
-        out[node.name] = std::string(content.data.get(), n);
-    }
-    return out;
-}
-
 class PackageBuilderTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -52,12 +31,12 @@ class PackageBuilderTest : public ::testing::Test {
         fs::create_directories(dir / "dsc");
         WriteArchive(dir / "dsc" / "Dravik.qsw",
                      {{"data\\objectdata\\components.ini",
-                       Ini({"[Forge]", "ProperName=Forge", "GoldCost=100", "[Wall]", "ProperName=Wall", "GoldCost=50"}), ""},
+                       IniText({"[Forge]", "ProperName=Forge", "GoldCost=100", "[Wall]", "ProperName=Wall", "GoldCost=50"}), ""},
                       {"Data\\ObjectData\\units\\Pike.ini",
-                       Ini({"[ObjectData]", "ProperName=Pikeman", "Defense=10", "DeathSound1=roar.wav",
+                       IniText({"[ObjectData]", "ProperName=Pikeman", "Defense=10", "DeathSound1=roar.wav",
                             "[Attack1]", "Damage=4", "MoraleType=Normal", "[BuildHierarchy]", "Component1=Forge"}),
                        ""},
-                      {"Data\\ObjectData\\units\\Bow.ini", Ini({"[ObjectData]", "ProperName=Bowman", "Defense=4"}), ""},
+                      {"Data\\ObjectData\\units\\Bow.ini", IniText({"[ObjectData]", "ProperName=Bowman", "Defense=4"}), ""},
                       {"Audio\\roar.wav", "RIFF-roar", ""}},
                      "DV", "1.0.3");
         project.SetInstallationPaths((dir / "dsc").string(), "");
@@ -104,7 +83,7 @@ class PackageBuilderTest : public ::testing::Test {
 TEST_F(PackageBuilderTest, AModWithoutChangesHoldsItsIdentityAndChangeLogOnly) {
     const fs::path path = Save("0.0.0.1");
     EXPECT_EQ(path, dir / "dsc" / "Test Mod.qsx");
-    const auto contents = Contents(path);
+    const auto contents = ArchiveContents(path);
     std::string changes = "Version 0.0.0.1:\r\n\r\n";
     changes += '\0';
     EXPECT_THAT(contents, ElementsAre(Pair("Data\\ModChanges.txt", changes),
@@ -130,7 +109,7 @@ TEST_F(PackageBuilderTest, EditsReadBackWhenThePackageIsOpenedAgain) {
     Edit(kViewComponents, "Wall", "component_gold_cost", "60");
     const fs::path path = Save("0.0.0.1");
 
-    const auto contents = Contents(path);
+    const auto contents = ArchiveContents(path);
     std::vector<std::string> names;
     for (const auto& [name, bytes] : contents) names.push_back(name);
     // Both components share one entry; the untouched unit has none.
@@ -160,7 +139,7 @@ TEST_F(PackageBuilderTest, ALocalSampleIsPackedAndTravelsToTheNextSave) {
                                "Select Snd 1:", "Pikeman");
     fs::path path = Save("0.0.0.1");
 
-    auto contents = Contents(path);
+    auto contents = ArchiveContents(path);
     EXPECT_EQ(contents.at("Audio\\Mod\\bell.wav"), "RIFF-bell");
     EXPECT_EQ(contents.count("Audio\\Mod\\gone.wav"), 0u);
     EXPECT_EQ(contents.count("Audio\\roar.wav"), 0u);  // the game's own sample stays in the game
@@ -171,7 +150,7 @@ TEST_F(PackageBuilderTest, ALocalSampleIsPackedAndTravelsToTheNextSave) {
     Reopen(path);
     fs::remove(wav);
     path = Save("0.0.0.2");
-    contents = Contents(path);
+    contents = ArchiveContents(path);
     EXPECT_EQ(contents.at("Audio\\Mod\\bell.wav"), "RIFF-bell");
     EXPECT_EQ(contents.count("Data\\ObjectData\\units\\Pike.ini"), 1u);
     EXPECT_THAT(contents.at("Data\\ModChanges.txt"), StartsWith("Version 0.0.0.2:\r\n\r\nVersion 0.0.0.1:\r\n"));

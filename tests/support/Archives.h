@@ -4,6 +4,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "core/HashName.h"
 #include "resources/HiddenBlock.h"
 #include "resources/QSResourcer.h"
+#include "resources/QSStreamFile.h"
 #include "resources/StreamFormat.h"
 #include "support/TempDir.h"
 
@@ -19,6 +22,28 @@ struct TestFile {
     std::string content;
     std::string info;
 };
+
+// The text of an INI file of the game: the lines, each ended by CR LF.
+inline std::string IniText(std::initializer_list<std::string_view> lines) {
+    std::string text;
+    for (std::string_view line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+// Every stored file of an archive by name, with its bytes, read through the project's reader.
+inline std::map<std::string, std::string> ArchiveContents(const std::filesystem::path& archive) {
+    QSStreamFile file(archive.string());
+    std::map<std::string, std::string> out;
+    for (const FileNode& node : file.Nodes()) {
+        ResourceContent content;
+        const uint32_t n = file.ReadContent(node, content);
+        out[node.name] = std::string(content.data ? content.data.get() : "", n);
+    }
+    return out;
+}
 
 // Writes files with the project's writer.
 inline void WriteArchive(const std::filesystem::path& path, const std::vector<TestFile>& files,

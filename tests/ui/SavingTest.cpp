@@ -12,7 +12,7 @@
 #include <algorithm>
 
 #include "mods/QSVersionMgr.h"
-#include "resources/QSStreamFile.h"
+#include "support/Archives.h"
 #include "ui/MainWindowFixture.h"
 
 namespace {
@@ -136,15 +136,7 @@ TEST_F(Saving, CommentLinesAreSavedWithWindowsLineBreaks) {
     Retype("version", "1.3");
     CtrlS();
     ClickOk();
-    std::string info;
-    QSStreamFile file(package.string());
-    for (const FileNode& node : file.Nodes()) {
-        ResourceContent content;
-        if (std::string(node.name) != "Data\\ModInfo.ini") continue;
-        const uint32_t length = file.ReadContent(node, content);
-        info.assign(content.data.get(), length);
-    }
-    EXPECT_THAT(info, ::testing::EndsWith("\r\nComments=First line.\r\nSecond line.\r\n"));
+    EXPECT_THAT(ArchiveContents(package)["Data\\ModInfo.ini"], ::testing::EndsWith("\r\nComments=First line.\r\nSecond line.\r\n"));
 }
 
 TEST_F(Saving, ReadOnlyModsAreNotSaved) {

@@ -163,12 +163,6 @@ private:
     size_t i_ = 0;
 };
 
-std::string Ini(std::initializer_list<std::string> lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + "\r\n";
-    return text;
-}
-
 TestFile Unit(const std::string& unique, const std::string& ini) {
     return {"Data\\ObjectData\\units\\" + unique + ".ini", ini, ""};
 }
@@ -177,29 +171,29 @@ TestFile Unit(const std::string& unique, const std::string& ini) {
 const std::string kDescription = "Long \"pointy\" stick, with reach \\ C:\\x\tb\xc3\xb4";
 
 std::string PikeIni(const char* defense) {
-    return Ini({"[ObjectData]", "ProperName=Pikeman", std::string("Defense=") + defense, "[UnitData]",
+    return IniText({"[ObjectData]", "ProperName=Pikeman", std::string("Defense=") + defense, "[UnitData]",
                 "Description=" + kDescription, "[Attack1]", "MoraleType=HOLY"});
 }
 
 const std::vector<TestFile> kGame = {
     {"data\\objectdata\\components.ini",
-     Ini({"[Wall]", "ProperName=Wall", "GoldCost=50", "[Forge]", "ProperName=Forge", "GoldCost=100",
+     IniText({"[Wall]", "ProperName=Wall", "GoldCost=50", "[Forge]", "ProperName=Forge", "GoldCost=100",
           "BuildTime=12"}),
      ""},
-    {"Data\\Settings.ini", Ini({"[SimulationSettings]", "ResourceMultiplier=1.5", "MinimumDamage=3"}), ""},
-    {"Data\\Colors.ini", Ini({"[PlayerColors]", "Color_9_shade_1=40,10,60", "Color_9_shade_32=200,110,240"}), ""},
+    {"Data\\Settings.ini", IniText({"[SimulationSettings]", "ResourceMultiplier=1.5", "MinimumDamage=3"}), ""},
+    {"Data\\Colors.ini", IniText({"[PlayerColors]", "Color_9_shade_1=40,10,60", "Color_9_shade_32=200,110,240"}), ""},
     Unit("Pike", PikeIni("10")),
-    Unit("Bow", Ini({"[ObjectData]", "ProperName=Bowman", "Defense=4"})),
+    Unit("Bow", IniText({"[ObjectData]", "ProperName=Bowman", "Defense=4"})),
 };
 
 // Changes the pike's defence and adds a unit whose unique name sorts last but proper name first.
 const std::vector<TestFile> kPackage = {
     {"Data\\ModInfo.ini",
-     Ini({"[ModInfo]", "TwoCharacterIdentifier=IR", "Version=1.2", "Author=Maren Holt",
+     IniText({"[ModInfo]", "TwoCharacterIdentifier=IR", "Version=1.2", "Author=Maren Holt",
           "DravikVersion=DSC 1.0.3", "BrixVersion=1.0.7.0", "Comments=Sharper pikes."}),
      ""},
     Unit("Pike", PikeIni("12")),
-    Unit("Zed_Axe", Ini({"[ObjectData]", "ProperName=Axeman", "Defense=6"})),
+    Unit("Zed_Axe", IniText({"[ObjectData]", "ProperName=Axeman", "Defense=6"})),
 };
 
 class ProjectCommands : public ::testing::Test {

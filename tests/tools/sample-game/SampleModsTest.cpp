@@ -30,18 +30,6 @@ bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
     return Lower(text.substr(0, prefix.size())) == Lower(prefix);
 }
 
-// Every file of an archive with its content.
-std::map<std::string, std::string> Contents(const fs::path& archive) {
-    QSStreamFile file(archive.string());
-    std::map<std::string, std::string> out;
-    for (const FileNode& node : file.Nodes()) {
-        ResourceContent content;
-        const uint32_t n = file.ReadContent(node, content);
-        out[node.name] = std::string(content.data.get(), n);
-    }
-    return out;
-}
-
 std::vector<std::string> Lines(const std::string& text, const std::string& eol) {
     std::vector<std::string> lines;
     for (size_t start = 0; start < text.size();) {
@@ -81,7 +69,7 @@ TEST_P(SampleMods, PackagesOpenOverTheGameAndWinOverIt) {
         EXPECT_EQ(QSStreamFile::Check(Package(name).string()), "");
         EXPECT_EQ(XorWords(ReadFile(Package(name))), 0u);
         OpenedInstallation game(dir.path(), Package(name));
-        for (const auto& [file, content] : Contents(Package(name))) {
+        for (const auto& [file, content] : ArchiveContents(Package(name))) {
             EXPECT_EQ(game.mgr.IsModResource(file.c_str()), 1) << file;
             EXPECT_EQ(game.mgr.ReadTextResource(file.c_str()), content) << file;
         }
@@ -91,7 +79,7 @@ TEST_P(SampleMods, PackagesOpenOverTheGameAndWinOverIt) {
 TEST_P(SampleMods, ModInfoHoldsTheNineLinesTheEditorReadsBack) {
     for (const char* name : kPackages) {
         SCOPED_TRACE(name);
-        const std::string text = Contents(Package(name)).at("Data\\ModInfo.ini");
+        const std::string text = ArchiveContents(Package(name)).at("Data\\ModInfo.ini");
         EXPECT_FALSE(HasBareLineFeed(text));
         ASSERT_TRUE(text.ends_with("\r\n"));
         std::vector<std::string> lines = Lines(text, "\r\n");
@@ -117,7 +105,7 @@ TEST_P(SampleMods, ModInfoHoldsTheNineLinesTheEditorReadsBack) {
 TEST_P(SampleMods, ModChangesIsAVersionHistoryEndingInOneZeroByte) {
     for (const char* name : kPackages) {
         SCOPED_TRACE(name);
-        const std::map<std::string, std::string> files = Contents(Package(name));
+        const std::map<std::string, std::string> files = ArchiveContents(Package(name));
         const std::string text = files.at("Data\\ModChanges.txt");
         ASSERT_TRUE(text.ends_with(std::string("\r\n\r\n") + '\0'));
         EXPECT_EQ(text.find('\0'), text.size() - 1);
@@ -163,7 +151,7 @@ TEST_P(SampleMods, AccessCodesAreTheOnesPrinted) {
 }
 
 TEST_P(SampleMods, IronTideChangesUnitsAndAddsOneThatBringsItsSample) {
-    const std::map<std::string, std::string> files = Contents(Package("IronTide.qsx"));
+    const std::map<std::string, std::string> files = ArchiveContents(Package("IronTide.qsx"));
     OpenedInstallation base(dir.path());
     OpenedInstallation modded(dir.path(), Package("IronTide.qsx"));
     EXPECT_EQ(modded.Objects("units").size(), base.Objects("units").size() + 1);
@@ -201,7 +189,7 @@ TEST_P(SampleMods, IronTideChangesUnitsAndAddsOneThatBringsItsSample) {
 TEST_P(SampleMods, ObjectFilesAreInTheFormTheEditorWrites) {
     int objects = 0;
     for (const char* package : kPackages) {
-        for (const auto& [name, text] : Contents(Package(package))) {
+        for (const auto& [name, text] : ArchiveContents(Package(package))) {
             if (StartsWithNoCase(name, "Data\\Mod") || StartsWithNoCase(name, "Audio\\")) continue;
             SCOPED_TRACE(std::string(package) + " " + name);
             ++objects;
@@ -248,7 +236,7 @@ TEST_P(SampleMods, PackageTextsMatchTheReviewedCopies) {
     const fs::path golden = fs::path(BRIX_SAMPLE_GOLDEN) / GetParam();
     int compared = 0;
     for (const fs::directory_entry& mod : fs::directory_iterator(golden)) {
-        const std::map<std::string, std::string> stored = Contents(Package((mod.path().filename().string() + ".qsx").c_str()));
+        const std::map<std::string, std::string> stored = ArchiveContents(Package((mod.path().filename().string() + ".qsx").c_str()));
         for (const fs::directory_entry& file : fs::directory_iterator(mod.path())) {
             SCOPED_TRACE(file.path().string());
             const std::string title = file.path().filename().string();
