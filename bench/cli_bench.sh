@@ -17,19 +17,8 @@
 # Needs bash 5 (EPOCHREALTIME), zip, unzip, tar and coreutils.
 set -euo pipefail
 
-build=${1:-$(cd "$(dirname "$0")/.." && pwd)/build-bench}
-runs=${RUNS:-9}
-brix=$build/tools/brix-archive/brix-archive
-sample=$build/tools/sample-game/brix-sample-game
-for tool in "$brix" "$sample" zip unzip tar; do
-    command -v "$tool" > /dev/null || { echo "cli_bench: $tool not found" >&2; exit 1; }
-done
-
-work=$(mktemp -d /tmp/brix_cli_bench.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-
-fail() { echo "cli_bench: $*" >&2; exit 1; }
+source "$(dirname "$0")/bench_common.sh"
+bench_setup cli_bench "${1:-}" zip unzip tar
 
 "$sample" --edition dsc --scale max --out install > /dev/null
 "$brix" extract install/Dravik.qsw -C corpus
@@ -61,7 +50,7 @@ add "write floor: cp -R"               ":" 'cp -R corpus "$o"'
 
 # --- The check before timing: every archive holds exactly the corpus --------------------------
 
-mkdir check runs
+mkdir check
 "$brix" pack corpus -o check/out.qsx --id SK --version 1.0
 zip -0 -r -q check/out.zip corpus
 tar cf check/out.tar corpus
@@ -76,29 +65,13 @@ find corpus -type f -exec cat {} + > /dev/null
 
 # --- Timing -----------------------------------------------------------------------------------
 
-declare -A times
-for ((round = 0; round < runs; ++round)); do
-    for i in "${!labels[@]}"; do
-        o=runs/$round-$i
-        eval "${prepares[$i]}"
-        sync
-        start=$EPOCHREALTIME
-        eval "${commands[$i]}" || fail "failed: ${commands[$i]}"
-        end=$EPOCHREALTIME
-        times[$i]+="$(( ${end/./} - ${start/./} )) "
-    done
-done
+time_rounds
 
-median_us() { tr ' ' '\n' <<< "$1" | grep . | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 declare -A median
 for i in "${!labels[@]}"; do median[$i]=$(median_us "${times[$i]}"); done
-ms() { awk -v us="$1" 'BEGIN { printf "%.1f", us / 1000 }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-spread() { tr ' ' '\n' <<< "$1" | grep . | sort -n | awk 'NR == 1 { lo = $1 } { hi = $1 } END { printf "%.1f-%.1f", lo / 1000, hi / 1000 }'; }
 
 echo "corpus: $files files, $bytes bytes; $runs runs of each; $(date -u '+%Y-%m-%d %H:%M UTC')"
-echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), kernel $(uname -r), $(df -T "$work" | awk 'NR == 2 { print $2 }') under $work"
-echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
+machine_lines
 echo
 fastest() { # the label prefix and "sync" or "" : the fastest peer case with or without an fsync
     local best=""

@@ -17,20 +17,8 @@
 # Needs bash 5 (EPOCHREALTIME), sed, awk and coreutils.
 set -euo pipefail
 
-build=${1:-$(cd "$(dirname "$0")/.." && pwd)/build-bench}
-build=$(cd "$build" && pwd)  # the work happens in a directory of its own
-runs=${RUNS:-9}
-brix=$build/tools/brix-archive/brix-archive
-sample=$build/tools/sample-game/brix-sample-game
-for tool in "$brix" "$sample" sed awk; do
-    command -v "$tool" > /dev/null || { echo "save_bench: $tool not found" >&2; exit 1; }
-done
-
-work=$(mktemp -d /tmp/brix_save_bench.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-
-fail() { echo "save_bench: $*" >&2; exit 1; }
+source "$(dirname "$0")/bench_common.sh"
+bench_setup save_bench "${1:-}" sed awk
 
 "$sample" --edition dsc --scale max --out install > /dev/null
 
@@ -70,7 +58,7 @@ for kind in units heroes buildings; do
                   if (bad) print "save_bench: note: " bad " " kind " did not read back their new value:" names > "/dev/stderr" }' ||
         fail "the saved package does not read back"
 done
-mkdir check runs
+mkdir check
 "$brix" pack saved -o check/packed.qsx --id BE --version 0.0.0.1
 [ "$("$brix" list check/packed.qsx | wc -l)" -eq "$files" ] || fail "the packed archive does not hold $files files"
 find saved -type f -exec cat {} + > /dev/null
@@ -80,28 +68,14 @@ find saved -type f -exec cat {} + > /dev/null
 labels=("save: brix-archive save (3069 edits)" "pack: brix-archive pack (its files)")
 commands=('"$brix" "${save_args[@]}" > /dev/null'
           '"$brix" pack saved -o "$o.qsx" --id BE --version 0.0.0.1')
-declare -A times
-for ((round = 0; round < runs; ++round)); do
-    for i in "${!labels[@]}"; do
-        o=runs/$round-$i
-        find saved > /dev/null
-        sync
-        start=$EPOCHREALTIME
-        eval "${commands[$i]}" || fail "failed: ${commands[$i]}"
-        end=$EPOCHREALTIME
-        times[$i]+="$(( ${end/./} - ${start/./} )) "
-    done
-done
+prepares=('find saved > /dev/null' 'find saved > /dev/null')
+time_rounds
 
-median_us() { tr ' ' '\n' <<< "$1" | grep . | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-ms() { awk -v us="$1" 'BEGIN { printf "%.1f", us / 1000 }'; }
-spread() { tr ' ' '\n' <<< "$1" | grep . | sort -n | awk 'NR == 1 { lo = $1 } { hi = $1 } END { printf "%.1f-%.1f", lo / 1000, hi / 1000 }'; }
 save_median=$(median_us "${times[0]}")
 pack_median=$(median_us "${times[1]}")
 
 echo "saved package: $files files, $bytes bytes; $runs runs of each; $(date -u '+%Y-%m-%d %H:%M UTC')"
-echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), kernel $(uname -r), $(df -T "$work" | awk 'NR == 2 { print $2 }') under $work"
-echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
+machine_lines
 echo
 printf '| %-38s | %11s | %13s |\n' "Command" "Median (ms)" "Range (ms)"
 printf '|%s|%s|%s|\n' "----------------------------------------" "------------:" "--------------:"
@@ -109,4 +83,4 @@ for i in "${!labels[@]}"; do
     printf '| %-38s | %11s | %13s |\n' "${labels[$i]}" "$(ms "$(median_us "${times[$i]}")")" "$(spread "${times[$i]}")"
 done
 echo
-echo "save / pack = $(awk -v a="$save_median" -v b="$pack_median" 'BEGIN { printf "%.2f", a / b }') (target: at most 1.5)"
+echo "save / pack = $(ratio "$save_median" "$pack_median") (target: at most 1.5)"
