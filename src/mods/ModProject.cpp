@@ -106,12 +106,12 @@ int ModProject::CountKindObjects() {
            catalogue_.CountObjectKind("buildings");
 }
 
-void ModProject::UpdateGameVersion(const std::string& installPath) {
+void ModProject::UpdateGameVersion(const std::string& installPath, std::string& gameVersion) {
     const char* name = EditionArchiveName(edition_);
     const std::string archive =
         installPath.empty() ? name : (std::filesystem::path(installPath) / name).string();
     if (const char* version = mgr_.GetArchiveVersion(archive.c_str()))
-        identity_.gameVersion = std::string(EditionCode(edition_)) + version;
+        gameVersion = std::string(EditionCode(edition_)) + version;
 }
 
 void ModProject::NewMod(GameEdition edition) {
@@ -142,7 +142,7 @@ void ModProject::OpenProject(const std::string& installPath, const std::string& 
     Mount(installPath, nullptr);
     if (packagePath.empty()) {
         identity_.savedVersion = kNewModVersion;
-        UpdateGameVersion(installPath);
+        UpdateGameVersion(installPath, identity_.gameVersion);
         identity_.programVersion = kProgramVersion;
     }
     current_ = OpenProgress{true, 0, CountKindObjects()};
@@ -189,14 +189,7 @@ bool ModProject::SaveMod(ModIdentity identity, const std::filesystem::path& path
                          const SaveOptions& options) {
     identity.modName = path.stem().string();
     identity.programVersion = kProgramVersion;
-    {
-        // The game version of this build, when the edition's archive is open.
-        const std::string saved = identity_.gameVersion;
-        identity_.gameVersion = identity.gameVersion;
-        UpdateGameVersion(editionPath_);
-        identity.gameVersion = identity_.gameVersion;
-        identity_.gameVersion = saved;
-    }
+    UpdateGameVersion(editionPath_, identity.gameVersion);  // when the edition's archive is open
 
     PackageBuilder builder(mgr_, catalogue_, changes_, packagePath_);
     PackageContents contents = builder.BuildPackageEntries(identity, versionHistory_);

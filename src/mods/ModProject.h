@@ -142,7 +142,9 @@ class ModProject {
 
   private:
     void Mount(const std::string& installPath, const char* packagePath);
-    void UpdateGameVersion(const std::string& installPath);
+    // Sets gameVersion to the edition's code and its archive's version when that archive is
+    // open; leaves it as it is otherwise.
+    void UpdateGameVersion(const std::string& installPath, std::string& gameVersion);
     int CountKindObjects();
 
     QSResourceMgr mgr_;

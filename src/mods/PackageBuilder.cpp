@@ -77,38 +77,34 @@ PackageContents PackageBuilder::BuildPackageEntries(const ModIdentity& identity,
 
 void PackageBuilder::AddObjectEntries(const QSObjectList& list, PackageContents& out) {
     for (const QSObjectData* record : list) {
-        const bool component = SameName(record->resourceName, kComponentsResource);
+        const bool component = IsComponentRecord(*record);
         if (component && componentsWritten_) continue;  // every component is in the first one's entry
-        std::array<std::vector<QSSoundData>, kWrittenSoundGroups> slots;
-        std::string text;
+        const SoundSlots slots = WrittenSoundSlots(*record);
         if (record->changeState != kUnchanged) {
             componentsWritten_ = componentsWritten_ || component;
-            if (WriteObjectIniText(*record, &text, &slots)) Add(out, record->resourceName, std::move(text));
-        } else {
-            for (int g = 0; g < kWrittenSoundGroups; ++g) {
-                slots[static_cast<size_t>(g)] = record->sounds[static_cast<size_t>(kWrittenSoundGroupTable[static_cast<size_t>(g)].group)];
-            }
+            std::string text;
+            if (WriteObjectIniText(*record, slots, &text)) Add(out, record->resourceName, std::move(text));
         }
-        for (int g : {0, 1, 2, 3, 4}) {
-            for (const QSSoundData& slot : slots[static_cast<size_t>(g)]) AddSoundEntry(slot, out);
+        for (const std::vector<QSSoundData>& group : slots) {
+            for (const QSSoundData& slot : group) AddSoundEntry(slot, out);
         }
     }
 }
 
-bool PackageBuilder::WriteObjectIniText(const QSObjectData& record, std::string* text,
-                                        std::array<std::vector<QSSoundData>, kWrittenSoundGroups>* slots) {
+std::span<const QSChange* const> PackageBuilder::ChangesFiledFor(const QSObjectData& record) const {
     // An object's changes are filed under its unique name, every component's under
     // "Components". Both usually equal the file's title, but a unique name is cut at 31
     // characters, so the title of a longer file name would miss them.
-    const bool component = IsComponentRecord(record);
-    const std::span<const QSChange* const> filed =
-        ChangesOf(changes_, component ? std::string_view(kComponentsIdentity) : std::string_view(record.UniqueName()));
+    return ChangesOf(changes_, IsComponentRecord(record) ? std::string_view(kComponentsIdentity)
+                                                         : std::string_view(record.UniqueName()));
+}
 
-    // The sound slots as entered in this session, then sorted as they are numbered.
-    ObjectIniInput in;
+PackageBuilder::SoundSlots PackageBuilder::WrittenSoundSlots(const QSObjectData& record) {
+    const std::span<const QSChange* const> filed = ChangesFiledFor(record);
+    SoundSlots slots;
     for (int g = 0; g < kWrittenSoundGroups; ++g) {
         const WrittenSoundGroup& group = kWrittenSoundGroupTable[static_cast<size_t>(g)];
-        std::vector<QSSoundData>& written = in.sounds[static_cast<size_t>(g)];
+        std::vector<QSSoundData>& written = slots[static_cast<size_t>(g)];
         written = record.sounds[static_cast<size_t>(group.group)];
         for (size_t i = 0; i < written.size(); ++i) {
             const std::string key = group.stem + std::to_string(i + 1);
@@ -120,20 +116,26 @@ bool PackageBuilder::WriteObjectIniText(const QSObjectData& record, std::string*
         }
         SortSoundSlots(written);
     }
-    if (slots) *slots = in.sounds;
+    return slots;
+}
+
+bool PackageBuilder::WriteObjectIniText(const QSObjectData& record, const SoundSlots& slots, std::string* text) {
+    const bool component = IsComponentRecord(record);
+    const std::span<const QSChange* const> filed = ChangesFiledFor(record);
+    ObjectIniInput in;
+    in.sounds = slots;
 
     const char* source = record.sourceResourceName.empty() ? record.resourceName.c_str() : record.sourceResourceName.c_str();
     // The source is parsed here from its stored bytes, read on this thread: handing thousands
     // of files one by one to the reader thread would cost more than reading them.
     std::string bytes;
     if (!mgr_.ReadStoredBytes(source, bytes)) return false;
-    QSINIFile parsed;
-    parsed.LoadText(bytes);
-    const QSINIFile* ini = &parsed;
+    QSINIFile ini;
+    ini.LoadText(bytes);
     auto keep = [](const char* s) { return std::string_view(s ? s : ""); };
     std::vector<IniSourceSection> sections;
-    for (uint32_t s = 0; s < ini->SectionCount(); ++s) {
-        const QSINISection& section = ini->SectionAt(s);
+    for (uint32_t s = 0; s < ini.SectionCount(); ++s) {
+        const QSINISection& section = ini.SectionAt(s);
         if (!section.name) continue;
         IniSourceSection& copy = sections.emplace_back(IniSourceSection{keep(section.name), {}});
         for (const QSINIKey* k = section.firstKey; k; k = k->next) {

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <deque>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -21,6 +22,7 @@
 #include "resources/QSResourcer.h"
 
 class ChangeList;
+struct QSChange;
 class QSResourceMgr;
 
 // The entries of one package and the bytes they point at.
@@ -40,16 +42,18 @@ class PackageBuilder {
 
     // The INI entry of every changed object of a working list, and every object's samples.
     void AddObjectEntries(const QSObjectList& list, PackageContents& out);
-    // The INI text of one object over its source entry; empty when the source cannot be had.
-    // slots receives the object's sound slots as written (refreshed and sorted).
-    bool WriteObjectIniText(const QSObjectData& record, std::string* text,
-                            std::array<std::vector<QSSoundData>, kWrittenSoundGroups>* slots);
+    // An object's sound slots as written: as entered in this session, sorted by group.
+    using SoundSlots = std::array<std::vector<QSSoundData>, kWrittenSoundGroups>;
+    SoundSlots WrittenSoundSlots(const QSObjectData& record);
+    // The INI text of one object over its source entry; false when the source cannot be had.
+    bool WriteObjectIniText(const QSObjectData& record, const SoundSlots& slots, std::string* text);
     // The value written for a sound slot as entered.
     std::string ResolveSoundValue(const std::string& entered);
     // A sample's entry: copied from the opened package, or read from a local file.
     void AddSoundEntry(const QSSoundData& slot, PackageContents& out);
 
   private:
+    std::span<const QSChange* const> ChangesFiledFor(const QSObjectData& record) const;
     void Add(PackageContents& out, std::string name, std::string bytes);
 
     QSResourceMgr& mgr_;
