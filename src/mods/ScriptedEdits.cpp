@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr std::string_view kComponentColumnSection = "component";
 constexpr std::string_view kUniqueNameColumn = "unique_name";
 constexpr std::string_view kProperNameColumn = "proper_name";
 constexpr std::string_view kChangeStateColumn = "change_state";
@@ -58,13 +57,6 @@ bool HasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
-// A field named as the table names its column: "component/Key" for a component's field,
-// otherwise the section and key a change is recorded under.
-const FieldDef* FieldByColumn(std::string_view section, std::string_view key) {
-    if (SameName(section, kComponentColumnSection)) return FieldByShownKey(nullptr, key);
-    return FieldByShownKey(std::string(section).c_str(), key);
-}
-
 int BonusListOf(std::string_view section) {
     for (size_t list = 0; list < kBonusSections.size(); ++list) {
         if (SameName(section, kBonusSections[list])) return static_cast<int>(list);
@@ -73,6 +65,15 @@ int BonusListOf(std::string_view section) {
 }
 
 }  // namespace
+
+std::string TableColumnOf(const FieldDef& field) {
+    return std::string(field.shownSection ? field.shownSection : kComponentColumnSection) + "/" + field.shownKey;
+}
+
+const FieldDef* FieldByColumn(std::string_view section, std::string_view key) {
+    if (SameName(section, kComponentColumnSection)) return FieldByShownKey(nullptr, key);
+    return FieldByShownKey(std::string(section).c_str(), key);
+}
 
 // What a SECTION/KEY stands for.
 struct ScriptedEdits::Column {

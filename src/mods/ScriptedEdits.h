@@ -27,6 +27,14 @@
 #include <vector>
 
 class ModProject;
+struct FieldDef;
+
+// A field as a table names its column: the section and key a change is recorded under, and
+// "component/Key" for a component's field ("ObjectData/MaxHitPoints", "component/GoldCost").
+inline constexpr const char* kComponentColumnSection = "component";
+std::string TableColumnOf(const FieldDef& field);
+// The field of a column so named (letter case aside), or null.
+const FieldDef* FieldByColumn(std::string_view section, std::string_view key);
 
 // "OBJECT:SECTION/KEY=VALUE", split at the first ":", the first "=" after it and the first "/"
 // between them.

@@ -2,13 +2,11 @@
 
 #include <cstdio>
 
+#include "mods/ScriptedEdits.h"
 #include "objects/FieldTable.h"
 #include "objects/QSObjectData.h"
 
 namespace {
-
-// The name of a component row's section: the component's own section.
-constexpr const char* kComponentSection = "component";
 
 // The cells of one record, in column order; change_state is the last.
 std::vector<std::string> Cells(const QSObjectData& record) {
@@ -72,7 +70,7 @@ void AppendJsonString(std::string& out, const std::string& text) {
 std::vector<std::string> ObjectTableColumns() {
     std::vector<std::string> columns = {"unique_name", "proper_name"};
     for (const FieldDef& f : kFieldTable) {
-        columns.push_back(std::string(f.shownSection ? f.shownSection : kComponentSection) + "/" + f.shownKey);
+        columns.push_back(TableColumnOf(f));
     }
     columns.push_back("change_state");
     return columns;
