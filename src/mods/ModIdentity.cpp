@@ -3,7 +3,7 @@
 std::span<const ModIdentityField> ModIdentityFields() {
     static const ModIdentityField kFields[] = {
         {"mod_name", nullptr, &ModIdentity::modName, true, true, true},
-        {"access_code", nullptr, &ModIdentity::accessCode, false, true, true},
+        {"access_code", nullptr, &ModIdentity::accessCode, true, true, true},
         {"two_character_identifier", "TwoCharacterIdentifier", &ModIdentity::twoCharacterId, true, true, true},
         {"version", "Version", &ModIdentity::savedVersion, true, true, false},
         {"author", "Author", &ModIdentity::author, true, true, true},

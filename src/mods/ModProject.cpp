@@ -116,6 +116,7 @@ void ModProject::UpdateGameVersion(const std::string& installPath, std::string& 
 
 void ModProject::NewMod(GameEdition edition) {
     if (projectOpen_) Reset();
+    readOnly_ = false;
     edition_ = edition;
     editionPath_ = InstallationPath(edition);
     packagePath_.clear();
@@ -123,14 +124,39 @@ void ModProject::NewMod(GameEdition edition) {
     storedCode_ = kNoValue;
 }
 
-void ModProject::OpenMod(const std::string& installPath, const std::string& packagePath) {
+OpenOutcome ModProject::OpenMod(const std::string& installPath, const std::string& packagePath) {
     if (projectOpen_) Reset();
+    // Whatever an earlier opening decided, this one decides afresh: a mod opened in full can
+    // be saved even after a read-only one.
+    readOnly_ = false;
     packagePath_ = packagePath;
     OpenProject(installPath, packagePath);
     globalHistory_ = BuildGlobalHistory(identity_, catalogue_);
     storedCode_ = mgr_.GetAccessCode(packagePath.c_str());
-    // An unprotected package opens with no code; a protected one waits for the code check.
-    if (!Protected()) identity_.accessCode.clear();
+    if (!Protected()) {
+        identity_.accessCode.clear();
+        return OpenOutcome::Full;
+    }
+    const bool readOnlyOffered = (storedCode_ >> 24) == static_cast<uint32_t>('#');
+    std::optional<std::string> entered =
+        accessPrompt_ ? accessPrompt_(readOnlyOffered) : std::optional<std::string>("");
+    if (!entered) {
+        identity_.accessCode.clear();
+        return OpenOutcome::End;
+    }
+    switch (CheckAccessCode(storedCode_, *entered)) {
+        case AccessCheck::Granted:
+            identity_.accessCode = AccessCodeText(storedCode_);
+            return OpenOutcome::Full;
+        case AccessCheck::ReadOnly:
+            identity_.accessCode.clear();
+            readOnly_ = true;
+            return OpenOutcome::ReadOnly;
+        case AccessCheck::Refused:
+            break;
+    }
+    identity_.accessCode.clear();
+    return OpenOutcome::End;
 }
 
 void ModProject::OpenProject(const std::string& installPath, const std::string& packagePath) {

@@ -52,9 +52,20 @@ enum class AccessCheck : uint8_t {
 };
 AccessCheck CheckAccessCode(uint32_t stored, const std::string& entered);
 
+// How an opening of a package ended, after its access code was asked for.
+enum class OpenOutcome : uint8_t {
+    Full,      // unprotected, or the right code: the mod opens and can be saved
+    ReadOnly,  // protected with a code beginning with "#", opened without it: browse only
+    End,       // the code was refused or not given: the program ends
+};
+
 class ModProject {
   public:
     using ProgressCallback = std::function<void(const OpenProgress&)>;
+    // How an opening asks for the access code of a protected package, once both passes are
+    // read: readOnlyOffered tells whether a wrong code still opens the mod read-only (the
+    // code begins with "#"). Returns the text entered, or nothing when the user cancelled.
+    using AccessCodePrompt = std::function<std::optional<std::string>(bool readOnlyOffered)>;
 
     ModProject();
     ~ModProject();
@@ -65,12 +76,17 @@ class ModProject {
     void SetInstallationPaths(std::string base, std::string expansion);
     const std::string& InstallationPath(GameEdition edition) const;
     void SetProgressCallback(ProgressCallback progress) { progress_ = std::move(progress); }
+    // Without a prompt a protected package is checked against an empty entry.
+    void SetAccessCodePrompt(AccessCodePrompt prompt) { accessPrompt_ = std::move(prompt); }
 
-    // A new mod for an edition, over its installation directory.
+    // A new mod for an edition, over its installation directory. It can be saved.
     void NewMod(GameEdition edition);
     // An existing package over an installation directory; afterwards the global history is
-    // built and the stored access code fetched.
-    void OpenMod(const std::string& installPath, const std::string& packagePath);
+    // built and the stored access code checked: an unprotected package opens with an empty
+    // access code, a protected one asks the prompt. The right code is kept for the next save;
+    // a wrong one opens a "#" code's mod read-only (its code emptied) and ends otherwise.
+    // The project stays open whatever the outcome; ending the program is the caller's.
+    OpenOutcome OpenMod(const std::string& installPath, const std::string& packagePath);
     // The common opening: both passes and the side lists. An empty package path opens a
     // new mod.
     void OpenProject(const std::string& installPath, const std::string& packagePath);
@@ -153,6 +169,7 @@ class ModProject {
     ChangeList changes_;
     ListItemSet lists_;
     ProgressCallback progress_;
+    AccessCodePrompt accessPrompt_;
     OpenProgress current_;
 
     std::array<std::string, 2> installPaths_;

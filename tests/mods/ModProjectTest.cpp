@@ -281,6 +281,54 @@ TEST(GlobalHistory, EqualRecordsWriteNothingUnlessTwoBonusKeysAreOneNameInAnothe
     EXPECT_EQ(out, "Changed Twins() FIRE: from 1 to 2.\r\n");
 }
 
+// Opening asks for the code of a protected package only, and the answer decides: the right
+// code is kept for the next save, a wrong one opens a "#" code's mod read-only with its code
+// emptied and ends otherwise, as does Cancel. Every opening decides afresh, so a mod opened
+// after a read-only one (or a new mod) can be saved.
+TEST_F(ModProjectTest, OpeningChecksTheAccessCode) {
+    WriteGame(SmallGame());
+    const std::vector<TestFile> files = {
+        UnitFile("Bow", IniText({"[ObjectData]", "ProperName=Bowman", "Defense=4"}))};
+    std::vector<bool> asked;
+    std::optional<std::string> answer;
+    project.SetAccessCodePrompt([&](bool readOnlyOffered) {
+        asked.push_back(readOnlyOffered);
+        return answer;
+    });
+    const struct {
+        const char* code;
+        std::optional<std::string> entered;
+        OpenOutcome outcome;
+        const char* kept;
+    } cases[] = {
+        {"", "ignored", OpenOutcome::Full, ""},
+        {"#ab", "#ab", OpenOutcome::Full, "#ab"},
+        {"#ab", "#AB", OpenOutcome::ReadOnly, ""},
+        {"#ab", "", OpenOutcome::ReadOnly, ""},
+        {"#ab", std::nullopt, OpenOutcome::End, ""},
+        {"Ab1", "Ab1", OpenOutcome::Full, "Ab1"},
+        {"Ab1", "ab1", OpenOutcome::End, ""},
+        {"Ab1", std::nullopt, OpenOutcome::End, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.code) + " / " + c.entered.value_or("(cancel)"));
+        const std::string package = WritePackage(files, c.code);
+        asked.clear();
+        answer = c.entered;
+        project.Identity().accessCode = "old";
+        EXPECT_EQ(project.OpenMod((dir / "dsc").string(), package), c.outcome);
+        EXPECT_EQ(asked, *c.code ? std::vector<bool>{c.code[0] == '#'} : std::vector<bool>{});
+        EXPECT_EQ(project.ReadOnly(), c.outcome == OpenOutcome::ReadOnly);
+        EXPECT_EQ(project.Identity().accessCode, c.kept);
+    }
+
+    const std::string locked = WritePackage(files, "#ab");
+    answer = "";
+    ASSERT_EQ(project.OpenMod((dir / "dsc").string(), locked), OpenOutcome::ReadOnly);
+    project.NewMod(GameEdition::Base);
+    EXPECT_FALSE(project.ReadOnly());
+}
+
 TEST(AccessCode, TextAndCheck) {
     const uint32_t hashed = PackAccessCode("#Ab1");
     EXPECT_EQ(AccessCodeText(hashed), "#Ab1");
