@@ -104,6 +104,28 @@ ShownControl ShowField(const ChangeList& changes, const FieldBinding& binding,
     return c;
 }
 
+namespace {
+
+// What a sound slot's box shows: the session value in red with a change record, else the
+// loaded value coloured against retail; a game sample is shown as the list spells it.
+ShownControl ShowSoundSlot(const ObjectCatalogue& catalogue, const ChangeList& changes,
+                           const char* control, const FieldBinding& binding) {
+    ShownControl c{control, *binding.loaded, LoadedValueColor(*binding.loaded, binding.retail)};
+    if (const QSChange* change =
+            changes.FindChange(binding.identity, binding.section, binding.key)) {
+        c.text = change->value;
+        c.color = kColorSession;
+    }
+    const int sample = catalogue.FindSampleName(c.text);
+    if (sample >= 0) {
+        c.selected = sample;
+        c.text = catalogue.SampleNames()[static_cast<size_t>(sample)];
+    }
+    return c;
+}
+
+}  // namespace
+
 ShownObject ShowObject(const ObjectCatalogue& catalogue, const ChangeList& changes,
                        int currentIndex, const ListItemSet& lists, bool soundPanelMode) {
     ShownObject shown;
@@ -133,19 +155,7 @@ ShownObject ShowObject(const ObjectCatalogue& catalogue, const ChangeList& chang
 
     for (const SoundSlotDef& slot : kSoundSlotTable) {
         ResolveSoundSlot(catalogue, currentIndex, slot, binding);
-        ShownControl c{slot.control, *binding.loaded,
-                       LoadedValueColor(*binding.loaded, binding.retail)};
-        if (const QSChange* change =
-                changes.FindChange(binding.identity, binding.section, binding.key)) {
-            c.text = change->value;
-            c.color = kColorSession;
-        }
-        const int sample = catalogue.FindSampleName(c.text);
-        if (sample >= 0) {
-            c.selected = sample;
-            c.text = catalogue.SampleNames()[static_cast<size_t>(sample)];
-        }
-        shown.controls.push_back(std::move(c));
+        shown.controls.push_back(ShowSoundSlot(catalogue, changes, slot.control, binding));
     }
 
     if ((viewCode == kViewUnits || viewCode == kViewHeroes) && !soundPanelMode) {
@@ -202,7 +212,20 @@ FieldUpdate FieldEditor::UndoField(int currentIndex, std::string_view control) {
     FieldUpdate update;
     const FieldDef* field = FieldByControl(control);
     FieldBinding b;
-    if (!field || !ResolveField(catalogue_, currentIndex, *field, b)) return update;
+    if (!field) {
+        // A sound slot: its box goes back to what ShowObject would show now.
+        for (const SoundSlotDef& slot : kSoundSlotTable) {
+            if (control != slot.control || !ResolveSoundSlot(catalogue_, currentIndex, slot, b))
+                continue;
+            update = changes_.UndoField(b.record, b.identity, {slot.control, "", ""}, b.section,
+                                        b.key, b.retail);
+            std::erase_if(update.controls,
+                          [&](const ControlUpdate& c) { return c.control == slot.control; });
+            update.controls.push_back(ShowSoundSlot(catalogue_, changes_, slot.control, b));
+        }
+        return update;
+    }
+    if (!ResolveField(catalogue_, currentIndex, *field, b)) return update;
     update = changes_.UndoField(b.record, b.identity, {field->control, "", ""}, b.section, b.key,
                                 b.retail);
     if (IsTranslatedNameFollowing(*field, b)) {

@@ -81,7 +81,8 @@ class FieldEditor {
     // component, whose proper name lives in its own section).
     FieldUpdate EditField(int currentIndex, std::string_view control, const std::string& text);
     // Ctrl+Z: takes the field's change back (UndoField), the proper name's translated name
-    // with it. A list's update says what to select: what ShowObject would show now.
+    // with it. A list's or a sound slot's update says what to select: what ShowObject would
+    // show now.
     FieldUpdate UndoField(int currentIndex, std::string_view control);
     // A sound slot's box now holds text (a sample name of the game or a local file): recorded
     // against the slot's loaded value (SetField); the update selects the sample of that name
