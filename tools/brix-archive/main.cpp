@@ -1,7 +1,8 @@
 // brix-archive: look inside stream file archives and mod packages, pull files out, pack a
 // folder, check a package before release, resolve names across a mounted installation, open
-// an installation as the editor does to export its objects or a mod's global history, and
-// save a mod from a script's edits as the editor's Save Mod does.
+// an installation as the editor does to export its objects or a mod's global history,
+// save a mod from a script's edits as the editor's Save Mod does, and check WAV samples as the
+// editor's Browse does.
 //
 // Exit codes: 0 success, 1 failure (messages on stderr name the file and the problem),
 // 2 usage. Nothing is logged unless --log FILE is given.
@@ -25,6 +26,7 @@
 #include "core/HashName.h"
 #include "core/QSError.h"
 #include "core/QSINIFile.h"
+#include "core/WavFile.h"
 #include "mods/ModProject.h"
 #include "mods/QSVersionMgr.h"
 #include "mods/ScriptedEdits.h"
@@ -791,6 +793,25 @@ int Ini(const std::string& path, const std::string& name, const std::vector<std:
     return 0;
 }
 
+// One line per file: the editor's verdict on it as a sample, then the header fields it read, if
+// it read them ("FILE: wrong format, 2 channels, 44100 Hz, 16 bits", "FILE: too large"). Exit
+// 0 when every file is accepted, 1 otherwise.
+int Wav(const std::vector<std::string>& files) {
+    int result = 0;
+    for (const std::string& file : files) {
+        WavHeaderFields header;
+        const WavCheck check = CheckWav(fs::path(file), &header);
+        if (check != WavCheck::Accepted) result = kFailure;
+        std::string line = Shown(file) + ": " + WavCheckName(check);
+        if (check == WavCheck::Accepted || check == WavCheck::WrongFormat) {
+            line += ", " + std::to_string(header.channels) + (header.channels == 1 ? " channel, " : " channels, ") +
+                    std::to_string(header.sampleRate) + " Hz, " + std::to_string(header.bitsPerSample) + " bits";
+        }
+        std::printf("%s\n", line.c_str());
+    }
+    return std::fflush(stdout) == 0 ? result : Fail("standard output", std::strerror(errno));
+}
+
 // Writes bytes to standard output as they are (no line end translation).
 int WriteOut(const std::string& bytes) {
 #ifdef _WIN32
@@ -936,28 +957,25 @@ int Save(const SaveRequest& request) {
     }
 
     ModProject project;
+    OpenOutcome opened = OpenOutcome::Full;
     {
         OpeningProgress progress;
         project.SetProgressCallback([&](const OpenProgress& p) { progress.Report(p); });
         project.SetInstallationPaths(request.install, request.install);
+        // A protected package is saved again only by whoever has its code, which it keeps.
+        project.SetAccessCodePrompt([&](bool) { return std::optional<std::string>(request.code); });
         if (request.mod.empty()) {
             project.NewMod(HoldsExpansion(request.install) ? GameEdition::Expansion : GameEdition::Base);
         } else {
-            project.OpenMod(request.install, request.mod);
+            opened = project.OpenMod(request.install, request.mod);
         }
     }
+    if (opened == OpenOutcome::ReadOnly)
+        return Fail(request.mod, "is read-only without its access code (--code); nothing saved");
+    if (opened == OpenOutcome::End)
+        return Fail(request.mod, request.code.empty() ? "is protected: its access code is needed (--code)"
+                                                      : "the access code is wrong; nothing saved");
     ModIdentity identity = project.Identity();
-    if (project.Protected()) {
-        // A protected package is saved again only by whoever has its code, which it keeps.
-        switch (CheckAccessCode(project.StoredAccessCode(), request.code)) {
-            case AccessCheck::Granted: break;
-            case AccessCheck::ReadOnly:
-                return Fail(request.mod, "is read-only without its access code (--code); nothing saved");
-            case AccessCheck::Refused:
-                return Fail(request.mod, request.code.empty() ? "is protected: its access code is needed (--code)"
-                                                              : "the access code is wrong; nothing saved");
-        }
-    }
     identity.accessCode = request.code;
 
     ScriptedEdits edits(project);
@@ -1027,7 +1045,7 @@ int main(int argc, char** argv) {
 
     CLI::App app{"Looks inside Dravik stream file archives (.qsw) and mod packages (.qsx), extracts and packs "
                  "them, verifies packages, resolves names across an installation, exports an installation's "
-                 "objects or a mod's global history, and saves a mod from scripted edits.",
+                 "objects or a mod's global history, saves a mod from scripted edits, and checks WAV samples.",
                  "brix-archive"};
     app.require_subcommand(1);
     std::string logFile;
@@ -1081,6 +1099,11 @@ int main(int argc, char** argv) {
     auto* history = app.add_subcommand("history", "A mod's global history: what it adds and changes in the game");
     history->add_option("INSTALL_DIR", install)->required();
     history->add_option("--mod", mod, "Mod package")->required();
+    std::vector<std::string> wavFiles;
+    auto* wav = app.add_subcommand(
+        "wav", "Check WAV files as the editor's Browse does: one line per file with the verdict (accepted, not "
+               "found, too large, too small, wrong format) and, when the header was read, its channels, rate and bits");
+    wav->add_option("FILE", wavFiles)->required();
     SaveRequest saveRequest;
     std::vector<std::string> sets, csvs, csvKinds, clones;
     auto* save = app.add_subcommand(
@@ -1165,5 +1188,6 @@ int main(int argc, char** argv) {
     if (table->parsed()) return Table(install, mod, kind, format);
     if (history->parsed()) return History(install, mod);
     if (save->parsed()) return Save(saveRequest);
+    if (wav->parsed()) return Wav(wavFiles);
     return kUsage;
 }
