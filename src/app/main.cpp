@@ -1,7 +1,6 @@
 // brix: the editor. Finds the game, makes the windows and runs until the main window closes.
 #include <QApplication>
 #include <QAction>
-#include <QDialog>
 #include <QMessageBox>
 
 #include "app/Help.h"
@@ -13,6 +12,7 @@
 #include "ui/TForm1.h"
 #include "ui/TForm3.h"
 #include "ui/TForm4.h"
+#include "ui/TForm5.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -29,13 +29,13 @@ int main(int argc, char** argv) {
     TForm1 form(project);
     // The build window stands alone: the main window is disabled while it shows.
     TBrixSaver saver;
-    // The access-code window comes with protected mods.
     TForm3 loading;
     TForm4 about;
-    QDialog security(&form);
-    security.setObjectName("TForm5");
+    // Asks for the access code of a protected mod while the main window is hidden.
+    TForm5 security;
     form.SetSecondaryWindows(&loading, &about);
     form.SetBuildWindow(&saver);
+    form.SetSecurityWindow(&security);
 
     const GameInstallations found = DiscoverInstallations();
     project.SetInstallationPaths(found.baseDirectory, found.expansionDirectory);

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QStringListModel>
@@ -33,17 +34,38 @@ class TypingLimit : public QValidator {
     int limit_;
 };
 
+}  // namespace
+
 bool IsUndoKey(const QEvent* event) {
     if (event->type() != QEvent::KeyPress) return false;
     const auto* key = static_cast<const QKeyEvent*>(event);
     return key->key() == Qt::Key_Z && (key->modifiers() & Qt::ControlModifier);
 }
 
-}  // namespace
-
 void LimitTyping(QLineEdit* edit, int limit) {
     edit->setValidator(new TypingLimit(limit, edit));
     edit->setProperty(kTypingLimitProperty, limit);
+}
+
+namespace {
+
+// Shows each character as "#" rather than the style's dot.
+class HashMaskStyle : public QProxyStyle {
+  public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) return '#';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+}  // namespace
+
+void MaskWithHashes(QLineEdit* edit) {
+    auto* style = new HashMaskStyle;
+    style->setParent(edit);
+    edit->setStyle(style);
+    edit->setEchoMode(QLineEdit::Password);
 }
 
 void SetTextColor(QWidget* w, const QColor& color) {
@@ -65,6 +87,9 @@ void RenderControl(QWidget* w, const ControlUpdate& c) {
     } else if (auto* box = qobject_cast<QComboBox*>(w)) {
         if (c.selected >= 0 && c.selected < box->count()) {
             if (box->currentIndex() != c.selected) box->setCurrentIndex(c.selected);
+            // Typing leaves the index where it was: the typed text gives way to the item's.
+            if (box->isEditable() && box->currentText() != box->itemText(c.selected))
+                box->setEditText(box->itemText(c.selected));
         } else if (box->isEditable()) {
             box->setEditText(Q(c.text));
         } else {

@@ -17,6 +17,7 @@
 
 class Placement;
 class QComboBox;
+class QEvent;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -77,6 +78,11 @@ class FieldPanel : public QObject {
 
 // Limits typing in a box to a number of characters (a longer loaded value is still shown).
 void LimitTyping(QLineEdit* edit, int limit);
+// Shows each typed character as "#" (the access code boxes).
+void MaskWithHashes(QLineEdit* edit);
+
+// Whether an event is the press of Ctrl+Z, which takes a field's change back.
+bool IsUndoKey(const QEvent* event);
 
 // Renders one control's text, selected item and colour.
 void RenderControl(QWidget* w, const ControlUpdate& c);

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProxyStyle>
 
 #include "mods/QSVersionMgr.h"
 #include "ui/Art.h"
@@ -31,16 +30,6 @@ constexpr IdentityBox kBoxes[] = {
     {"author_email", "author_email_label", "Author's email:", 0, 0},
     {"dravik_version", "dravik_version_label", "Built with Dravik ver:", 0, 1},
     {"brix_version", "brix_version_label", "Built with Brix ver:", 0, 2},
-};
-
-// The access code is masked with "#" rather than the style's dot.
-class HashMaskStyle : public QProxyStyle {
-  public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override {
-        if (hint == SH_LineEdit_PasswordCharacter) return '#';
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
 };
 
 const ModIdentityField* IdentityField(const std::string& control) {
@@ -82,12 +71,7 @@ ModPanel::ModPanel(QWidget* client, ModProject& project, Warning warn)
         auto* edit = new QLineEdit(client);
         edit->setObjectName(box.control);
         if (box.maxLength) LimitTyping(edit, box.maxLength);
-        if (std::string(box.control) == "access_code") {
-            auto* style = new HashMaskStyle;
-            style->setParent(edit);
-            edit->setStyle(style);
-            edit->setEchoMode(QLineEdit::Password);
-        }
+        if (std::string(box.control) == "access_code") MaskWithHashes(edit);
         if (std::string(box.control) == "version")
             edit->setToolTip(
                 "Version number of mod in form ##.##.##.##, each part can be between 0 and 99, "

@@ -22,6 +22,8 @@
 
 #include "core/QSError.h"
 #include "mods/QSVersionMgr.h"
+#include "mods/Restore.h"
+#include "mods/SamplePreview.h"
 #include "objects/SortOrders.h"
 #include "ui/Art.h"
 #include "ui/BonusPanels.h"
@@ -30,10 +32,12 @@
 #include "ui/FieldPanel.h"
 #include "ui/ModPanel.h"
 #include "ui/Placement.h"
+#include "ui/SamplePlayer.h"
 #include "ui/SoundPanel.h"
 #include "ui/TBrixSaver.h"
 #include "ui/TForm3.h"
 #include "ui/TForm4.h"
+#include "ui/TForm5.h"
 #include "ui/TiledBackground.h"
 
 namespace {
@@ -214,12 +218,39 @@ TForm1::TForm1(ModProject& project, QWidget* parent) : QMainWindow(parent), proj
             return std::string();
         return dialog.selectedFiles().first().toStdString();
     };
+    chooseWav_ = [this] {
+        QFileDialog dialog(this, "Select WAV file:");
+        dialog.setObjectName("OpenDialog2");
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilter("WAV Audio Files (*.wav)");
+        dialog.setDefaultSuffix("wav");
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::string();
+        return dialog.selectedFiles().first().toStdString();
+    };
+    askAccessCode_ = [this](bool readOnlyOffered) -> std::optional<std::string> {
+        if (!security_) {
+            ownSecurity_ = std::make_unique<TForm5>();
+            security_ = ownSecurity_.get();
+        }
+        return security_->Ask(readOnlyOffered);
+    };
+    player_ = MakeSdlSamplePlayer();
+    project_.SetAccessCodePrompt(
+        [this](bool readOnlyOffered) { return AskAccessCode(readOnlyOffered); });
     // The menu shortcuts win over the editing keys of the box that has the focus.
     qApp->installEventFilter(this);
 }
 
 TForm1::~TForm1() {
     qApp->removeEventFilter(this);
+    project_.SetAccessCodePrompt({});
+}
+
+void TForm1::SetSamplePlayer(std::unique_ptr<SamplePlayer> player) {
+    if (player_) player_->Stop();
+    player_ = std::move(player);
 }
 
 void TForm1::SetSecondaryWindows(TForm3* loading, TForm4* about) {
@@ -292,8 +323,10 @@ void TForm1::BuildMenus() {
           {"SaveGlobalHistory1", "Save &Global History", nullptr, false,
            [this] { SaveGlobalHistory1Click(); }}});
     menu("Edit1", "&Edit",
-         {{"Restorefrommod1", "Restore from &mod", "Ctrl+M", false, nullptr},
-          {"Restorefromretail1", "Restore from &retail", "Ctrl+R", false, nullptr}});
+         {{"Restorefrommod1", "Restore from &mod", "Ctrl+M", false,
+           [this] { Restorefrommod1Click(); }},
+          {"Restorefromretail1", "Restore from &retail", "Ctrl+R", false,
+           [this] { Restorefromretail1Click(); }}});
     menu("Object1", "&View",
          {{"Units1", "&Units", "Ctrl+U", false, [this] { SelectView(kViewUnits); }},
           {"Heroes1", "&Heroes", "Ctrl+H", false, [this] { SelectView(kViewHeroes); }},
@@ -391,9 +424,13 @@ void TForm1::BuildControls() {
     audioToggle_ = new QPushButton("Set Audio", client_);
     audioToggle_->setObjectName("audio_data_toggle");
     audioToggle_->setGeometry(933, 437, 75, 22);
-    connect(audioToggle_, &QPushButton::clicked, this, &TForm1::ToggleSoundPanel);
+    connect(audioToggle_, &QPushButton::clicked, this, &TForm1::audio_data_toggleClick);
     placement_->Place(audioToggle_, nullptr, nullptr, kInUnits | kInHeroes);
-    sounds_ = new SoundPanel(client_, *placement_);
+    sounds_ = new SoundPanel(client_, *placement_, project_,
+                             {index, [this] { RepaintList(); },
+                              [this] { return chooseWav_ ? chooseWav_() : std::string(); },
+                              [this](const QString& message) { Warn(message); },
+                              [this](const std::string& text) { PlaySample(text); }});
     QPlainTextEdit* description = fields_->Description();
     description->setGeometry(796, 253, 212, 99);
     if (QLabel* l = fields_->Label("description_label")) l->move(796, 238);
@@ -484,6 +521,7 @@ void TForm1::OpenProject(const std::string& installPath, const std::string& pack
     });
     // The editor's list order applies to the working lists as they are loaded.
     project_.Catalogue().SetWorkingComparator(SortComparator(sortOrder_));
+    OpenOutcome outcome = OpenOutcome::Full;
     if (packagePath.empty()) {
         const GameEdition edition =
             installPath == project_.InstallationPath(GameEdition::Expansion) &&
@@ -492,14 +530,32 @@ void TForm1::OpenProject(const std::string& installPath, const std::string& pack
                 : GameEdition::Base;
         project_.NewMod(edition);
     } else {
-        project_.OpenMod(installPath, packagePath);
+        outcome = project_.OpenMod(installPath, packagePath);
     }
     project_.SetProgressCallback({});
+    if (loading_) loading_->FinishLoad();
+    if (outcome == OpenOutcome::End) {
+        // No code, no mod: the program ends, as the security check warned.
+        QSLOG(kLogInfo, "Access code refused, closing.");
+        closeSettled_ = true;
+        close();
+        closeSettled_ = false;
+        return;
+    }
+    // Read-only: the mod can be looked at, and Save Mod stays grey.
+    actions_.at("save_mod_menu_item")->setEnabled(!project_.ReadOnly());
     FillChoiceLists();
     modPanel_->Render();
     setEnabled(true);
-    if (loading_) loading_->FinishLoad();
+    if (!isVisible()) show();
     AfterOpening();
+}
+
+// The main window stays hidden while the security check asks.
+std::optional<std::string> TForm1::AskAccessCode(bool readOnlyOffered) {
+    if (loading_) loading_->FinishLoad();
+    hide();
+    return askAccessCode_ ? askAccessCode_(readOnlyOffered) : std::nullopt;
 }
 
 void TForm1::AfterOpening() {
@@ -539,7 +595,9 @@ void TForm1::ResetEditor() {
 // --- Saving -----------------------------------------------------------------------------------
 
 bool TForm1::UnsavedChanges() const {
-    return project_.ProjectOpen() && (project_.Changes().Count() > 0 || modPanel_->Typed());
+    // A read-only mod cannot be saved, so there is nothing to ask about.
+    return project_.ProjectOpen() && !project_.ReadOnly() &&
+           (project_.Changes().Count() > 0 || modPanel_->Typed());
 }
 
 bool TForm1::SettleUnsavedChanges(std::function<void()> goOn) {
@@ -687,7 +745,7 @@ void TForm1::SetHeroLevel(int level) {
     ApplyVisibility();
 }
 
-void TForm1::ToggleSoundPanel() {
+void TForm1::audio_data_toggleClick() {
     soundMode_ = !soundMode_;
     audioToggle_->setText(soundMode_ ? "Set Data" : "Set Audio");
     ShowObject();
@@ -716,6 +774,35 @@ void TForm1::DeleteCurrentObject() {
     if (index_ >= static_cast<int>(c.ViewList().Count())) index_ = 0;
     ShowObject();
     ApplyVisibility();
+}
+
+// --- Restoring, playing --------------------------------------------------------------------
+
+void TForm1::Restorefrommod1Click() {
+    AfterRestore(RestoreFromMod(project_.Catalogue(), project_.Changes(), project_.Resources(),
+                                index_));
+}
+
+void TForm1::Restorefromretail1Click() {
+    AfterRestore(RestoreFromRetail(project_.Catalogue(), project_.Changes(), index_));
+}
+
+void TForm1::AfterRestore(bool restored) {
+    if (!restored) return;
+    ShowObject();
+    ApplyVisibility();
+    RepaintList();
+}
+
+void TForm1::PlaySample(const std::string& text) {
+    WavAudio audio;
+    std::string problem;
+    if (!LoadSampleAudio(project_.Resources(), project_.Catalogue(), text, audio, problem)) {
+        Warn(QString("Can't play: %1").arg(Q(problem)));
+        return;
+    }
+    if (!player_->Play(audio, &problem))
+        Warn(QString("Can't play \"%1\": %2.").arg(Q(text), Q(problem)));
 }
 
 // --- Showing an object ------------------------------------------------------------------------
@@ -776,6 +863,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    if (player_) player_->Stop();
     project_.Close();
     QMainWindow::closeEvent(event);
 }

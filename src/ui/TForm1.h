@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "mods/ModProject.h"
@@ -29,10 +30,12 @@ class QAction;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class SamplePlayer;
 class SoundPanel;
 class TBrixSaver;
 class TForm3;
 class TForm4;
+class TForm5;
 
 // The answers to "Save changes to ... before closing it?".
 enum class SaveChangesAnswer : uint8_t { Save, Discard, Cancel };
@@ -88,6 +91,19 @@ class TForm1 : public QMainWindow {
     void SetHistoryFileChooser(HistoryFileChooser choose) {
         chooseHistoryFile_ = std::move(choose);
     }
+    // How Browse asks for a WAV file: returns the chosen path, or empty to cancel. By default
+    // the common open dialog (OpenDialog2).
+    using WavFileChooser = std::function<std::string()>;
+    void SetWavFileChooser(WavFileChooser choose) { chooseWav_ = std::move(choose); }
+    // How opening a protected package asks for its access code, with this window hidden: the
+    // text entered, or nothing for Cancel. By default the "Security check" window (made on
+    // first use unless set).
+    using AccessCodeAsker = ModProject::AccessCodePrompt;
+    void SetAccessCodeAsker(AccessCodeAsker ask) { askAccessCode_ = std::move(ask); }
+    void SetSecurityWindow(TForm5* security) { security_ = security; }
+    // What the Play buttons play through; by default SDL's sound.
+    void SetSamplePlayer(std::unique_ptr<SamplePlayer> player);
+    SamplePlayer& Player() { return *player_; }
 
     // The commands of the File menu. New and Load first ask about unsaved changes.
     void NewMod(GameEdition edition);
@@ -99,6 +115,13 @@ class TForm1 : public QMainWindow {
     // read-only.
     void save_mod_menu_itemClick();
     void SaveVersionHistory1Click() { SaveHistory(false); }
+    // Restore from mod (Ctrl+M) and from retail (Ctrl+R): the shown object goes back to what
+    // the package or the game gave it, is shown again and its row recoloured.
+    void Restorefrommod1Click();
+    void Restorefromretail1Click();
+    // Plays a sound slot's text: a sample of the game or a WAV file, without waiting for its
+    // end; what cannot be played is told in a warning.
+    void PlaySample(const std::string& text);
     void SaveGlobalHistory1Click() { SaveHistory(true); }
     // Whether the session holds changes that no save has written: a field edited, or a box
     // of the mod panel typed into, since the last save or load.
@@ -108,7 +131,7 @@ class TForm1 : public QMainWindow {
     void SelectView(int view);
     void SortBy(size_t order);
     void SetHeroLevel(int level);
-    void ToggleSoundPanel();
+    void audio_data_toggleClick();
     void ShowHistory(bool global);
     // Shows the record at the current index of the view list in every control.
     void ShowObject();
@@ -140,6 +163,8 @@ class TForm1 : public QMainWindow {
     void BuildWindowClosed();
     void SaveHistory(bool global);
     void OpenProject(const std::string& installPath, const std::string& packagePath);
+    std::optional<std::string> AskAccessCode(bool readOnlyOffered);
+    void AfterRestore(bool restored);
     void AfterOpening();
     void FillChoiceLists();
     void EmptyChoiceLists();
@@ -164,6 +189,11 @@ class TForm1 : public QMainWindow {
     Confirmation confirmOverwrite_;
     SaveChangesQuestion askSaveChanges_;
     HistoryFileChooser chooseHistoryFile_;
+    WavFileChooser chooseWav_;
+    AccessCodeAsker askAccessCode_;
+    TForm5* security_ = nullptr;
+    std::unique_ptr<TForm5> ownSecurity_;
+    std::unique_ptr<SamplePlayer> player_;
 
     // The last build, until its window's OK.
     struct Build {

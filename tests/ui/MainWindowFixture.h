@@ -11,6 +11,7 @@
 #include <QTest>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "core/QSError.h"
 #include "tools/sample-game/SampleGame.h"
@@ -60,6 +61,12 @@ class MainWindow : public ::testing::Test {
         form->SetHistoryFileChooser([this](const std::string& proposed) {
             proposedHistoryFile = proposed;
             return historyFile;
+        });
+        form->SetWavFileChooser([this] { return wavFile; });
+        form->SetAccessCodeAsker([this](bool readOnlyOffered) {
+            askedForCode.push_back(readOnlyOffered);
+            shownWhileAsked = form->isVisible();
+            return accessCode;
         });
         form->show();
     }
@@ -115,4 +122,8 @@ class MainWindow : public ::testing::Test {
     SaveChangesAnswer saveChanges = SaveChangesAnswer::Discard;
     std::string historyFile;          // what the history's save dialog returns
     std::string proposedHistoryFile;  // what it was offered
+    std::string wavFile;              // what Browse's open dialog returns
+    std::optional<std::string> accessCode;  // what the security check is answered: nothing is Cancel
+    std::vector<bool> askedForCode;         // each time it asked: whether read-only was offered
+    bool shownWhileAsked = true;
 };

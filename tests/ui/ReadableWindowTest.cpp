@@ -166,7 +166,7 @@ class ReadableWindow : public ::testing::Test {
     void Enter(const WindowState& s) {
         form->SelectView(s.view);
         if (s.view == kViewHeroes) form->SetHeroLevel(s.heroLevel);
-        if (form->SoundPanelMode() != s.sound) form->ToggleSoundPanel();
+        if (form->SoundPanelMode() != s.sound) form->audio_data_toggleClick();
         if (s.view == kViewUnits || s.view == kViewHeroes) {
             const int row = FirstObject(s.cast);
             ASSERT_GE(row, 0) << Describe(s) << ": the sample has no such object";
