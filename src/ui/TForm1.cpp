@@ -236,6 +236,7 @@ TForm1::TForm1(ModProject& project, QWidget* parent) : QMainWindow(parent), proj
         }
         return security_->Ask(readOnlyOffered);
     };
+    endProgram_ = [] { QCoreApplication::quit(); };
     player_ = MakeSdlSamplePlayer();
     project_.SetAccessCodePrompt(
         [this](bool readOnlyOffered) { return AskAccessCode(readOnlyOffered); });
@@ -540,6 +541,7 @@ void TForm1::OpenProject(const std::string& installPath, const std::string& pack
         closeSettled_ = true;
         close();
         closeSettled_ = false;
+        if (endProgram_) endProgram_();
         return;
     }
     // Read-only: the mod can be looked at, and Save Mod stays grey.

@@ -101,6 +101,10 @@ class TForm1 : public QMainWindow {
     using AccessCodeAsker = ModProject::AccessCodePrompt;
     void SetAccessCodeAsker(AccessCodeAsker ask) { askAccessCode_ = std::move(ask); }
     void SetSecurityWindow(TForm5* security) { security_ = security; }
+    // How the program ends when a protected mod's code was refused: the window is hidden then,
+    // so closing it alone would leave the program running unseen. By default the application
+    // quits.
+    void SetProgramEnd(std::function<void()> end) { endProgram_ = std::move(end); }
     // What the Play buttons play through; by default SDL's sound.
     void SetSamplePlayer(std::unique_ptr<SamplePlayer> player);
     SamplePlayer& Player() { return *player_; }
@@ -191,6 +195,7 @@ class TForm1 : public QMainWindow {
     HistoryFileChooser chooseHistoryFile_;
     WavFileChooser chooseWav_;
     AccessCodeAsker askAccessCode_;
+    std::function<void()> endProgram_;
     TForm5* security_ = nullptr;
     std::unique_ptr<TForm5> ownSecurity_;
     std::unique_ptr<SamplePlayer> player_;

@@ -48,12 +48,14 @@ TEST_F(AccessCode, SampleModsOpenAsTheirCodesSay) {
         askedForCode.clear();
         shownWhileAsked = true;
         accessCode = c.entered;
+        programEnded = false;
         Open(c.mod);
         EXPECT_EQ(askedForCode, c.asked);
         if (!c.asked.empty()) {
             EXPECT_FALSE(shownWhileAsked);
         }
         EXPECT_EQ(form->isVisible(), c.open);
+        EXPECT_EQ(programEnded, !c.open);
         if (!c.open) continue;
         EXPECT_EQ(project.ReadOnly(), c.readOnly);
         EXPECT_EQ(SaveEnabled(), !c.readOnly);

@@ -63,6 +63,7 @@ class MainWindow : public ::testing::Test {
             return historyFile;
         });
         form->SetWavFileChooser([this] { return wavFile; });
+        form->SetProgramEnd([this] { programEnded = true; });
         form->SetAccessCodeAsker([this](bool readOnlyOffered) {
             askedForCode.push_back(readOnlyOffered);
             shownWhileAsked = form->isVisible();
@@ -126,4 +127,5 @@ class MainWindow : public ::testing::Test {
     std::optional<std::string> accessCode;  // what the security check is answered: nothing is Cancel
     std::vector<bool> askedForCode;         // each time it asked: whether read-only was offered
     bool shownWhileAsked = true;
+    bool programEnded = false;
 };
