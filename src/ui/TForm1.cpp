@@ -538,6 +538,7 @@ void TForm1::OpenProject(const std::string& installPath, const std::string& pack
     if (outcome == OpenOutcome::End) {
         // No code, no mod: the program ends, as the security check warned.
         QSLOG(kLogInfo, "Access code refused, closing.");
+        hiddenForCode_ = false;
         closeSettled_ = true;
         close();
         closeSettled_ = false;
@@ -549,13 +550,15 @@ void TForm1::OpenProject(const std::string& installPath, const std::string& pack
     FillChoiceLists();
     modPanel_->Render();
     setEnabled(true);
-    if (!isVisible()) show();
+    if (hiddenForCode_) show();
+    hiddenForCode_ = false;
     AfterOpening();
 }
 
 // The main window stays hidden while the security check asks.
 std::optional<std::string> TForm1::AskAccessCode(bool readOnlyOffered) {
     if (loading_) loading_->FinishLoad();
+    hiddenForCode_ = isVisible();
     hide();
     return askAccessCode_ ? askAccessCode_(readOnlyOffered) : std::nullopt;
 }

@@ -207,7 +207,8 @@ class TForm1 : public QMainWindow {
         std::function<void()> then;
     };
     Build build_;
-    bool closeSettled_ = false;  // the close goes on without asking (the changes were saved)
+    bool closeSettled_ = false;   // the close goes on without asking (the changes were saved)
+    bool hiddenForCode_ = false;  // hidden while the security check asks; shown again after
 
     QWidget* client_ = nullptr;
     ObjectListBox* list_ = nullptr;
