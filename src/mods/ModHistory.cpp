@@ -31,12 +31,12 @@ const std::string& FieldValue(const QSObjectData& record, int row) {
     return row == 0 ? record.ProperName() : record.Value(row);
 }
 
-void Append(std::string& out, const char* format, std::initializer_list<const std::string*> args) {
+void Append(std::string& out, const char* format, std::initializer_list<std::string_view> args) {
     // Each %s takes the next argument; the formats hold nothing else.
     auto arg = args.begin();
     for (const char* p = format; *p; ++p) {
         if (p[0] == '%' && p[1] == 's' && arg != args.end()) {
-            out += **arg++;
+            out += *arg++;
             ++p;
         } else {
             out += *p;
@@ -129,33 +129,39 @@ std::span<const HistoryField> HistoryFields() {
     return Fields();
 }
 
-void CompareObjectLists(const QSObjectList& working, const QSObjectList& retail, std::string& out) {
+void CompareObjectLists(const QSObjectList& later, const QSObjectList& earlier, bool withRemoved,
+                        const DifferenceSink& sink) {
+    using Kind = ObjectDifference::Kind;
     const auto& fields = Fields();
-    const UniqueNameIndex retailByName(retail);
-    // Each working record's counterpart is found, and the pairs that write nothing told
-    // apart, in the order the working records lie in memory; the lines follow the list.
-    const uint32_t count = working.Count();
+    const UniqueNameIndex earlierByName(earlier);
+    // Each later record's counterpart is found, and the pairs that differ in nothing told
+    // apart, in the order the later records lie in memory; the lines follow the list.
+    const uint32_t count = later.Count();
     std::vector<uint32_t> inMemory(count);
     for (uint32_t k = 0; k < count; ++k) inMemory[k] = k;
     std::sort(inMemory.begin(), inMemory.end(), [&](uint32_t a, uint32_t b) {
-        return std::less<const QSObjectData*>()(working[a], working[b]);
+        return std::less<const QSObjectData*>()(later[a], later[b]);
     });
     std::vector<const QSObjectData*> counterparts(count);
     std::vector<char> quiet(count, 0);
     for (const uint32_t k : inMemory) {
-        counterparts[k] = retailByName.Find(working[k]->UniqueName());
-        quiet[k] = counterparts[k] && WritesNothing(*working[k], *counterparts[k]);
+        counterparts[k] = earlierByName.Find(later[k]->UniqueName());
+        quiet[k] = counterparts[k] && WritesNothing(*later[k], *counterparts[k]);
     }
+    static const std::string kOn = "On", kOff = "Off";
     for (uint32_t k = 0; k < count; ++k) {
         if (quiet[k]) continue;
-        const QSObjectData* w = working[k];
+        const QSObjectData* w = later[k];
         const std::string& unique = w->UniqueName();
         const std::string& shown = w->ProperName();
         const QSObjectData* r = counterparts[k];
         if (!r) {
-            Append(out, "Added %s(%s).\r\n", {&unique, &shown});
+            sink({Kind::Added, unique, shown, {}, {}, {}});
             continue;
         }
+        auto changed = [&](std::string_view field, std::string_view from, std::string_view to) {
+            sink({Kind::Changed, unique, shown, field, from, to});
+        };
         // The values are compared in the records' own order, the lines written in the fields'.
         std::bitset<kHistoryFieldCount> differs;
         for (const size_t i : FieldsByRow()) {
@@ -164,19 +170,14 @@ void CompareObjectLists(const QSObjectList& working, const QSObjectList& retail,
             if (before != after && !SameName(before, after)) differs.set(i);
         }
         for (size_t i = 0; differs.any() && i < fields.size(); ++i) {
-            if (!differs[i]) continue;
-            const std::string label = fields[i].label;
-            Append(out, "Changed %s(%s) %s: from %s to %s.\r\n",
-                   {&unique, &shown, &label, &FieldValue(*r, fields[i].row),
-                    &FieldValue(*w, fields[i].row)});
+            if (differs[i])
+                changed(fields[i].label, FieldValue(*r, fields[i].row), FieldValue(*w, fields[i].row));
         }
         for (const std::string& c : w->components) {
-            if (!HasName(r->components, c))
-                Append(out, "Changed %s(%s) %s: from Off to On.\r\n", {&unique, &shown, &c});
+            if (!HasName(r->components, c)) changed(c, kOff, kOn);
         }
         for (const std::string& c : r->components) {
-            if (!HasName(w->components, c))
-                Append(out, "Changed %s(%s) %s: from On to Off.\r\n", {&unique, &shown, &c});
+            if (!HasName(w->components, c)) changed(c, kOn, kOff);
         }
         for (int list : kBonusReportOrder) {
             const auto& mine = w->bonusLists[static_cast<size_t>(list)];
@@ -184,32 +185,52 @@ void CompareObjectLists(const QSObjectList& working, const QSObjectList& retail,
             for (const QSBonusPair& p : mine) {
                 const QSBonusPair* old = FindPair(theirs, p.key);
                 if (!old) {
-                    Append(out, "Changed %s(%s) %s: from Off to %s.\r\n",
-                           {&unique, &shown, &p.key, &p.value});
+                    changed(p.key, kOff, p.value);
                 } else if (!SameName(old->value, p.value)) {
-                    Append(out, "Changed %s(%s) %s: from %s to %s.\r\n",
-                           {&unique, &shown, &p.key, &old->value, &p.value});
+                    changed(p.key, old->value, p.value);
                 }
             }
             for (const QSBonusPair& p : theirs) {
-                if (!FindPair(mine, p.key))
-                    Append(out, "Changed %s(%s) %s: from %s to Off.\r\n",
-                           {&unique, &shown, &p.key, &p.value});
+                if (!FindPair(mine, p.key)) changed(p.key, p.value, kOff);
             }
         }
     }
+    if (!withRemoved) return;
+    const UniqueNameIndex laterByName(later);
+    for (const QSObjectData* r : earlier) {
+        if (!laterByName.Find(r->UniqueName()))
+            sink({Kind::Removed, r->UniqueName(), r->ProperName(), {}, {}, {}});
+    }
+}
+
+void AppendDifferenceLine(const ObjectDifference& d, std::string& out) {
+    switch (d.kind) {
+        case ObjectDifference::Kind::Added:
+            Append(out, "Added %s(%s).\r\n", {d.object, d.name});
+            break;
+        case ObjectDifference::Kind::Removed:
+            Append(out, "Removed %s(%s).\r\n", {d.object, d.name});
+            break;
+        case ObjectDifference::Kind::Changed:
+            Append(out, "Changed %s(%s) %s: from %s to %s.\r\n", {d.object, d.name, d.field, d.from, d.to});
+            break;
+    }
+}
+
+void CompareObjectLists(const QSObjectList& working, const QSObjectList& retail, std::string& out) {
+    CompareObjectLists(working, retail, false, [&](const ObjectDifference& d) { AppendDifferenceLine(d, out); });
 }
 
 std::string BuildGlobalHistory(const ModIdentity& id, const ObjectCatalogue& catalogue) {
     std::string out;
-    Append(out, "Mod name: %s\r\n", {&id.modName});
-    Append(out, "Mod version: %s\r\n\r\n", {&id.versionAtLoad});
-    Append(out, "Author: %s\r\n", {&id.author});
-    Append(out, "Author's URL: %s\r\n", {&id.authorWww});
-    Append(out, "Author's email: %s\r\n", {&id.authorEmail});
-    Append(out, "Author's comments: %s\r\n", {&id.comments});
-    Append(out, "Built with Dravik version: %s\r\n", {&id.gameVersion});
-    Append(out, "Built with Brix version: %s\r\n\r\n", {&id.programVersion});
+    Append(out, "Mod name: %s\r\n", {id.modName});
+    Append(out, "Mod version: %s\r\n\r\n", {id.versionAtLoad});
+    Append(out, "Author: %s\r\n", {id.author});
+    Append(out, "Author's URL: %s\r\n", {id.authorWww});
+    Append(out, "Author's email: %s\r\n", {id.authorEmail});
+    Append(out, "Author's comments: %s\r\n", {id.comments});
+    Append(out, "Built with Dravik version: %s\r\n", {id.gameVersion});
+    Append(out, "Built with Brix version: %s\r\n\r\n", {id.programVersion});
     for (int view : {kViewComponents, kViewUnits, kViewHeroes, kViewBuildings})
         CompareObjectLists(catalogue.Objects(view, false), catalogue.Objects(view, true), out);
     return out;
