@@ -40,6 +40,8 @@ void AppendCsvRow(std::string& out, const std::vector<std::string>& cells) {
     out += "\r\n";
 }
 
+}  // namespace
+
 void AppendJsonString(std::string& out, const std::string& text) {
     out += '"';
     for (char c : text) {
@@ -64,8 +66,6 @@ void AppendJsonString(std::string& out, const std::string& text) {
     }
     out += '"';
 }
-
-}  // namespace
 
 std::vector<std::string> ObjectTableColumns() {
     std::vector<std::string> columns = {"unique_name", "proper_name"};

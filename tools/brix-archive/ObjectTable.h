@@ -17,6 +17,10 @@ std::vector<std::string> ObjectTableColumns();
 // quoted (its quotes doubled) when it holds a comma, a double quote, a CR or an LF.
 std::string ObjectTableCsv(const QSObjectList& records);
 
+// Appends text as a JSON string: quotes, backslashes and control characters escaped, bytes
+// from 0x80 up as they are.
+void AppendJsonString(std::string& out, const std::string& text);
+
 // An array of one object per record with the column names as members, in column order:
 // every value a string except change_state, a number. Bytes from 0x80 up pass as they are.
 std::string ObjectTableJson(const QSObjectList& records);

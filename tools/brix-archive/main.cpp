@@ -27,6 +27,7 @@
 #include "core/QSError.h"
 #include "core/QSINIFile.h"
 #include "core/WavFile.h"
+#include "mods/ModComparison.h"
 #include "mods/ModProject.h"
 #include "mods/QSVersionMgr.h"
 #include "mods/ScriptedEdits.h"
@@ -908,6 +909,85 @@ int History(const std::string& install, const std::string& mod) {
     return WriteOut(project.GlobalHistory());
 }
 
+const char* ViewName(int view) {
+    for (const TableKind& k : kTableKinds) {
+        if (view == k.view) return k.name;
+    }
+    return "";
+}
+
+// One JSON object per line of an array, its members in the order given.
+void AppendJsonObject(std::string& out, bool& first, std::initializer_list<std::pair<const char*, std::string>> members) {
+    out += first ? "\n{" : ",\n{";
+    first = false;
+    bool firstMember = true;
+    for (const auto& [key, value] : members) {
+        if (!firstMember) out += ',';
+        firstMember = false;
+        AppendJsonString(out, key);
+        out += ':';
+        AppendJsonString(out, value);
+    }
+    out += '}';
+}
+
+const char* KindName(ObjectDifference::Kind kind) {
+    switch (kind) {
+        case ObjectDifference::Kind::Added: return "added";
+        case ObjectDifference::Kind::Removed: return "removed";
+        case ObjectDifference::Kind::Changed: break;
+    }
+    return "changed";
+}
+
+// Compares two states of an installation's game data, each the game alone ("-") or the game
+// with a package; with overlap, what both packages change relative to the game. As diff does,
+// 0 means equal (no overlap), 1 different and 2 trouble.
+int Diff(const std::string& install, const std::vector<std::string>& states, bool overlap, const std::string& format) {
+    std::vector<std::string> packages;
+    for (const std::string& state : states) packages.push_back(state == "-" ? std::string() : state);
+    if (packages.size() == 1) packages.insert(packages.begin(), std::string());
+    for (const std::string& package : packages) {
+        if (CheckInstallation(install, package)) return kUsage;
+    }
+    OpeningProgress progress;
+    const auto report = [&](const OpenProgress& p) { progress.Report(p); };
+    std::string out;
+    bool first = true, differs = false;
+    if (overlap) {
+        const std::vector<OverlapObject> found = FindInstallOverlap(install, packages[0], packages[1], report);
+        differs = !found.empty();
+        if (format == "json") {
+            out = "[";
+            for (const OverlapObject& o : found) {
+                for (const OverlapField& f : o.fields) {
+                    AppendJsonObject(out, first,
+                                     {{"view", ViewName(o.view)}, {"object", o.object}, {"name", o.name},
+                                      {"field", f.field}, {"game", f.game}, {"first", f.first}, {"second", f.second}});
+                }
+            }
+        } else {
+            out = OverlapText(found, fs::path(packages[0]).stem().string(), fs::path(packages[1]).stem().string());
+        }
+    } else {
+        const std::vector<ComparisonLine> lines = CompareInstallStates(install, packages[0], packages[1], report);
+        differs = !lines.empty();
+        if (format == "json") {
+            out = "[";
+            for (const ComparisonLine& l : lines) {
+                AppendJsonObject(out, first,
+                                 {{"kind", KindName(l.kind)}, {"view", ViewName(l.view)}, {"object", l.object},
+                                  {"name", l.name}, {"field", l.field}, {"from", l.from}, {"to", l.to}});
+            }
+        } else {
+            out = ComparisonText(lines);
+        }
+    }
+    if (format == "json") out += first ? "]\n" : "\n]\n";
+    if (WriteOut(out) != 0) return kUsage;
+    return differs ? 1 : 0;
+}
+
 // One edit of save, in the order the command line gives them.
 struct SaveEdit {
     enum class Kind { Set, Csv, Clone } kind;
@@ -1099,6 +1179,18 @@ int main(int argc, char** argv) {
     auto* history = app.add_subcommand("history", "A mod's global history: what it adds and changes in the game");
     history->add_option("INSTALL_DIR", install)->required();
     history->add_option("--mod", mod, "Mod package")->required();
+    std::vector<std::string> diffStates;
+    bool diffOverlap = false;
+    auto* diff = app.add_subcommand(
+        "diff", "Compare two states of the game data object by object, each the game alone (-) or the game with a "
+                "package; with one package, the game against it. Lines as the global history writes them, plus "
+                "Removed; exit 0 when equal, 1 when different, 2 on trouble");
+    diff->add_option("INSTALL_DIR", install)->required();
+    diff->add_option("STATE", diffStates, "A [B]: a package, or - for the game alone")->required()->expected(1, 2);
+    diff->add_flag("--overlap", diffOverlap,
+                   "With two packages: the objects both change relative to the game, with each one's values");
+    auto* diffFormat = diff->add_option("--format", format, "Output format (default: text)")
+                           ->check(CLI::IsMember({"text", "json"}));
     std::vector<std::string> wavFiles;
     auto* wav = app.add_subcommand(
         "wav", "Check WAV files as the editor's Browse does: one line per file with the verdict (accepted, not "
@@ -1151,6 +1243,11 @@ int main(int argc, char** argv) {
             }
             if (code.size() > 4) throw CLI::ValidationError("--code", "holds at most four characters");
         }
+        if (diff->parsed()) {
+            if (diffFormat->count() == 0) format = "text";
+            if (diffOverlap && (diffStates.size() != 2 || diffStates[0] == "-" || diffStates[1] == "-"))
+                throw CLI::ValidationError("--overlap", "needs two packages");
+        }
         if (save->parsed()) {
             if (saveRequest.code.size() > 4) throw CLI::ValidationError("--code", "holds at most four characters");
             if (csvs.size() != csvKinds.size()) throw CLI::ValidationError("--csv", "each --csv FILE needs its --kind KIND");
@@ -1187,6 +1284,7 @@ int main(int argc, char** argv) {
     if (ini->parsed()) return Ini(archive, name, where);
     if (table->parsed()) return Table(install, mod, kind, format);
     if (history->parsed()) return History(install, mod);
+    if (diff->parsed()) return Diff(install, diffStates, diffOverlap, format);
     if (save->parsed()) return Save(saveRequest);
     if (wav->parsed()) return Wav(wavFiles);
     return kUsage;
