@@ -21,6 +21,7 @@
 #include <system_error>
 
 #include "core/QSError.h"
+#include "mods/ModComparison.h"
 #include "mods/QSVersionMgr.h"
 #include "mods/Restore.h"
 #include "mods/SamplePreview.h"
@@ -38,6 +39,7 @@
 #include "ui/TForm3.h"
 #include "ui/TForm4.h"
 #include "ui/TForm5.h"
+#include "ui/TextReport.h"
 #include "ui/TiledBackground.h"
 
 namespace {
@@ -322,7 +324,10 @@ void TForm1::BuildMenus() {
           {"SaveVersionHistory1", "Save &Version History", nullptr, false,
            [this] { SaveVersionHistory1Click(); }},
           {"SaveGlobalHistory1", "Save &Global History", nullptr, false,
-           [this] { SaveGlobalHistory1Click(); }}});
+           [this] { SaveGlobalHistory1Click(); }},
+          {"N4", hyphens24.c_str(), nullptr, true, nullptr},
+          {"CompareWithMod1", "&Compare With Mod...", nullptr, false,
+           [this] { CompareWithMod1Click(); }}});
     menu("Edit1", "&Edit",
          {{"Restorefrommod1", "Restore from &mod", "Ctrl+M", false,
            [this] { Restorefrommod1Click(); }},
@@ -370,7 +375,8 @@ void TForm1::BuildMenus() {
 
 void TForm1::EnableProjectMenus() {
     for (const char* name :
-         {"save_mod_menu_item", "SaveVersionHistory1", "SaveGlobalHistory1", "ShowVersionHistory1",
+         {"save_mod_menu_item", "SaveVersionHistory1", "SaveGlobalHistory1", "CompareWithMod1",
+          "ShowVersionHistory1",
           "ShowGlobalHistory1", "Restorefrommod1", "Restorefromretail1", "Units1", "Heroes1",
           "Buildings1", "GlobalStats1", "Components1"})
         actions_[name]->setEnabled(true);
@@ -697,10 +703,43 @@ void TForm1::SaveHistory(bool global) {
     const std::string file = chooseHistoryFile_ ? chooseHistoryFile_(proposed.string()) : "";
     if (file.empty()) return;
     const std::string& text = global ? project_.GlobalHistory() : project_.VersionHistory();
-    std::ofstream out(std::filesystem::path(file), std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) Warn(QString("Couldn't save the history to %1.").arg(Q(file)));
+    if (!WriteTextFile(file, text)) Warn(QString("Couldn't save the history to %1.").arg(Q(file)));
+}
+
+// The open mod as its package stands on disk (a new mod: the game alone) against a package
+// the user picks; the differences are shown in a text window that can be saved.
+void TForm1::CompareWithMod1Click() {
+    if (!project_.ProjectOpen()) return;
+    const std::string dir = project_.EditionInstallationPath();
+    const std::string other = choosePackage_ ? choosePackage_(dir) : std::string();
+    if (other.empty()) return;
+    const std::string mine = project_.OpenedPackagePath();
+    setEnabled(false);
+    if (loading_) loading_->ShowForLoad();
+    // Each side is opened in both passes; the bar runs once per opening.
+    const std::vector<ComparisonLine> lines =
+        CompareInstallStates(dir, mine, other, [this](const OpenProgress& p) {
+            if (loading_) loading_->SetProgress(p.Fraction());
+        });
+    if (loading_) loading_->FinishLoad();
+    setEnabled(true);
+    const auto title = [](const std::string& package) {
+        return package.empty() ? std::string("the game")
+                               : std::filesystem::path(package).stem().string();
+    };
+    std::string text = ComparisonText(lines);
+    if (text.empty()) text = "No differences.\r\n";
+    if (!report_) {
+        report_ = new TextReport(
+            this, [this](const std::string& proposed) {
+                return chooseHistoryFile_ ? chooseHistoryFile_(proposed) : std::string();
+            },
+            [this](const QString& message) { Warn(message); });
+    }
+    const std::string proposed =
+        (std::filesystem::path(dir) / (title(mine) + "_vs_" + title(other) + ".txt")).string();
+    report_->ShowText(Q("Compare " + title(mine) + " with " + title(other)), std::move(text),
+                      proposed);
 }
 
 // --- Views, lists, sorting --------------------------------------------------------------------

@@ -36,6 +36,7 @@ class TBrixSaver;
 class TForm3;
 class TForm4;
 class TForm5;
+class TextReport;
 
 // The answers to "Save changes to ... before closing it?".
 enum class SaveChangesAnswer : uint8_t { Save, Discard, Cancel };
@@ -119,6 +120,9 @@ class TForm1 : public QMainWindow {
     // read-only.
     void save_mod_menu_itemClick();
     void SaveVersionHistory1Click() { SaveHistory(false); }
+    // Compare With Mod: the open mod as saved against a package the Load chooser picks.
+    void CompareWithMod1Click();
+    TextReport* Report() const { return report_; }
     // Restore from mod (Ctrl+M) and from retail (Ctrl+R): the shown object goes back to what
     // the package or the game gave it, is shown again and its row recoloured.
     void Restorefrommod1Click();
@@ -198,6 +202,7 @@ class TForm1 : public QMainWindow {
     std::function<void()> endProgram_;
     TForm5* security_ = nullptr;
     std::unique_ptr<TForm5> ownSecurity_;
+    TextReport* report_ = nullptr;  // made on first use, a child of this window
     std::unique_ptr<SamplePlayer> player_;
 
     // The last build, until its window's OK.
