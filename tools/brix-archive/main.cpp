@@ -27,6 +27,7 @@
 #include "core/QSError.h"
 #include "core/QSINIFile.h"
 #include "core/WavFile.h"
+#include "mods/ModChecker.h"
 #include "mods/ModComparison.h"
 #include "mods/ModProject.h"
 #include "mods/QSVersionMgr.h"
@@ -909,6 +910,71 @@ int History(const std::string& install, const std::string& mod) {
     return WriteOut(project.GlobalHistory());
 }
 
+// A finding's text as a JSON string: quotes, backslashes and control characters escaped.
+void AppendFindingJson(std::string& out, const std::string& text) {
+    out += '"';
+    for (char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned char>(c));
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+// Opens the installation (and the package) as the editor does and checks what a save would
+// write: one finding per line, or an array of objects. A protected package is checked as
+// history reads it, without its code. Exit 1 when any finding is an error.
+int Check(const std::string& install, const std::string& mod, const std::string& format) {
+    if (int status = CheckInstallation(install, mod)) return status;
+    ModProject project;
+    OpeningProgress progress;
+    project.SetProgressCallback([&](const OpenProgress& p) { progress.Report(p); });
+    project.SetInstallationPaths(install, install);
+    if (mod.empty()) {
+        project.OpenProject(install, mod);
+    } else {
+        project.OpenMod(install, mod);
+    }
+    CheckOptions options;
+    options.identity = !mod.empty();  // the game alone has no identity to save
+    const std::vector<CheckFinding> findings = CheckMod(project, options);
+    std::string out;
+    if (format == "json") {
+        out += '[';
+        for (size_t i = 0; i < findings.size(); ++i) {
+            const CheckFinding& f = findings[i];
+            std::string view = "mod";
+            for (const TableKind& k : kTableKinds) {
+                if (f.view == k.view) view = k.name;
+            }
+            out += i ? ",\n{" : "\n{";
+            const std::string severity = SeverityName(f.severity);
+            const std::pair<const char*, const std::string*> members[] = {
+                {"severity", &severity}, {"view", &view},     {"object", &f.object}, {"section", &f.section},
+                {"key", &f.key},         {"value", &f.value}, {"reason", &f.reason}};
+            for (size_t m = 0; m < std::size(members); ++m) {
+                if (m) out += ',';
+                AppendFindingJson(out, members[m].first);
+                out += ':';
+                AppendFindingJson(out, *members[m].second);
+            }
+            out += '}';
+        }
+        out += findings.empty() ? "]\n" : "\n]\n";
+    } else {
+        for (const CheckFinding& f : findings) out += FindingLine(f) + '\n';
+    }
+    if (int status = WriteOut(out)) return status;
+    return HasErrors(findings) ? kFailure : 0;
+}
+
 const char* ViewName(int view) {
     for (const TableKind& k : kTableKinds) {
         if (view == k.view) return k.name;
@@ -1179,6 +1245,12 @@ int main(int argc, char** argv) {
     auto* history = app.add_subcommand("history", "A mod's global history: what it adds and changes in the game");
     history->add_option("INSTALL_DIR", install)->required();
     history->add_option("--mod", mod, "Mod package")->required();
+    std::string checkFormat = "text";
+    auto* check = app.add_subcommand("check", "What a save of the game or a mod would write that the game cannot use: "
+                                              "one finding per line, exit 1 with any error");
+    check->add_option("INSTALL_DIR", install)->required();
+    check->add_option("--mod", mod, "Mod package opened over the game");
+    check->add_option("--format", checkFormat, "Output format (default: text)")->check(CLI::IsMember({"text", "json"}));
     std::vector<std::string> diffStates;
     bool diffOverlap = false;
     auto* diff = app.add_subcommand(
@@ -1284,6 +1356,7 @@ int main(int argc, char** argv) {
     if (ini->parsed()) return Ini(archive, name, where);
     if (table->parsed()) return Table(install, mod, kind, format);
     if (history->parsed()) return History(install, mod);
+    if (check->parsed()) return Check(install, mod, checkFormat);
     if (diff->parsed()) return Diff(install, diffStates, diffOverlap, format);
     if (save->parsed()) return Save(saveRequest);
     if (wav->parsed()) return Wav(wavFiles);
