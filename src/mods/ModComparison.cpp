@@ -52,9 +52,15 @@ std::map<ObjectKey, ObjectChanges> ByObject(const std::vector<ComparisonLine>& l
     for (const ComparisonLine& line : lines) {
         ObjectChanges& changes = out[KeyOf(line)];
         switch (line.kind) {
-            case ObjectDifference::Kind::Added: changes.added = true; break;
-            case ObjectDifference::Kind::Removed: changes.removed = true; break;
-            case ObjectDifference::Kind::Changed: changes.fields.push_back(&line); break;
+            case ObjectDifference::Kind::Added:
+                changes.added = true;
+                break;
+            case ObjectDifference::Kind::Removed:
+                changes.removed = true;
+                break;
+            case ObjectDifference::Kind::Changed:
+                changes.fields.push_back(&line);
+                break;
         }
     }
     return out;
@@ -86,10 +92,11 @@ const char* Presence(const ObjectChanges& changes, bool inGame) {
 std::vector<ComparisonLine> CompareStates(const GameState& earlier, const GameState& later) {
     std::vector<ComparisonLine> out;
     for (const int view : kComparedViews) {
-        CompareObjectLists(ListOf(later, view), ListOf(earlier, view), true, [&](const ObjectDifference& d) {
-            out.push_back({d.kind, view, std::string(d.object), std::string(d.name), std::string(d.field),
-                           std::string(d.from), std::string(d.to)});
-        });
+        CompareObjectLists(
+            ListOf(later, view), ListOf(earlier, view), true, [&](const ObjectDifference& d) {
+                out.push_back({d.kind, view, std::string(d.object), std::string(d.name),
+                               std::string(d.field), std::string(d.from), std::string(d.to)});
+            });
     }
     return out;
 }
@@ -100,13 +107,14 @@ std::vector<ComparisonLine> CompareProjects(const ModProject& earlier, const Mod
 
 std::string ComparisonText(const std::vector<ComparisonLine>& lines) {
     std::string out;
-    for (const ComparisonLine& l : lines) AppendDifferenceLine({l.kind, l.object, l.name, l.field, l.from, l.to}, out);
+    for (const ComparisonLine& l : lines)
+        AppendDifferenceLine({l.kind, l.object, l.name, l.field, l.from, l.to}, out);
     return out;
 }
 
-std::vector<ComparisonLine> CompareInstallStates(const std::string& installPath, const std::string& earlierPackage,
-                                                 const std::string& laterPackage,
-                                                 const std::function<void(const OpenProgress&)>& progress) {
+std::vector<ComparisonLine> CompareInstallStates(
+    const std::string& installPath, const std::string& earlierPackage,
+    const std::string& laterPackage, const std::function<void(const OpenProgress&)>& progress) {
     // The game alone is the retail set of any opening over the same installation.
     if (earlierPackage.empty() || laterPackage.empty()) {
         const std::string& package = earlierPackage.empty() ? laterPackage : earlierPackage;
@@ -136,21 +144,23 @@ std::vector<OverlapObject> FindOverlap(const std::vector<ComparisonLine>& first,
         if (mine.added || mine.removed || theirs.added || theirs.removed) {
             // An object a mod adds is not in the game; one it removes is.
             const bool inGame = !mine.added && !theirs.added;
-            object.fields.push_back({"", inGame ? "On" : "Off", Presence(mine, inGame), Presence(theirs, inGame)});
+            object.fields.push_back(
+                {"", inGame ? "On" : "Off", Presence(mine, inGame), Presence(theirs, inGame)});
         }
         for (const ComparisonLine* f : mine.fields)
             object.fields.push_back({f->field, f->from, f->to, ValueWith(theirs, *f)});
         for (const ComparisonLine* f : theirs.fields) {
-            if (!FindField(mine, f->field)) object.fields.push_back({f->field, f->from, ValueWith(mine, *f), f->to});
+            if (!FindField(mine, f->field))
+                object.fields.push_back({f->field, f->from, ValueWith(mine, *f), f->to});
         }
         out.push_back(std::move(object));
     }
     return out;
 }
 
-std::vector<OverlapObject> FindInstallOverlap(const std::string& installPath, const std::string& firstPackage,
-                                              const std::string& secondPackage,
-                                              const std::function<void(const OpenProgress&)>& progress) {
+std::vector<OverlapObject> FindInstallOverlap(
+    const std::string& installPath, const std::string& firstPackage,
+    const std::string& secondPackage, const std::function<void(const OpenProgress&)>& progress) {
     const auto first = OpenState(installPath, firstPackage, progress);
     const auto second = OpenState(installPath, secondPackage, progress);
     const GameState game{&first->Catalogue(), true};
@@ -165,8 +175,8 @@ std::string OverlapText(const std::vector<OverlapObject>& overlap, const std::st
         for (const OverlapField& f : o.fields) {
             out += "Overlap " + o.object + "(" + o.name + ")";
             if (!f.field.empty()) out += " " + f.field;
-            out += ": game " + f.game + ", " + firstLabel + " " + f.first + ", " + secondLabel + " " + f.second +
-                   ".\r\n";
+            out += ": game " + f.game + ", " + firstLabel + " " + f.first + ", " + secondLabel +
+                   " " + f.second + ".\r\n";
         }
     }
     return out;

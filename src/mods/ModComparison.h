@@ -60,10 +60,9 @@ std::string ComparisonText(const std::vector<ComparisonLine>& lines);
 // the game alone against a package takes one opening), and compares them. Progress reports
 // every opening's objects. A package that does not exist or cannot be read is the caller's to
 // rule out first.
-std::vector<ComparisonLine> CompareInstallStates(const std::string& installPath,
-                                                 const std::string& earlierPackage,
-                                                 const std::string& laterPackage,
-                                                 const std::function<void(const OpenProgress&)>& progress = {});
+std::vector<ComparisonLine> CompareInstallStates(
+    const std::string& installPath, const std::string& earlierPackage,
+    const std::string& laterPackage, const std::function<void(const OpenProgress&)>& progress = {});
 
 // One field of an overlapping object; an empty field stands for the object itself.
 struct OverlapField {
@@ -74,8 +73,8 @@ struct OverlapField {
 };
 struct OverlapObject {
     int view = 0;
-    std::string object;  // unique name
-    std::string name;    // proper name (the first mod's)
+    std::string object;                // unique name
+    std::string name;                  // proper name (the first mod's)
     std::vector<OverlapField> fields;  // in the first mod's line order, then the second's
 };
 
@@ -83,10 +82,10 @@ struct OverlapObject {
 std::vector<OverlapObject> FindOverlap(const std::vector<ComparisonLine>& first,
                                        const std::vector<ComparisonLine>& second);
 // Opens the game with each package and finds their overlap.
-std::vector<OverlapObject> FindInstallOverlap(const std::string& installPath,
-                                              const std::string& firstPackage,
-                                              const std::string& secondPackage,
-                                              const std::function<void(const OpenProgress&)>& progress = {});
+std::vector<OverlapObject> FindInstallOverlap(
+    const std::string& installPath, const std::string& firstPackage,
+    const std::string& secondPackage,
+    const std::function<void(const OpenProgress&)>& progress = {});
 // The overlap's lines (CR LF each), each mod named by its label.
 std::string OverlapText(const std::vector<OverlapObject>& overlap, const std::string& firstLabel,
                         const std::string& secondLabel);

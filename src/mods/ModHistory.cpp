@@ -171,7 +171,8 @@ void CompareObjectLists(const QSObjectList& later, const QSObjectList& earlier, 
         }
         for (size_t i = 0; differs.any() && i < fields.size(); ++i) {
             if (differs[i])
-                changed(fields[i].label, FieldValue(*r, fields[i].row), FieldValue(*w, fields[i].row));
+                changed(fields[i].label, FieldValue(*r, fields[i].row),
+                        FieldValue(*w, fields[i].row));
         }
         for (const std::string& c : w->components) {
             if (!HasName(r->components, c)) changed(c, kOff, kOn);
@@ -212,13 +213,15 @@ void AppendDifferenceLine(const ObjectDifference& d, std::string& out) {
             Append(out, "Removed %s(%s).\r\n", {d.object, d.name});
             break;
         case ObjectDifference::Kind::Changed:
-            Append(out, "Changed %s(%s) %s: from %s to %s.\r\n", {d.object, d.name, d.field, d.from, d.to});
+            Append(out, "Changed %s(%s) %s: from %s to %s.\r\n",
+                   {d.object, d.name, d.field, d.from, d.to});
             break;
     }
 }
 
 void CompareObjectLists(const QSObjectList& working, const QSObjectList& retail, std::string& out) {
-    CompareObjectLists(working, retail, false, [&](const ObjectDifference& d) { AppendDifferenceLine(d, out); });
+    CompareObjectLists(working, retail, false,
+                       [&](const ObjectDifference& d) { AppendDifferenceLine(d, out); });
 }
 
 std::string BuildGlobalHistory(const ModIdentity& id, const ObjectCatalogue& catalogue) {

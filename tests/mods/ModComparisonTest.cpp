@@ -21,27 +21,30 @@ class ModComparisonTest : public ::testing::Test {
     void SetUp() override {
         DisableLog();
         fs::create_directories(dir / "dsc");
-        WriteArchive(dir / "dsc" / "Dravik.qsw",
-                     {{"data\\objectdata\\components.ini",
-                       IniText({"[Forge]", "ProperName=Forge", "GoldCost=100", "[Wall]", "ProperName=Wall",
-                                "GoldCost=50"}),
-                       ""},
-                      {"Data\\ObjectData\\units\\Pike.ini",
-                       IniText({"[ObjectData]", "ProperName=Pikeman", "Defense=10", "[BuildHierarchy]",
-                                "Component1=Forge", "[ElementBonus]", "Fire=1", "Frost=2"}),
-                       ""},
-                      {"data\\bonus.ini", IniText({"[Fire]", "action=Add", "[Frost]", "action=Add", "[Wind]", "action=Add"}),
-                       ""},
-                      {"Data\\ObjectData\\units\\Bow.ini", IniText({"[ObjectData]", "ProperName=Bowman", "Defense=4"}),
-                       ""}},
-                     "DV", "1.0.3");
+        WriteArchive(
+            dir / "dsc" / "Dravik.qsw",
+            {{"data\\objectdata\\components.ini",
+              IniText({"[Forge]", "ProperName=Forge", "GoldCost=100", "[Wall]", "ProperName=Wall",
+                       "GoldCost=50"}),
+              ""},
+             {"Data\\ObjectData\\units\\Pike.ini",
+              IniText({"[ObjectData]", "ProperName=Pikeman", "Defense=10", "[BuildHierarchy]",
+                       "Component1=Forge", "[ElementBonus]", "Fire=1", "Frost=2"}),
+              ""},
+             {"data\\bonus.ini",
+              IniText({"[Fire]", "action=Add", "[Frost]", "action=Add", "[Wind]", "action=Add"}),
+              ""},
+             {"Data\\ObjectData\\units\\Bow.ini",
+              IniText({"[ObjectData]", "ProperName=Bowman", "Defense=4"}), ""}},
+            "DV", "1.0.3");
     }
 
     std::string Install() const { return (dir / "dsc").string(); }
 
     // Makes the edits over the game alone (or over a package) and saves the session as
     // NAME.qsx, as brix-archive save does.
-    std::string Save(const std::string& name, const std::string& over, const std::vector<std::string>& sets,
+    std::string Save(const std::string& name, const std::string& over,
+                     const std::vector<std::string>& sets,
                      const std::vector<std::string>& clones = {}) {
         ModProject project;
         project.SetInstallationPaths(Install(), "");
@@ -71,10 +74,11 @@ TEST_F(ModComparisonTest, ComparesTwoSavedVersionsAndEachWithTheGame) {
                                    {"Pike:ObjectData/Defense=12", "Pike:BuildHierarchy/Wall=On",
                                     "Pike:ElementBonus/Wind=4", "Forge:component/GoldCost=120"},
                                    {"Bow=Sling"});
-    const std::string second = Save("Tide 2", first,
-                                    {"Pike:ObjectData/Defense=14", "Pike:BuildHierarchy/Forge=Off",
-                                     "Pike:ElementBonus/Fire=3", "Pike:ElementBonus/Wind=Off",
-                                     "Pike:ElementBonus/Frost=Off", "Bow:ObjectData/ProperName=Longbowman"});
+    const std::string second =
+        Save("Tide 2", first,
+             {"Pike:ObjectData/Defense=14", "Pike:BuildHierarchy/Forge=Off",
+              "Pike:ElementBonus/Fire=3", "Pike:ElementBonus/Wind=Off",
+              "Pike:ElementBonus/Frost=Off", "Bow:ObjectData/ProperName=Longbowman"});
     const std::string third = Save("Tide 3", "", {"Pike:ObjectData/Defense=14"});
 
     // The lines follow the later state's lists (working lists go by proper name).
@@ -127,8 +131,8 @@ TEST_F(ModComparisonTest, ComparesTwoSavedVersionsAndEachWithTheGame) {
 }
 
 TEST_F(ModComparisonTest, AStateAgainstItselfIsEqual) {
-    const std::string first =
-        Save("Tide 1", "", {"Pike:ObjectData/Defense=12", "Pike:ElementBonus/Wind=4"}, {"Bow=Sling"});
+    const std::string first = Save(
+        "Tide 1", "", {"Pike:ObjectData/Defense=12", "Pike:ElementBonus/Wind=4"}, {"Bow=Sling"});
     EXPECT_THAT(CompareInstallStates(Install(), first, first), ::testing::IsEmpty());
     EXPECT_THAT(CompareInstallStates(Install(), "", ""), ::testing::IsEmpty());
     ModProject project;
@@ -138,10 +142,10 @@ TEST_F(ModComparisonTest, AStateAgainstItselfIsEqual) {
 }
 
 TEST_F(ModComparisonTest, OverlapHoldsTheObjectsBothModsChangeWithEachValue) {
-    const std::string tide = Save("Tide", "",
-                                  {"Pike:ObjectData/Defense=12", "Pike:ElementBonus/Wind=4",
-                                   "Bow:ObjectData/Defense=5"},
-                                  {"Bow=Sling"});
+    const std::string tide =
+        Save("Tide", "",
+             {"Pike:ObjectData/Defense=12", "Pike:ElementBonus/Wind=4", "Bow:ObjectData/Defense=5"},
+             {"Bow=Sling"});
     const std::string oath = Save("Oath", "",
                                   {"Pike:ObjectData/Defense=15", "Pike:BuildHierarchy/Forge=Off",
                                    "Forge:component/GoldCost=90"},
@@ -186,13 +190,18 @@ TEST(SampleModOverlap, IronTideAndVeylSecretsBothChangeTheReaver) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const std::string install = dir.path().string();
     const std::string tide = (dir / "IronTide.qsx").string();
-    EXPECT_EQ(OverlapText(FindInstallOverlap(install, tide, (dir / "VeylSecrets.qsx").string()), "IronTide",
-                          "VeylSecrets"),
-              "Overlap Skarn_Reaver(Skarn Reaver) Max hit points: game 114.0, IronTide 139.0, VeylSecrets 114.0.\r\n"
-              "Overlap Skarn_Reaver(Skarn Reaver) Attack 1 Damage:: game 14, IronTide 16, VeylSecrets 14.\r\n"
-              "Overlap Skarn_Reaver(Skarn Reaver) ChargeBonus: game Off, IronTide 1.5, VeylSecrets Off.\r\n"
-              "Overlap Skarn_Reaver(Skarn Reaver) Barracks: game Off, IronTide Off, VeylSecrets On.\r\n");
-    EXPECT_THAT(FindInstallOverlap(install, tide, (dir / "Oathsworn.qsx").string()), ::testing::IsEmpty());
+    EXPECT_EQ(
+        OverlapText(FindInstallOverlap(install, tide, (dir / "VeylSecrets.qsx").string()),
+                    "IronTide", "VeylSecrets"),
+        "Overlap Skarn_Reaver(Skarn Reaver) Max hit points: game 114.0, IronTide 139.0, "
+        "VeylSecrets 114.0.\r\n"
+        "Overlap Skarn_Reaver(Skarn Reaver) Attack 1 Damage:: game 14, IronTide 16, VeylSecrets "
+        "14.\r\n"
+        "Overlap Skarn_Reaver(Skarn Reaver) ChargeBonus: game Off, IronTide 1.5, VeylSecrets "
+        "Off.\r\n"
+        "Overlap Skarn_Reaver(Skarn Reaver) Barracks: game Off, IronTide Off, VeylSecrets On.\r\n");
+    EXPECT_THAT(FindInstallOverlap(install, tide, (dir / "Oathsworn.qsx").string()),
+                ::testing::IsEmpty());
 }
 
 }  // namespace

@@ -15,8 +15,8 @@ class DiffCommand : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         dir_ = new TempDir;
-        const ToolResult made =
-            RunTool(BRIX_SAMPLE_GAME, {"--edition", "dsc", "--out", "game", "--mods"}, dir_->path());
+        const ToolResult made = RunTool(
+            BRIX_SAMPLE_GAME, {"--edition", "dsc", "--out", "game", "--mods"}, dir_->path());
         ASSERT_EQ(made.code, 0) << made.err;
     }
     static void TearDownTestSuite() {
@@ -88,34 +88,44 @@ TEST_F(DiffCommand, WritesTheHistorysLinesEitherWayRound) {
               "Changed Skarn_Warchief(Skarn Warchief) Defense: from 12 to 10.\r\n"
               "Changed Skarn_Warchief(Skarn Warchief) Cost in gold: from 63 to 68.\r\n"
               "Removed Iron_Vanguard(Iron Vanguard).\r\n");
-    EXPECT_EQ(Diff({"IronTide.qsx", "VeylSecrets.qsx", "--overlap"}).out,
-              "Overlap Skarn_Reaver(Skarn Reaver) Max hit points: game 114.0, IronTide 139.0, VeylSecrets 114.0.\r\n"
-              "Overlap Skarn_Reaver(Skarn Reaver) Attack 1 Damage:: game 14, IronTide 16, VeylSecrets 14.\r\n"
-              "Overlap Skarn_Reaver(Skarn Reaver) ChargeBonus: game Off, IronTide 1.5, VeylSecrets Off.\r\n"
-              "Overlap Skarn_Reaver(Skarn Reaver) Barracks: game Off, IronTide Off, VeylSecrets On.\r\n");
+    EXPECT_EQ(
+        Diff({"IronTide.qsx", "VeylSecrets.qsx", "--overlap"}).out,
+        "Overlap Skarn_Reaver(Skarn Reaver) Max hit points: game 114.0, IronTide 139.0, "
+        "VeylSecrets 114.0.\r\n"
+        "Overlap Skarn_Reaver(Skarn Reaver) Attack 1 Damage:: game 14, IronTide 16, VeylSecrets "
+        "14.\r\n"
+        "Overlap Skarn_Reaver(Skarn Reaver) ChargeBonus: game Off, IronTide 1.5, VeylSecrets "
+        "Off.\r\n"
+        "Overlap Skarn_Reaver(Skarn Reaver) Barracks: game Off, IronTide Off, VeylSecrets On.\r\n");
 }
 
 TEST_F(DiffCommand, JsonIsAnArrayOfOneObjectPerLine) {
-    EXPECT_EQ(Diff({"VeylSecrets.qsx", "--format", "json"}).out,
-              "[\n"
-              R"({"kind":"changed","view":"units","object":"Skarn_Reaver","name":"Skarn Reaver",)"
-              R"("field":"Barracks","from":"Off","to":"On"},)"
-              "\n"
-              R"({"kind":"changed","view":"buildings","object":"Ashford_Village","name":"Ashford Village",)"
-              R"("field":"Defense","from":"8","to":"12"},)"
-              "\n"
-              R"({"kind":"changed","view":"buildings","object":"Ashford_Village","name":"Ashford Village",)"
-              R"("field":"Max Militia","from":"7","to":"10"})"
-              "\n]\n");
+    EXPECT_EQ(
+        Diff({"VeylSecrets.qsx", "--format", "json"}).out,
+        "[\n"
+        R"({"kind":"changed","view":"units","object":"Skarn_Reaver","name":"Skarn Reaver",)"
+        R"("field":"Barracks","from":"Off","to":"On"},)"
+        "\n"
+        R"({"kind":"changed","view":"buildings","object":"Ashford_Village","name":"Ashford Village",)"
+        R"("field":"Defense","from":"8","to":"12"},)"
+        "\n"
+        R"({"kind":"changed","view":"buildings","object":"Ashford_Village","name":"Ashford Village",)"
+        R"("field":"Max Militia","from":"7","to":"10"})"
+        "\n]\n");
     const ToolResult removed = Diff({"IronTide.qsx", "-", "--format", "json"});
-    EXPECT_THAT(removed.out, HasSubstr("\n" R"({"kind":"removed","view":"units","object":"Iron_Vanguard",)"
-                                       R"("name":"Iron Vanguard","field":"","from":"","to":""})"
-                                       "\n]\n"));
-    const ToolResult overlap = Diff({"IronTide.qsx", "VeylSecrets.qsx", "--overlap", "--format", "json"});
+    EXPECT_THAT(removed.out,
+                HasSubstr("\n"
+                          R"({"kind":"removed","view":"units","object":"Iron_Vanguard",)"
+                          R"("name":"Iron Vanguard","field":"","from":"","to":""})"
+                          "\n]\n"));
+    const ToolResult overlap =
+        Diff({"IronTide.qsx", "VeylSecrets.qsx", "--overlap", "--format", "json"});
     EXPECT_EQ(overlap.code, 1);
-    EXPECT_THAT(overlap.out, HasSubstr("\n" R"({"view":"units","object":"Skarn_Reaver","name":"Skarn Reaver",)"
-                                       R"("field":"Barracks","game":"Off","first":"Off","second":"On"})"
-                                       "\n]\n"));
+    EXPECT_THAT(overlap.out,
+                HasSubstr("\n"
+                          R"({"view":"units","object":"Skarn_Reaver","name":"Skarn Reaver",)"
+                          R"("field":"Barracks","game":"Off","first":"Off","second":"On"})"
+                          "\n]\n"));
     // Nothing to say is an empty array.
     const ToolResult equal = Diff({"-", "-", "--format", "json"});
     EXPECT_EQ(equal.code, 0);
