@@ -910,23 +910,7 @@ int History(const std::string& install, const std::string& mod) {
     return WriteOut(project.GlobalHistory());
 }
 
-// A finding's text as a JSON string: quotes, backslashes and control characters escaped.
-void AppendFindingJson(std::string& out, const std::string& text) {
-    out += '"';
-    for (char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned char>(c));
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-}
+const char* ViewName(int view);
 
 // Opens the installation (and the package) as the editor does and checks what a save would
 // write: one finding per line, or an array of objects. A protected package is checked as
@@ -950,10 +934,7 @@ int Check(const std::string& install, const std::string& mod, const std::string&
         out += '[';
         for (size_t i = 0; i < findings.size(); ++i) {
             const CheckFinding& f = findings[i];
-            std::string view = "mod";
-            for (const TableKind& k : kTableKinds) {
-                if (f.view == k.view) view = k.name;
-            }
+            const std::string view = f.view == kIdentityView ? "mod" : ViewName(f.view);
             out += i ? ",\n{" : "\n{";
             const std::string severity = SeverityName(f.severity);
             const std::pair<const char*, const std::string*> members[] = {
@@ -961,9 +942,9 @@ int Check(const std::string& install, const std::string& mod, const std::string&
                 {"key", &f.key},         {"value", &f.value}, {"reason", &f.reason}};
             for (size_t m = 0; m < std::size(members); ++m) {
                 if (m) out += ',';
-                AppendFindingJson(out, members[m].first);
+                AppendJsonString(out, members[m].first);
                 out += ':';
-                AppendFindingJson(out, *members[m].second);
+                AppendJsonString(out, *members[m].second);
             }
             out += '}';
         }
