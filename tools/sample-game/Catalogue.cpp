@@ -452,8 +452,10 @@ private:
             o.ini.Set("ObjectData", "UpkeepStone", "1.5");
         }));
         plans.push_back(plan("Ossk_Drone", kOssk, "Drone", [](GameObject& o) {
-            // No type, no company values, a bare first attack: all defaults.
+            // No type, no company values, a bare first attack: all defaults. A front-line unit,
+            // which the default type is, needs a captain all the same.
             o.ini.Remove("UnitData", "Type");
+            o.ini.Set("UnitData", "Captain", "Ossk_Hivelord");
             o.ini.Remove("UnitData", "MovementRate");
             o.ini.Remove("UnitData", "WalkDistance");
             o.ini.RemoveSection("CompanyData");
