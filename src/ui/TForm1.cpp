@@ -17,10 +17,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyledItemDelegate>
+#include <algorithm>
 #include <fstream>
 #include <system_error>
 
+#include "core/HashName.h"
 #include "core/QSError.h"
+#include "mods/ModChecker.h"
 #include "mods/ModComparison.h"
 #include "mods/QSVersionMgr.h"
 #include "mods/Restore.h"
@@ -29,6 +32,7 @@
 #include "ui/Art.h"
 #include "ui/BonusPanels.h"
 #include "ui/CheckList.h"
+#include "ui/CheckReport.h"
 #include "ui/ComponentsPanel.h"
 #include "ui/FieldPanel.h"
 #include "ui/ModPanel.h"
@@ -191,6 +195,13 @@ TForm1::TForm1(ModProject& project, QWidget* parent) : QMainWindow(parent), proj
         if (!isEnabled() && saver_ && saver_->isVisible()) parent = saver_;
         QMessageBox::warning(parent, "Brix", message, QMessageBox::Ok);
     };
+    confirmSaveWithErrors_ = [this](const QString& question) {
+        QMessageBox box(QMessageBox::Warning, "Brix", question, QMessageBox::NoButton, this);
+        QPushButton* save = box.addButton("Save Anyway", QMessageBox::AcceptRole);
+        box.setDefaultButton(box.addButton("Go Back", QMessageBox::RejectRole));
+        box.exec();
+        return box.clickedButton() == save;
+    };
     confirmOverwrite_ = [this](const QString& question) {
         return QMessageBox::question(this, "Confirm", question,
                                      QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
@@ -332,7 +343,9 @@ void TForm1::BuildMenus() {
          {{"Restorefrommod1", "Restore from &mod", "Ctrl+M", false,
            [this] { Restorefrommod1Click(); }},
           {"Restorefromretail1", "Restore from &retail", "Ctrl+R", false,
-           [this] { Restorefromretail1Click(); }}});
+           [this] { Restorefromretail1Click(); }},
+          {"N5", hyphens24.c_str(), nullptr, true, nullptr},
+          {"CheckMod1", "&Check Mod", nullptr, false, [this] { CheckMod1Click(); }}});
     menu("Object1", "&View",
          {{"Units1", "&Units", "Ctrl+U", false, [this] { SelectView(kViewUnits); }},
           {"Heroes1", "&Heroes", "Ctrl+H", false, [this] { SelectView(kViewHeroes); }},
@@ -376,7 +389,7 @@ void TForm1::BuildMenus() {
 void TForm1::EnableProjectMenus() {
     for (const char* name :
          {"save_mod_menu_item", "SaveVersionHistory1", "SaveGlobalHistory1", "CompareWithMod1",
-          "ShowVersionHistory1",
+          "CheckMod1", "ShowVersionHistory1",
           "ShowGlobalHistory1", "Restorefrommod1", "Restorefromretail1", "Units1", "Heroes1",
           "Buildings1", "GlobalStats1", "Components1"})
         actions_[name]->setEnabled(true);
@@ -640,6 +653,22 @@ bool TForm1::SaveMod(std::function<void()> then) {
         Warn(Q(check.message));
         return false;
     }
+    // What the game may not accept is said before the save, and the user decides.
+    const std::vector<CheckFinding> findings = CheckMod(project_, {false});
+    if (HasErrors(findings)) {
+        QString question = "The check found problems that the game may not accept:\n\n";
+        int errors = 0;
+        for (const CheckFinding& f : findings) {
+            if (f.severity != FindingSeverity::Error) continue;
+            if (++errors <= 8) question += Q(FindingLine(f)) + "\n";
+        }
+        if (errors > 8) question += QString("... and %1 more.\n").arg(errors - 8);
+        question += "\nSave anyway?";
+        if (!confirmSaveWithErrors_ || !confirmSaveWithErrors_(question)) {
+            ShowFindings(findings);
+            return false;
+        }
+    }
 
     const std::filesystem::path package = project_.PackagePathFor(name);
     std::error_code error;
@@ -818,6 +847,62 @@ void TForm1::DeleteCurrentObject() {
     if (index_ >= static_cast<int>(c.ViewList().Count())) index_ = 0;
     ShowObject();
     ApplyVisibility();
+}
+
+// --- Checking -----------------------------------------------------------------------------
+
+// The identity as the mod panel holds it, then every object as a save would write it.
+std::vector<CheckFinding> TForm1::ModFindings() {
+    std::vector<CheckFinding> findings =
+        CheckIdentity({modPanel_->Text("mod_name"), modPanel_->Text("two_character_identifier"),
+                       modPanel_->Text("version"), project_.Identity().savedVersion});
+    for (CheckFinding& f : CheckMod(project_, {false})) findings.push_back(std::move(f));
+    return findings;
+}
+
+void TForm1::CheckMod1Click() {
+    if (project_.ProjectOpen()) ShowFindings(ModFindings());
+}
+
+void TForm1::ShowFindings(std::vector<CheckFinding> findings) {
+    if (!checkReport_)
+        checkReport_ = new CheckReport(this, [this](const CheckFinding& f) { ShowFinding(f); });
+    checkReport_->ShowFindings(std::move(findings));
+}
+
+// Brings the finding's object and control into view: its view, its row, the hero level or
+// the sound panel its control sits on, and the focus on the control.
+void TForm1::ShowFinding(const CheckFinding& finding) {
+    QWidget* control = nullptr;
+    if (finding.view == kIdentityView) {
+        const char* box = finding.key == "Name"         ? "mod_name"
+                          : finding.key == "Identifier" ? "two_character_identifier"
+                                                        : "version";
+        control = findChild<QLineEdit*>(box);
+    } else {
+        SelectView(finding.view);
+        const QSObjectList& list = project_.Catalogue().ViewList();
+        for (uint32_t i = 0; i < list.Count(); ++i) {
+            if (SameName(list[i]->UniqueName(), finding.object)) {
+                SelectRow(static_cast<int>(i));
+                break;
+            }
+        }
+        const bool sound = std::any_of(kSoundSlotTable.begin(), kSoundSlotTable.end(),
+                                       [&](const SoundSlotDef& s) { return finding.control == s.control; });
+        if (sound != soundMode_ && (view_ == kViewUnits || view_ == kViewHeroes))
+            audio_data_toggleClick();
+        if (view_ == kViewHeroes) {
+            int level = 0;
+            for (const auto& [suffix, l] : {std::pair{"_enlightened", 1}, {"_restored", 2}, {"_ascended", 3}}) {
+                if (finding.control.ends_with(suffix)) level = l;
+            }
+            SetHeroLevel(level);
+        }
+        control = sound ? sounds_->Slot(finding.control) : fields_->Control(finding.control);
+    }
+    activateWindow();
+    if (control && control->isVisible()) control->setFocus();
 }
 
 // --- Restoring, playing --------------------------------------------------------------------

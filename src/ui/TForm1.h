@@ -36,6 +36,8 @@ class TBrixSaver;
 class TForm3;
 class TForm4;
 class TForm5;
+class CheckReport;
+struct CheckFinding;
 class TextReport;
 
 // The answers to "Save changes to ... before closing it?".
@@ -82,6 +84,11 @@ class TForm1 : public QMainWindow {
     void SetWarning(Warning warn) { warn_ = std::move(warn); }
     // How a save asks before it replaces a package: true for OK. By default a message box.
     void SetOverwriteConfirmation(Confirmation confirm) { confirmOverwrite_ = std::move(confirm); }
+    // How a save asks whether to go on although the check found errors: true for Save Anyway.
+    // By default a message box.
+    void SetSaveWithErrorsConfirmation(Confirmation confirm) {
+        confirmSaveWithErrors_ = std::move(confirm);
+    }
     // How New, Load and closing ask what becomes of unsaved changes. By default a message box
     // with Save, Discard and Cancel.
     using SaveChangesQuestion = std::function<SaveChangesAnswer(const QString& question)>;
@@ -120,6 +127,10 @@ class TForm1 : public QMainWindow {
     // read-only.
     void save_mod_menu_itemClick();
     void SaveVersionHistory1Click() { SaveHistory(false); }
+    // Check Mod: the findings of the mod panel's identity and of every object as a save would
+    // write it, in a window; a double click there shows the finding's object.
+    void CheckMod1Click();
+    CheckReport* CheckWindow() const { return checkReport_; }
     // Compare With Mod: the open mod as saved against a package the Load chooser picks.
     void CompareWithMod1Click();
     TextReport* Report() const { return report_; }
@@ -173,6 +184,9 @@ class TForm1 : public QMainWindow {
     void OpenProject(const std::string& installPath, const std::string& packagePath);
     std::optional<std::string> AskAccessCode(bool readOnlyOffered);
     void AfterRestore(bool restored);
+    std::vector<CheckFinding> ModFindings();
+    void ShowFindings(std::vector<CheckFinding> findings);
+    void ShowFinding(const CheckFinding& finding);
     void AfterOpening();
     void FillChoiceLists();
     void EmptyChoiceLists();
@@ -203,6 +217,8 @@ class TForm1 : public QMainWindow {
     TForm5* security_ = nullptr;
     std::unique_ptr<TForm5> ownSecurity_;
     TextReport* report_ = nullptr;  // made on first use, a child of this window
+    CheckReport* checkReport_ = nullptr;
+    Confirmation confirmSaveWithErrors_;
     std::unique_ptr<SamplePlayer> player_;
 
     // The last build, until its window's OK.

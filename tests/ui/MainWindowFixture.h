@@ -62,6 +62,10 @@ class MainWindow : public ::testing::Test {
             proposedHistoryFile = proposed;
             return historyFile;
         });
+        form->SetSaveWithErrorsConfirmation([this](const QString& question) {
+            questions.push_back(question.toStdString());
+            return saveWithErrors;
+        });
         form->SetWavFileChooser([this] { return wavFile; });
         form->SetProgramEnd([this] { programEnded = true; });
         form->SetAccessCodeAsker([this](bool readOnlyOffered) {
@@ -120,6 +124,7 @@ class MainWindow : public ::testing::Test {
     std::vector<std::string> questions;
     std::vector<std::string> warnings;
     bool overwrite = true;
+    bool saveWithErrors = false;  // the answer to "Save anyway?" after a check with errors
     SaveChangesAnswer saveChanges = SaveChangesAnswer::Discard;
     std::string historyFile;          // what the history's save dialog returns
     std::string proposedHistoryFile;  // what it was offered
