@@ -462,6 +462,7 @@ void ObjectCatalogue::DeleteAllObjects(bool retail) {
     if (retail) {
         for (RetailSources& sources : retailSources_) sources.Clear();
         EmptyList(viewRetailList_);
+        retailIndexed_ = false;
     } else {
         FreeAll(loose_);
         EmptyList(viewList_);
@@ -485,6 +486,7 @@ void ObjectCatalogue::SelectView(int viewCode) {
     EmptyList(viewRetailList_);
     for (QSObjectData* r : working) viewList_.Append(r);
     for (QSObjectData* r : retail) viewRetailList_.Append(r);
+    retailIndexed_ = false;
 }
 
 int ObjectCatalogue::FindObjectIndex(const char* uniqueName) const {
@@ -497,7 +499,19 @@ int ObjectCatalogue::FindObjectIndex(const char* uniqueName) const {
 
 QSObjectData* ObjectCatalogue::FindRetailCounterpart(const char* uniqueName) const {
     if (!uniqueName) return nullptr;
-    for (QSObjectData* r : viewRetailList_) {
+    if (!retailIndexed_) {
+        retailIndex_.clear();
+        retailIndex_.reserve(viewRetailList_.Count());
+        for (uint32_t i = 0; i < viewRetailList_.Count(); ++i)
+            retailIndex_.emplace_back(HashName(viewRetailList_[i]->UniqueName()), i);
+        // Equal hashes keep the list's order, so the first record of a name is found first.
+        std::sort(retailIndex_.begin(), retailIndex_.end());
+        retailIndexed_ = true;
+    }
+    const uint32_t hash = HashName(uniqueName);
+    auto it = std::lower_bound(retailIndex_.begin(), retailIndex_.end(), std::pair{hash, 0u});
+    for (; it != retailIndex_.end() && it->first == hash; ++it) {
+        QSObjectData* r = viewRetailList_[it->second];
         if (SameName(r->UniqueName(), uniqueName)) return r;
     }
     return nullptr;

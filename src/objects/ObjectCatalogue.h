@@ -118,7 +118,9 @@ class ObjectCatalogue {
 
     // Index of the first view-list record with that unique name (case-insensitive), or -1.
     int FindObjectIndex(const char* uniqueName) const;
-    // The first view retail record with that unique name, or null.
+    // The first view retail record with that unique name, or null. Looked up by the names'
+    // HashName in an index made on the first call after the view changed: showing, checking
+    // and saving ask this for every field of every object.
     QSObjectData* FindRetailCounterpart(const char* uniqueName) const;
     // Copies the view record at shownIndex under a new unique name into the view list and
     // the working list of the current view, and reports in changes the fields that are to be
@@ -214,6 +216,9 @@ class ObjectCatalogue {
     std::array<std::unique_ptr<QSObjectList>, kViewCount> retail_;
     QSObjectList viewList_{256, 128};
     QSObjectList viewRetailList_{256, 128};
+    // viewRetailList_ by (HashName of the unique name, position), sorted; empty until wanted.
+    mutable std::vector<std::pair<uint32_t, uint32_t>> retailIndex_;
+    mutable bool retailIndexed_ = false;
     // Clones made in a view without a working list of its own (the global settings view).
     QSObjectList loose_{8, 8};
     int view_ = kViewUnits;
