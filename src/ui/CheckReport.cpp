@@ -22,7 +22,7 @@ CheckReport::CheckReport(QWidget* parent, Show show) : QDialog(parent), show_(st
     setWindowIcon(ProgramIcon());
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setModal(false);
-    resize(860, 420);
+    resize(760, 300);
 
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("check_summary"));
