@@ -7,6 +7,7 @@
 #                                         wall times in microseconds into times[i]
 #     median_us, ms, ratio, spread         figures from those times
 #     machine_lines                        the machine and load lines of a report
+#     times_table                          the table of every case's median and range
 
 bench_setup() {
     bench_name=$1
@@ -52,4 +53,12 @@ spread() { tr ' ' '\n' <<< "$1" | grep . | sort -n | awk 'NR == 1 { lo = $1 } { 
 machine_lines() {
     echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), kernel $(uname -r), $(df -T "$work" | awk 'NR == 2 { print $2 }') under $work"
     echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
+}
+
+times_table() {
+    printf '| %-38s | %11s | %13s |\n' "Command" "Median (ms)" "Range (ms)"
+    printf '|%s|%s|%s|\n' "----------------------------------------" "------------:" "--------------:"
+    for i in "${!labels[@]}"; do
+        printf '| %-38s | %11s | %13s |\n' "${labels[$i]}" "$(ms "$(median_us "${times[$i]}")")" "$(spread "${times[$i]}")"
+    done
 }

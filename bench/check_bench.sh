@@ -48,11 +48,7 @@ diff_median=$(median_us "${times[2]}")
 echo "max-scale installation with $mod; diff: $lines lines; $runs runs of each; $(date -u '+%Y-%m-%d %H:%M UTC')"
 machine_lines
 echo
-printf '| %-38s | %11s | %13s |\n' "Command" "Median (ms)" "Range (ms)"
-printf '|%s|%s|%s|\n' "----------------------------------------" "------------:" "--------------:"
-for i in "${!labels[@]}"; do
-    printf '| %-38s | %11s | %13s |\n' "${labels[$i]}" "$(ms "$(median_us "${times[$i]}")")" "$(spread "${times[$i]}")"
-done
+times_table
 echo
 echo "check / open = $(ratio "$check_median" "$open_median") (target: at most 1.3)"
 echo "diff / open = $(ratio "$diff_median" "$open_median") (target: at most 1.3)"

@@ -77,10 +77,6 @@ pack_median=$(median_us "${times[1]}")
 echo "saved package: $files files, $bytes bytes; $runs runs of each; $(date -u '+%Y-%m-%d %H:%M UTC')"
 machine_lines
 echo
-printf '| %-38s | %11s | %13s |\n' "Command" "Median (ms)" "Range (ms)"
-printf '|%s|%s|%s|\n' "----------------------------------------" "------------:" "--------------:"
-for i in "${!labels[@]}"; do
-    printf '| %-38s | %11s | %13s |\n' "${labels[$i]}" "$(ms "$(median_us "${times[$i]}")")" "$(spread "${times[$i]}")"
-done
+times_table
 echo
 echo "save / pack = $(ratio "$save_median" "$pack_median") (target: at most 1.5)"

@@ -114,17 +114,6 @@ const char* UnlistedReason(ListSource source) {
     }
 }
 
-uint8_t KindsOfView(int view) {
-    switch (view) {
-        case kViewGlobal:
-            return kKindGlobal;
-        case kViewComponents:
-            return kKindComponents;
-        default:
-            return kKindUnits | kKindBuildings;
-    }
-}
-
 class Checker {
   public:
     Checker(ModProject& project, std::vector<CheckFinding>& out)
@@ -161,7 +150,7 @@ class Checker {
     }
 
     void CheckObject(int index) {
-        const uint8_t kinds = KindsOfView(view_);
+        const uint8_t kinds = FieldKindsOfView(view_);
         std::string type;
         bool typed = false;
         FieldBinding captain;

@@ -41,18 +41,6 @@ const char* KindName(int view) {
     return "object";
 }
 
-// The field kinds the records of a view are loaded with.
-uint8_t KindsOf(int view) {
-    switch (view) {
-        case kViewGlobal:
-            return kKindGlobal;
-        case kViewComponents:
-            return kKindComponents;
-        default:
-            return kKindUnits | kKindBuildings;
-    }
-}
-
 bool HasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
@@ -235,7 +223,7 @@ std::string ScriptedEdits::Check(const Target& target, const Column& column,
         case Column::Kind::Field: {
             const FieldDef& f = *column.field;
             if (&f == &kProperNameField ? target.view == kViewGlobal
-                                        : !(f.kinds & KindsOf(target.view)))
+                                        : !(f.kinds & FieldKindsOfView(target.view)))
                 return lacks;
             if (f.controlKind != ControlKind::Memo && HasLineBreak(value))
                 return "a line break fits in the description only";

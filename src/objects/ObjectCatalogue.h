@@ -49,6 +49,18 @@ enum ViewCode : int {
 };
 inline constexpr int kViewCount = 5;
 
+// The field kinds the records of a view are loaded with.
+inline uint8_t FieldKindsOfView(int view) {
+    switch (view) {
+        case kViewGlobal:
+            return kKindGlobal;
+        case kViewComponents:
+            return kKindComponents;
+        default:
+            return kKindUnits | kKindBuildings;
+    }
+}
+
 // Kind codes of LoadObjectKind.
 inline constexpr int kKindCodeUnits = 1;
 inline constexpr int kKindCodeBuildings = 3;
