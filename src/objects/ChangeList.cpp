@@ -129,6 +129,18 @@ QSColor ObjectRowColor(uint8_t changeState, bool selected) {
     return selected ? kColorSelected : kColorUnchanged;
 }
 
+ChangeMark MarkOfState(uint8_t changeState) {
+    if (changeState == 2) return ChangeMark::Session;
+    if (changeState == 1) return ChangeMark::Mod;
+    return ChangeMark::None;
+}
+
+ChangeMark MarkOfColor(QSColor color) {
+    if (color == kColorSession) return ChangeMark::Session;
+    if (color == kColorMod) return ChangeMark::Mod;
+    return ChangeMark::None;
+}
+
 void ChangeList::RemoveChangesOf(std::string_view identity) {
     for (uint32_t i = changes_.Count(); i-- > 0;) {
         if (SameName(changes_[i]->identity, identity)) {

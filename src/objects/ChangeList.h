@@ -40,6 +40,14 @@ inline constexpr QSColor kColorSelected{0, 0, 0};  // a selected, unchanged list
 // mod supplies it, otherwise black (kColorSelected on the selection).
 QSColor ObjectRowColor(uint8_t changeState, bool selected);
 
+// The mark a list row or a box carries beside its colour, so that a change can be told
+// without telling red from green: a corner triangle for a change of this session, a dot for
+// what the mod supplies.
+enum class ChangeMark : uint8_t { None, Session, Mod };
+ChangeMark MarkOfState(uint8_t changeState);
+// The mark that goes with a text colour the change list gives (kColorSession, kColorMod).
+ChangeMark MarkOfColor(QSColor color);
+
 // One field changed in this session.
 struct QSChange {
     std::string identity;    // unique name, or "Components"

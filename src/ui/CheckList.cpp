@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
+#include "ui/ChangeMarks.h"
+
 namespace {
 
 // Draws an item's check box and its text in the colour the list's owner gives.
@@ -27,14 +29,17 @@ class CheckItemDelegate : public QStyledItemDelegate {
         QApplication::style()->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &mark, painter,
                                              list_);
         const QSColor c = list_->ColorOf(index.row(), selected);
+        const QRect square = RowMarkSquare(option.rect, box + 2);
+        DrawChangeMark(*painter, square, MarkOfColor(c));
         painter->setPen(QColor(c.r, c.g, c.b));
         painter->setFont(option.font);
-        painter->drawText(option.rect.adjusted(box + 4, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                          index.data().toString());
+        painter->drawText(option.rect.adjusted(box + square.width() + 4, 0, 0, 0),
+                          Qt::AlignLeft | Qt::AlignVCenter, index.data().toString());
     }
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         const int height = std::max(13, option.fontMetrics.height());
-        return QSize(height + 6 + option.fontMetrics.horizontalAdvance(index.data().toString()),
+        return QSize(height + ChangeMarkSize(height) + 6 +
+                         option.fontMetrics.horizontalAdvance(index.data().toString()),
                      height);
     }
 

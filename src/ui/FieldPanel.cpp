@@ -12,6 +12,7 @@
 
 #include "core/HashName.h"
 #include "ui/Art.h"
+#include "ui/ChangeMarks.h"
 #include "ui/Placement.h"
 
 namespace {
@@ -97,6 +98,7 @@ void RenderControl(QWidget* w, const ControlUpdate& c) {
         }
     }
     SetTextColor(w, QColor(c.color.r, c.color.g, c.color.b));
+    SetBoxMark(w, MarkOfColor(c.color));
 }
 
 FieldPanel::FieldPanel(QWidget* client, Placement& placement, ModProject& project, Hooks hooks)
@@ -156,7 +158,7 @@ QWidget* FieldPanel::MakeControl(const FieldDef& field) {
             break;
         }
         case ControlKind::Memo: {
-            auto* memo = new QPlainTextEdit(client_);
+            auto* memo = new MarkedMemo(client_);
             memo->setTabChangesFocus(true);
             connect(memo, &QPlainTextEdit::textChanged, this,
                     [this, name, memo] { Edited(name, memo->toPlainText().toStdString()); });

@@ -28,13 +28,16 @@
 #include "mods/QSVersionMgr.h"
 #include "mods/Restore.h"
 #include "mods/SamplePreview.h"
+#include "objects/ObjectSearch.h"
 #include "objects/SortOrders.h"
 #include "ui/Art.h"
 #include "ui/BonusPanels.h"
+#include "ui/ChangeMarks.h"
 #include "ui/CheckList.h"
 #include "ui/CheckReport.h"
 #include "ui/ComponentsPanel.h"
 #include "ui/FieldPanel.h"
+#include "ui/FindWindow.h"
 #include "ui/ModPanel.h"
 #include "ui/Placement.h"
 #include "ui/SamplePlayer.h"
@@ -133,13 +136,17 @@ class ObjectRowDelegate : public QStyledItemDelegate {
         const bool selected = option.state & QStyle::State_Selected;
         painter->fillRect(option.rect,
                           selected ? ToQColor(kSelectionFill) : option.palette.base().color());
-        painter->setPen(ToQColor(ObjectRowColor(list_->StateOf(index.row()), selected)));
+        const uint8_t state = list_->StateOf(index.row());
+        const QRect square = RowMarkSquare(option.rect, 2);
+        DrawChangeMark(*painter, square, MarkOfState(state));
+        painter->setPen(ToQColor(ObjectRowColor(state, selected)));
         painter->setFont(option.font);
-        painter->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                          index.data().toString());
+        painter->drawText(option.rect.adjusted(square.width() + 5, 0, 0, 0),
+                          Qt::AlignLeft | Qt::AlignVCenter, index.data().toString());
     }
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
-        return QSize(list_->RowWidth(), std::max(13, option.fontMetrics.height()));
+        const int height = std::max(13, option.fontMetrics.height());
+        return QSize(list_->RowWidth() + ChangeMarkSize(height) + 3, height);
     }
 
   private:
@@ -169,6 +176,9 @@ TForm1::TForm1(ModProject& project, QWidget* parent) : QMainWindow(parent), proj
     client_->setObjectName("client");
     client_->setFixedSize(kClientWidth, kClientHeight);
     client_->setFont(EditingFont());
+    // The change colours are meant on white: the boxes and lists keep a light palette on a
+    // dark desktop too.
+    client_->setPalette(QPalette(QColor(240, 240, 240)));
     client_->installEventFilter(this);
     setCentralWidget(client_);
     BuildMenus();
@@ -345,7 +355,11 @@ void TForm1::BuildMenus() {
           {"Restorefromretail1", "Restore from &retail", "Ctrl+R", false,
            [this] { Restorefromretail1Click(); }},
           {"N5", hyphens24.c_str(), nullptr, true, nullptr},
-          {"CheckMod1", "&Check Mod", nullptr, false, [this] { CheckMod1Click(); }}});
+          {"CheckMod1", "&Check Mod", nullptr, false, [this] { CheckMod1Click(); }},
+          {"N6", hyphens24.c_str(), nullptr, true, nullptr},
+          {"Find1", "&Find...", "Ctrl+F", false, [this] { Find1Click(); }},
+          {"FindNext1", "Find &Next", "F3", false, [this] { FindNext1Click(); }},
+          {"NextChanged1", "Next C&hanged", "F4", false, [this] { NextChanged1Click(); }}});
     menu("Object1", "&View",
          {{"Units1", "&Units", "Ctrl+U", false, [this] { SelectView(kViewUnits); }},
           {"Heroes1", "&Heroes", "Ctrl+H", false, [this] { SelectView(kViewHeroes); }},
@@ -389,7 +403,7 @@ void TForm1::BuildMenus() {
 void TForm1::EnableProjectMenus() {
     for (const char* name :
          {"save_mod_menu_item", "SaveVersionHistory1", "SaveGlobalHistory1", "CompareWithMod1",
-          "CheckMod1", "ShowVersionHistory1",
+          "CheckMod1", "Find1", "FindNext1", "NextChanged1", "ShowVersionHistory1",
           "ShowGlobalHistory1", "Restorefrommod1", "Restorefromretail1", "Units1", "Heroes1",
           "Buildings1", "GlobalStats1", "Components1"})
         actions_[name]->setEnabled(true);
@@ -413,6 +427,7 @@ void TForm1::BuildControls() {
     list_ = new ObjectListBox(client_);
     list_->setObjectName("UnitListBox");
     list_->setGeometry(256, 27, 176, 537);
+    list_->setToolTip(kChangeMarksLegend);
     list_->picked = [this](int row) { SelectRow(row); };
     list_->deleteRequested = [this] { DeleteCurrentObject(); };
 
@@ -903,6 +918,94 @@ void TForm1::ShowFinding(const CheckFinding& finding) {
     }
     activateWindow();
     if (control && control->isVisible()) control->setFocus();
+}
+
+// --- Finding -------------------------------------------------------------------------------
+
+void TForm1::Find1Click() {
+    if (!project_.ProjectOpen()) return;
+    if (!find_) {
+        find_ = new FindWindow(this);
+        // The window's own keys: Ctrl+F, F3 and F4 work while it has the focus.
+        find_->addActions({actions_.at("Find1"), actions_.at("FindNext1"),
+                           actions_.at("NextChanged1")});
+        connect(find_, &FindWindow::textTyped, this, &TForm1::FindTyped);
+        connect(find_, &FindWindow::findNext, this, &TForm1::FindNext1Click);
+        connect(find_, &FindWindow::nextChanged, this, &TForm1::NextChanged1Click);
+        // Over the lower right of the editor, clear of the object list.
+        find_->adjustSize();
+        const QRect editor = frameGeometry();
+        find_->move(editor.right() - find_->width() - 24, editor.bottom() - find_->height() - 48);
+    }
+    find_->Open();
+}
+
+void TForm1::FindTyped(const QString& text) {
+    if (text.isEmpty()) {
+        find_->SetStatus(QString());
+        return;
+    }
+    const std::string wanted = text.toStdString();
+    GoToMatch([&](const QSObjectData& r) { return NameContains(r, wanted); }, -1,
+              QString("No name contains \"%1\".").arg(text));
+}
+
+void TForm1::FindNext1Click() {
+    if (!project_.ProjectOpen()) return;
+    if (!find_ || find_->Text().isEmpty()) {
+        Find1Click();
+        return;
+    }
+    const std::string wanted = find_->Text().toStdString();
+    GoToMatch([&](const QSObjectData& r) { return NameContains(r, wanted); }, index_,
+              QString("No name contains \"%1\".").arg(find_->Text()));
+}
+
+void TForm1::NextChanged1Click() {
+    if (!project_.ProjectOpen()) return;
+    GoToMatch(MarkedAsChanged, index_, "No object is changed or supplied by the mod.");
+}
+
+bool TForm1::GoToMatch(const std::function<bool(const QSObjectData&)>& test, int after,
+                       const QString& notFound) {
+    ObjectCatalogue& c = project_.Catalogue();
+    const bool allViews = find_ && find_->AllViews();
+    auto tell = [this](const QString& status) {
+        if (find_) find_->SetStatus(status);
+    };
+    // The view without a list (Global Data) holds nothing to find.
+    const bool listed = view_ != kViewGlobal;
+    if (!listed) after = -1;
+    if (listed) {
+        const int row = NextMatchingRow(c.ViewList(), after, test, false);
+        if (row >= 0) {
+            SelectRow(row);
+            tell(QString());
+            return true;
+        }
+    }
+    if (allViews) {
+        for (int step = 1; step < kViewCount; ++step) {
+            const int view = (view_ + step) % kViewCount;
+            if (view == kViewGlobal) continue;
+            const QSObjectList& objects = c.Objects(view, false);
+            if (NextMatchingRow(objects, -1, test, false) < 0) continue;
+            SelectView(view);
+            SelectRow(NextMatchingRow(c.ViewList(), -1, test, false));
+            tell(QString("Went on to %1.").arg(kViewTitles[view]));
+            return true;
+        }
+    }
+    // Round to the top of this view.
+    const int row = listed && after >= 0 ? NextMatchingRow(c.ViewList(), -1, test, false) : -1;
+    if (row >= 0 && row <= after) {
+        SelectRow(row);
+        tell(row == after ? QString("No other match.") : QString("Went on from the top."));
+        return true;
+    }
+    tell(notFound);
+    QApplication::beep();
+    return false;
 }
 
 // --- Restoring, playing --------------------------------------------------------------------

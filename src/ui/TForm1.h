@@ -23,6 +23,7 @@
 class BonusPanels;
 class ComponentsPanel;
 class FieldPanel;
+class FindWindow;
 class ModPanel;
 class ObjectListBox;
 class Placement;
@@ -131,6 +132,15 @@ class TForm1 : public QMainWindow {
     // write it, in a window; a double click there shows the finding's object.
     void CheckMod1Click();
     CheckReport* CheckWindow() const { return checkReport_; }
+    // Find (Ctrl+F) opens the find window; typing there shows the first object of the view
+    // whose unique or proper name contains the text. Find Next (F3) goes on to the next match
+    // and round to the top; Next Changed (F4) to the next object changed in this session or
+    // supplied by the mod. With "All views" ticked both go on into the next view that holds
+    // one. The list is searched, never filtered.
+    void Find1Click();
+    void FindNext1Click();
+    void NextChanged1Click();
+    FindWindow* FindBox() const { return find_; }
     // Compare With Mod: the open mod as saved against a package the Load chooser picks.
     void CompareWithMod1Click();
     TextReport* Report() const { return report_; }
@@ -187,6 +197,12 @@ class TForm1 : public QMainWindow {
     std::vector<CheckFinding> ModFindings();
     void ShowFindings(std::vector<CheckFinding> findings);
     void ShowFinding(const CheckFinding& finding);
+    // Shows the first object after row `after` of the view list (-1: from the top) that
+    // passes the test, going round to the top, or with "All views" into the following views;
+    // tells the find window how it went. False when none passes.
+    bool GoToMatch(const std::function<bool(const QSObjectData&)>& test, int after,
+                   const QString& notFound);
+    void FindTyped(const QString& text);
     void AfterOpening();
     void FillChoiceLists();
     void EmptyChoiceLists();
@@ -218,6 +234,7 @@ class TForm1 : public QMainWindow {
     std::unique_ptr<TForm5> ownSecurity_;
     TextReport* report_ = nullptr;  // made on first use, a child of this window
     CheckReport* checkReport_ = nullptr;
+    FindWindow* find_ = nullptr;  // made on first use, a child of this window
     Confirmation confirmSaveWithErrors_;
     std::unique_ptr<SamplePlayer> player_;
 
