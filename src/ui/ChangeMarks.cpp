@@ -8,18 +8,15 @@
 
 namespace {
 
-// The height marks are sized for in boxes: a box row of the editing area.
-constexpr int kBoxHeight = 19;
-
-// The side of a box's mark: smaller than a row's, so that it stays above the glyphs of the
-// text and above a list box's arrow (drawn in the text's colour too).
-int BoxMarkSize() {
-    return ChangeMarkSize(kBoxHeight) - 2;
-}
+// A box's marks, anchored in its top-right corner: the triangle's empty half faces the text,
+// and the smaller dot stays above the glyphs and above a list box's arrow, which is drawn in
+// the text's colour too.
+constexpr int kBoxTriangle = 7;
+constexpr int kBoxDot = 5;
 
 // The strip a memo keeps right of its text.
 int MarkRoom() {
-    return BoxMarkSize() + 3;
+    return kBoxTriangle + 2;
 }
 
 // The strip a MarkedMemo keeps right of its text, in the memo's coordinates.
@@ -50,7 +47,7 @@ class BoxMarkPainter : public QObject {
         watched->event(event);
         QPainter painter(box_);
         if (memo) painter.fillRect(MemoStrip(memo), memo->palette().base());
-        DrawChangeMark(painter, BoxMarkSquare(box_), mark);
+        DrawChangeMark(painter, BoxMarkSquare(box_, mark), mark);
         return true;
     }
 
@@ -67,22 +64,24 @@ BoxMarkPainter* PainterOf(const QWidget* box) {
 }  // namespace
 
 int ChangeMarkSize(int height) {
-    return std::clamp(height / 2, 6, 7);
+    return std::clamp(height / 2 + 1, 6, 8);
 }
 
 void DrawChangeMark(QPainter& painter, const QRect& square, ChangeMark mark) {
     if (mark == ChangeMark::None || square.isEmpty()) return;
     const QSColor fill = mark == ChangeMark::Session ? kColorSession : kColorMod;
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(QPen(QColor(40, 24, 16), 1));
+    painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(fill.r, fill.g, fill.b));
-    const QRect r = square.adjusted(0, 0, -1, -1);  // the pen draws on the right and bottom
     if (mark == ChangeMark::Session) {
-        painter.drawPolygon(QPolygon({r.topLeft(), r.topRight(), r.bottomRight()}));
+        // Filled without smoothing, so that the corner is whole and the other half empty.
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        const QPoint topRight(square.right() + 1, square.top());
+        painter.drawPolygon(QPolygon({square.topLeft(), topRight,
+                                      QPoint(square.right() + 1, square.bottom() + 1)}));
     } else {
         painter.setRenderHint(QPainter::Antialiasing, true);
-        painter.drawEllipse(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5));
+        painter.drawEllipse(QRectF(square));
     }
     painter.restore();
 }
@@ -97,11 +96,11 @@ MarkedMemo::MarkedMemo(QWidget* parent) : QPlainTextEdit(parent) {
     new BoxMarkPainter(this);
 }
 
-QRect BoxMarkSquare(const QWidget* box) {
-    const int side = BoxMarkSize();
+QRect BoxMarkSquare(const QWidget* box, ChangeMark mark) {
+    const int side = mark == ChangeMark::Mod ? kBoxDot : kBoxTriangle;
     if (const auto* memo = qobject_cast<const MarkedMemo*>(box)) {
         const QRect strip = MemoStrip(memo);
-        return QRect(strip.left() + (strip.width() - side) / 2, strip.top() + 1, side, side);
+        return QRect(strip.right() - side, strip.top() + 1, side, side);
     }
     return QRect(box->width() - side - 1, 1, side, side);
 }

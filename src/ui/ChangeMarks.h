@@ -24,8 +24,8 @@ inline constexpr const char* kChangeMarksLegend =
 // The side of the square a mark takes in a row or box of that height.
 int ChangeMarkSize(int height);
 
-// Draws the mark in the square, in its colour with a dark rim, so that it shows on white, on
-// the selection and on a dark background alike. Nothing for ChangeMark::None.
+// Draws the mark in the square, in its colour: a triangle filling the square's top-right half,
+// or a dot filling the square. Nothing for ChangeMark::None.
 void DrawChangeMark(QPainter& painter, const QRect& square, ChangeMark mark);
 
 // Where a list row draws its mark: in a margin starting `left` pixels into the row, before
@@ -40,8 +40,8 @@ class MarkedMemo : public QPlainTextEdit {
     explicit MarkedMemo(QWidget* parent);
 };
 
-// Where a box draws its mark, in the box's own coordinates.
-QRect BoxMarkSquare(const QWidget* box);
+// Where a box draws the mark, in the box's own coordinates: its top-right corner.
+QRect BoxMarkSquare(const QWidget* box, ChangeMark mark);
 
 // Gives a line edit, list box or memo its mark, drawn by its own painting from now on.
 void SetBoxMark(QWidget* box, ChangeMark mark);

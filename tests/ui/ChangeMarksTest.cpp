@@ -39,9 +39,8 @@ Seen Look(const QImage& image, const QRect& square) {
             seen.green |= c.green() > c.red() + 50 && c.green() > c.blue() + 50;
         }
     }
-    // The pen draws inside the square's last row and column.
-    seen.topRight = Ink(image.pixelColor(square.right() - 1, square.top()), background);
-    seen.bottomLeft = Ink(image.pixelColor(square.left(), square.bottom() - 1), background);
+    seen.topRight = Ink(image.pixelColor(square.topRight()), background);
+    seen.bottomLeft = Ink(image.pixelColor(square.bottomLeft()), background);
     seen.centre = Ink(image.pixelColor(square.center()), background);
     return seen;
 }
@@ -89,7 +88,12 @@ class Marks : public MainWindow {
         const QImage image = List()->viewport()->grab().toImage();
         return Look(image, RowMarkSquare(List()->visualItemRect(List()->item(row)), 2));
     }
-    Seen LookAtBox(QWidget* box) { return Look(box->grab().toImage(), BoxMarkSquare(box)); }
+    // Looks in the square the expected mark takes; for none, in the larger of the two.
+    void ExpectBoxMark(QWidget* box, ChangeMark mark, const std::string& where) {
+        const QRect square =
+            BoxMarkSquare(box, mark == ChangeMark::Mod ? mark : ChangeMark::Session);
+        ExpectMark(Look(box->grab().toImage(), square), mark, where);
+    }
 };
 
 // Each row state with and without the selection: no mark, the mod's dot, the session's
@@ -134,7 +138,7 @@ TEST_F(Marks, FieldBoxesCarryTheMarkOfTheirColour) {
         auto* box = Control<QLineEdit>(f.control);
         if (!box->isVisible()) continue;
         const bool differs = !retail || !SameName(retail->Value(f), shown->Value(f));
-        ExpectMark(LookAtBox(box), differs ? ChangeMark::Mod : ChangeMark::None, f.control);
+        ExpectBoxMark(box, differs ? ChangeMark::Mod : ChangeMark::None, f.control);
         ++(differs ? modBoxes : plainBoxes);
         EXPECT_EQ(box->text().toStdString(), shown->Value(f)) << f.control;
     }
@@ -142,19 +146,19 @@ TEST_F(Marks, FieldBoxesCarryTheMarkOfTheirColour) {
     EXPECT_GT(plainBoxes, 0);
 
     Retype("iron_upkeep", "7");
-    ExpectMark(LookAtBox(Control("iron_upkeep")), ChangeMark::Session, "typed box");
+    ExpectBoxMark(Control("iron_upkeep"), ChangeMark::Session, "typed box");
     EXPECT_EQ(Text("iron_upkeep"), "7");
     auto* type = Control<QComboBox>("attack_1_damage_type");
     type->setFocus();
     QTest::keyClick(type, type->currentIndex() == 0 ? Qt::Key_Down : Qt::Key_Up);
-    ExpectMark(LookAtBox(type), ChangeMark::Session, "chosen item");
+    ExpectBoxMark(type, ChangeMark::Session, "chosen item");
     auto* memo = Control<QPlainTextEdit>("description");
-    ExpectMark(LookAtBox(memo), ChangeMark::None, "memo");
+    ExpectBoxMark(memo, ChangeMark::None, "memo");
     memo->setFocus();
     QTest::keyClicks(memo, "!");
-    ExpectMark(LookAtBox(memo), ChangeMark::Session, "edited memo");
+    ExpectBoxMark(memo, ChangeMark::Session, "edited memo");
     QTest::keyClick(memo, Qt::Key_Z, Qt::ControlModifier);
-    ExpectMark(LookAtBox(memo), ChangeMark::None, "memo taken back");
+    ExpectBoxMark(memo, ChangeMark::None, "memo taken back");
 }
 
 // On a dark desktop palette the editing area keeps white boxes and lists with black names,
