@@ -3,11 +3,13 @@
 //
 //   brix-sample-game --edition dsc|dat --out DIR [--scale demo|max]
 //                    [--units N --heroes N --buildings N] [--seed N] [--mods]
+//                    [--wine-prefix DIR [--wine-key plain|wow6432] [--wine-drive LETTER]]
 //
 // The same options and seed give the same files, byte for byte: even the random bits an
 // archive header hides its values among come from a fixed seed per archive.
 #include <CLI/CLI.hpp>
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -19,6 +21,7 @@
 #include "GameArchive.h"
 #include "Installation.h"
 #include "ModPackages.h"
+#include "WinePrefix.h"
 #include "core/HashName.h"
 #include "core/QSError.h"
 #include "resources/QSResourcer.h"
@@ -87,6 +90,32 @@ int main(int argc, char** argv) {
     app.add_option("--seed", seed, "seed of the generated values; the same seed gives the same files")
         ->capture_default_str();
     app.add_flag("--mods", mods, "also write three mod packages (.qsx) into the directory");
+    std::string winePrefix, wineKey = "wow6432", wineDrive = "g";
+    CLI::Option* prefixOption =
+        app.add_option("--wine-prefix", winePrefix,
+                       "also write a Wine prefix there (created when missing) whose registry, system.reg, "
+                       "names the installation through a drive of its dosdevices");
+    app.add_option("--wine-key", wineKey,
+                   "the key the prefix's registry names it under: plain (Software\\Quillon Studios\\...) or "
+                   "wow6432 (Software\\Wow6432Node\\Quillon Studios\\..., as a 32-bit installer writes)")
+        ->capture_default_str()
+        ->check(CLI::IsMember({"plain", "wow6432"}))
+        ->needs(prefixOption);
+    app.add_option("--wine-drive", wineDrive,
+                   "the prefix's drive letter for the directory holding the installation; c replaces the "
+                   "link to drive_c")
+        ->capture_default_str()
+        ->transform(CLI::Validator(
+            [](std::string& letter) {
+                if (letter.size() == 2 && letter[1] == ':') letter.pop_back();
+                if (letter.size() == 1 && std::isalpha(static_cast<unsigned char>(letter[0]))) {
+                    letter[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(letter[0])));
+                    return std::string();
+                }
+                return "not a drive letter: " + letter;
+            },
+            "LETTER"))
+        ->needs(prefixOption);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -157,6 +186,20 @@ int main(int argc, char** argv) {
             what += p.accessCode.empty() ? "; no access code" : "; access code " + p.accessCode;
             Report(dir / p.fileName, what);
         }
+    }
+
+    if (!winePrefix.empty()) {
+        const WrittenWinePrefix prefix = WriteWinePrefix(winePrefix, dir, ed,
+                                                         wineKey == "plain" ? WineKey::Plain : WineKey::Wow6432,
+                                                         wineDrive.front());
+        if (!prefix.error.empty()) {
+            std::fprintf(stderr, "brix-sample-game: %s\n", prefix.error.c_str());
+            return 1;
+        }
+        Report(fs::path(winePrefix) / "system.reg",
+               "the Wine prefix's registry: " + prefix.installPath + " under " + prefix.key + ", " +
+                   static_cast<char>(std::toupper(static_cast<unsigned char>(wineDrive.front()))) + ": linking to " +
+                   prefix.driveTarget.string());
     }
     return 0;
 }

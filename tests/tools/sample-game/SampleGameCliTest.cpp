@@ -12,7 +12,8 @@ namespace {
 TEST(SampleGameCli, HelpNamesEveryOptionAndSucceeds) {
     const ToolRun run = RunSampleGame({"--help"});
     EXPECT_EQ(run.exitCode, 0);
-    for (const char* option : {"--edition", "--out", "--scale", "--units", "--heroes", "--buildings", "--seed", "--mods"}) {
+    for (const char* option : {"--edition", "--out", "--scale", "--units", "--heroes", "--buildings", "--seed", "--mods",
+                               "--wine-prefix", "--wine-key", "--wine-drive"}) {
         EXPECT_THAT(run.out, HasSubstr(option));
     }
 }
@@ -54,7 +55,13 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"SeedNotANumber", "seed not a number", {"--edition", "dsc", "--out", "OUT", "--seed", "x1"}},
         UsageCase{"UnknownOption", "unknown option", {"--edition", "dsc", "--out", "OUT", "--colour"}},
         UsageCase{"ModsWithTooFewUnits", "mods without enough objects",
-                  {"--edition", "dsc", "--out", "OUT", "--mods", "--units", "2"}}),
+                  {"--edition", "dsc", "--out", "OUT", "--mods", "--units", "2"}},
+        UsageCase{"WineKeyWithoutPrefix", "a Wine key without a prefix",
+                  {"--edition", "dsc", "--out", "OUT", "--wine-key", "plain"}},
+        UsageCase{"UnknownWineKey", "unknown Wine key",
+                  {"--edition", "dsc", "--out", "OUT", "--wine-prefix", "OUT", "--wine-key", "wow64"}},
+        UsageCase{"WineDriveNotALetter", "a drive that is not a letter",
+                  {"--edition", "dsc", "--out", "OUT", "--wine-prefix", "OUT", "--wine-drive", "gh"}}),
     [](const ::testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.name); });
 
 // A run in an empty working directory leaves only the installation there: no log, no
@@ -67,6 +74,37 @@ TEST(SampleGameCli, LeavesNothingButTheInstallation) {
     EXPECT_EQ(FilesIn(cwd.path()), std::vector<std::string>{"game"});
     EXPECT_EQ(FilesIn(cwd / "game"), (std::vector<std::string>{"Dravik.qsw", "Dravik_AT.exe", "Dravik_AT.qsw", "IronTide.qsx",
                                                               "Oathsworn.qsx", "VeylSecrets.qsx"}));
+}
+
+// The prefix's drive links to the directory holding the installation; system.reg names it
+// in Wine's format, listed like the installation's files.
+TEST(SampleGameCli, WritesAWinePrefixNamingTheInstallation) {
+    TempDir dir;
+    const std::string prefix = (dir / "prefix").string();
+    for (const char* run : {"first", "again, over the first"}) {
+        SCOPED_TRACE(run);
+        const ToolRun written = RunSampleGame({"--edition", "dat", "--out", "Games/Ashen Tithe/", "--wine-prefix",
+                                               prefix, "--wine-key", "plain", "--wine-drive", "E:"},
+                                              dir.path());
+        ASSERT_EQ(written.exitCode, 0) << written.err;
+        EXPECT_THAT(written.out, HasSubstr("system.reg"));
+        EXPECT_THAT(written.out, HasSubstr("E:\\Ashen Tithe under Software\\Quillon Studios\\Dravik Ashen Tithe"));
+        EXPECT_EQ(FilesIn(prefix), (std::vector<std::string>{"dosdevices", "drive_c", "system.reg"}));
+        EXPECT_EQ(FilesIn(dir / "prefix/dosdevices"), (std::vector<std::string>{"c:", "e:"}));
+        EXPECT_EQ(std::filesystem::read_symlink(dir / "prefix/dosdevices/c:"), "../drive_c");
+        EXPECT_EQ(std::filesystem::read_symlink(dir / "prefix/dosdevices/e:"), dir / "Games");
+        EXPECT_EQ(ReadFile(dir / "prefix/system.reg"),
+                  "WINE REGISTRY Version 2\n"
+                  ";; All keys relative to \\\\Machine\n"
+                  "\n"
+                  "#arch=win64\n"
+                  "\n"
+                  "[Software\\\\Quillon Studios\\\\Dravik Ashen Tithe] 1700000000\n"
+                  "#time=1da16c3e4f7a000\n"
+                  "\"Install Path\"=\"E:\\\\Ashen Tithe\"\n"
+                  "\"Language\"=dword:00000409\n"
+                  "\"Version\"=\"2.1.0.3\"\n");
+    }
 }
 
 TEST(SampleGameCli, ReportsEveryFileAndWhatTheGameShows) {
