@@ -17,10 +17,21 @@
 // section as nested groups and drop those of the value. Names compare without regard to
 // letter case, as the Windows registry does; blanks around names and values are dropped and
 // ';' starts a comment.
+//
+// Outside Windows, an edition the registry file names no directory for (no file, no key or
+// an empty value) is looked for in the registry of the Wine prefix too: WINEPREFIX, else
+// ~/.wine. Its file system.reg holds HKEY_LOCAL_MACHINE; the key is read as spelled and
+// then in the 32-bit view a 32-bit installer writes into (Software\WOW6432Node\...). The
+// Windows path found there becomes a path of this system through the prefix's
+// dosdevices/<drive letter>: links (drive_c standing in for a missing c:). A prefix without
+// system.reg is passed over quietly; an unreadable or odd one, or a path on a drive the
+// prefix lacks, with a line in the log.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 inline constexpr const char* kBaseRegistryKey = "Software\\Quillon Studios\\Dravik";
 inline constexpr const char* kExpansionRegistryKey =
@@ -30,6 +41,10 @@ inline constexpr const char* kBaseExecutable = "Dravik.exe";
 inline constexpr const char* kExpansionExecutable = "Dravik_AT.exe";
 // Names the INI file that stands in for the registry.
 inline constexpr const char* kRegistryVariable = "BRIX_REGISTRY";
+// Names the Wine prefix; ~/.wine when unset or empty.
+inline constexpr const char* kWinePrefixVariable = "WINEPREFIX";
+// A Wine registry file larger than this is passed over.
+inline constexpr std::uintmax_t kMostWineRegistryBytes = std::uintmax_t{64} << 20;
 
 // What DiscoverInstallations found. A directory is empty when the executable was found in
 // the working directory (or not at all); the executable path is then the bare file name.
@@ -60,3 +75,26 @@ bool FindInstallation(const std::string& key, const std::string& exeName, std::s
 
 // Both editions, base first.
 GameInstallations DiscoverInstallations();
+
+// The Wine prefix looked in: WINEPREFIX, else .wine in HOME; empty when neither is set.
+std::filesystem::path WinePrefixPath();
+
+// A value looked up in the text of a Wine registry file.
+struct WineRegistryString {
+    bool found = false;  // the value is there and is a string (REG_SZ, or REG_EXPAND_SZ unexpanded)
+    std::string text;    // its text in UTF-8, Wine's escapes undone
+    std::string
+        problem;  // why the text or the value cannot be used; empty when it can or is missing
+};
+
+// Looks valueName ("" for the default value) up under key (a path below
+// HKEY_LOCAL_MACHINE, single backslashes) in the text of system.reg. Key and value names
+// compare without regard to the letter case of A to Z. Any bytes are safe to pass.
+WineRegistryString FindWineRegistryString(std::string_view fileText, std::string_view key,
+                                          std::string_view valueName);
+
+// The path of this system that the Windows path (such as "D:\Games\Dravik") names inside
+// prefix, or empty with problem set when the path has no drive letter or the prefix has no
+// such drive.
+std::filesystem::path HostPathInWinePrefix(const std::filesystem::path& prefix,
+                                           std::string_view windowsPath, std::string& problem);
