@@ -536,7 +536,7 @@ HitPointsBox FocusHitPoints(Window& w) {
         Fail(e.record->UniqueName() + " holds changes before the editing benchmarks");
     e.loaded = e.box->text();
     const QSObjectData* counterpart = w.project.Catalogue().FindRetailCounterpart(e.record->UniqueName().c_str());
-    const QString retail = counterpart ? Q(counterpart->Value(*FieldByControl(kHitPoints))) : QString();
+    const QString retail = counterpart ? Q(std::string(counterpart->Value(*FieldByControl(kHitPoints)))) : QString();
     size_t found = 0;
     for (char c : std::string("6789")) {
         if (found < e.typed.size() && e.loaded != QString(QChar(c)) && retail != QString(QChar(c)))

@@ -136,7 +136,7 @@ class Checker {
     // The session value with a change record, else the value as loaded: what a save writes.
     std::string ValueNow(const FieldBinding& b) const {
         const QSChange* c = changes_.FindChange(b.identity, b.section, b.key);
-        return c ? c->value : *b.loaded;
+        return c ? c->value : std::string(b.loaded);
     }
 
     void Add(FindingSeverity severity, const QSObjectData& record, const char* control,

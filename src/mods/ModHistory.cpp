@@ -27,8 +27,8 @@ const std::array<HistoryField, kHistoryFieldCount>& Fields() {
     return fields;
 }
 
-const std::string& FieldValue(const QSObjectData& record, int row) {
-    return row == 0 ? record.ProperName() : record.Value(row);
+std::string_view FieldValue(const QSObjectData& record, int row) {
+    return row == 0 ? std::string_view(record.ProperName()) : record.Value(row);
 }
 
 void Append(std::string& out, const char* format, std::initializer_list<std::string_view> args) {
@@ -165,8 +165,8 @@ void CompareObjectLists(const QSObjectList& later, const QSObjectList& earlier, 
         // The values are compared in the records' own order, the lines written in the fields'.
         std::bitset<kHistoryFieldCount> differs;
         for (const size_t i : FieldsByRow()) {
-            const std::string& before = FieldValue(*r, fields[i].row);
-            const std::string& after = FieldValue(*w, fields[i].row);
+            const std::string_view before = FieldValue(*r, fields[i].row);
+            const std::string_view after = FieldValue(*w, fields[i].row);
             if (before != after && !SameName(before, after)) differs.set(i);
         }
         for (size_t i = 0; differs.any() && i < fields.size(); ++i) {

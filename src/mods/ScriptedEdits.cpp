@@ -494,8 +494,9 @@ std::string ScriptedEdits::ApplyTable(std::string_view csv, int view, const std:
         for (size_t c = 0; c < header.size(); ++c) {
             if (!columns[c]) continue;
             const FieldDef& f = *columns[c]->field;
-            const std::string& loaded =
-                &f == &kProperNameField ? record.ProperName() : record.Value(f);
+            const std::string_view loaded = &f == &kProperNameField
+                                                ? std::string_view(record.ProperName())
+                                                : record.Value(f);
             if (row[c] == loaded) continue;
             Edit edit{target, &*columns[c], {}};
             if (std::string problem = Check(target, *columns[c], row[c], &edit.item);

@@ -171,7 +171,7 @@ BonusUpdate BonusModifiers::Toggle(QSObjectData& record, const QSObjectData* cou
                                          });
         entries.insert(at, QSBonusPair{definition.name, value});
         update.field = changes_.SetField(&record, record.UniqueName(), {}, section, definition.name,
-                                         value, off, &off, definition.name, record.ProperName());
+                                         value, off, OptionalText(off), definition.name, record.ProperName());
     } else {
         const auto found = std::find_if(entries.begin(), entries.end(), [&](const QSBonusPair& e) {
             return SameName(e.key, definition.name);
@@ -182,7 +182,7 @@ BonusUpdate BonusModifiers::Toggle(QSObjectData& record, const QSObjectData* cou
         const QSBonusPair* loaded = FindEntry(AsLoaded(record, list), definition.name);
         const std::string before = loaded ? loaded->value : off;
         update.field = changes_.SetField(&record, record.UniqueName(), {}, section, found->key, off,
-                                         before, &before, found->key, record.ProperName());
+                                         before, OptionalText(before), found->key, record.ProperName());
         entries.erase(found);
     }
     update.showObject = true;
@@ -200,10 +200,10 @@ BonusUpdate BonusModifiers::EditValue(QSObjectData& record, const QSObjectData* 
     const std::string before = entries[static_cast<size_t>(row - 1)].value;
     const std::string section = kBonusSections[static_cast<size_t>(list)];
     std::string retailValue;
-    const std::string* retail = nullptr;
+    OptionalText retail;
     if (counterpart) {
         retailValue = ValueOrOff(Current(*counterpart, list), name);
-        retail = &retailValue;
+        retail = retailValue;
     }
     const FieldControls controls{BonusValueName(list, row), {}, {}};
 

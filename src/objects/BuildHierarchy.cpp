@@ -46,7 +46,7 @@ FieldUpdate ToggleComponent(QSObjectData& record, const QSObjectData* counterpar
     const std::string retail = counterpart ? OnOff(HasComponent(*counterpart, name)) : "";
     return changes.SetField(&record, record.UniqueName(), {}, kBuildHierarchySection, name,
                             OnOff(checked), OnOff(HasComponent(record, name)),
-                            counterpart ? &retail : nullptr, name, record.ProperName());
+                            counterpart ? OptionalText(retail) : nullptr, name, record.ProperName());
 }
 
 QSColor ComponentItemColor(const QSObjectData& record, const QSObjectData* counterpart,

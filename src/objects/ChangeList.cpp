@@ -21,7 +21,7 @@ int CompareChanges(const QSChange* a, const QSChange* b) {
     return CompareKey({a->identity, a->section, a->key}, b);
 }
 
-bool DiffersFrom(const std::string& value, const std::string* retail) {
+bool DiffersFrom(std::string_view value, OptionalText retail) {
     return !retail || !SameName(value, *retail);
 }
 
@@ -35,7 +35,7 @@ void Show(FieldUpdate& update, const FieldControls& controls, const std::string&
 
 }  // namespace
 
-QSColor LoadedValueColor(const std::string& loaded, const std::string* retail) {
+QSColor LoadedValueColor(std::string_view loaded, OptionalText retail) {
     return DiffersFrom(loaded, retail) ? kColorMod : kColorUnchanged;
 }
 
@@ -73,7 +73,7 @@ bool ChangeList::ObjectHasChanges(std::string_view identity) const {
 FieldUpdate ChangeList::SetField(QSObjectData* record, const std::string& identity,
                                  const FieldControls& controls, const std::string& section,
                                  const std::string& key, const std::string& newValue,
-                                 const std::string& before, const std::string* retail,
+                                 std::string_view before, OptionalText retail,
                                  const std::string& label, const std::string& objectName) {
     FieldUpdate update;
     if (QSChange* change = FindChange(identity, section, key)) {
@@ -84,8 +84,9 @@ FieldUpdate ChangeList::SetField(QSObjectData* record, const std::string& identi
     } else {
         if (SameName(newValue, before)) return update;
         auto* created = new QSChange{
-            identity, objectName, label,         retail ? *retail : "", before,         newValue,
-            section,  key,        controls.main, controls.second,       controls.third};
+            identity,        objectName,      label,         std::string(retail.value_or("")),
+            std::string(before), newValue,    section,       key,
+            controls.main,   controls.second, controls.third};
         changes_.InsertSorted(created, CompareChanges);
     }
     Show(update, controls, newValue,
@@ -99,7 +100,7 @@ FieldUpdate ChangeList::SetField(QSObjectData* record, const std::string& identi
 
 FieldUpdate ChangeList::UndoField(QSObjectData* record, const std::string& identity,
                                   const FieldControls& controls, const std::string& section,
-                                  const std::string& key, const std::string* retail) {
+                                  const std::string& key, OptionalText retail) {
     FieldUpdate update;
     QSChange** slot = changes_.Find(ChangeKey{identity, section, key}, CompareKey);
     if (!slot) return update;

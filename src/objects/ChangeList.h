@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,27 @@ class QSObjectData;
 
 // The identity under which every component's changes are filed.
 inline constexpr const char* kComponentsIdentity = "Components";
+
+// A text that may be missing: an object without a retail counterpart has no retail value.
+// nullptr stands for none (a std::optional<std::string_view> would take it for a C string).
+class OptionalText {
+  public:
+    OptionalText() = default;
+    OptionalText(std::nullptr_t) {}
+    OptionalText(std::string_view text) : text_(text), present_(true) {}
+    OptionalText(const std::string& text) : text_(text), present_(true) {}
+    // None for a null pointer.
+    OptionalText(const std::string* text) : present_(text != nullptr) {
+        if (text) text_ = *text;
+    }
+    explicit operator bool() const { return present_; }
+    std::string_view operator*() const { return text_; }
+    std::string_view value_or(std::string_view none) const { return present_ ? text_ : none; }
+
+  private:
+    std::string_view text_;
+    bool present_ = false;
+};
 
 // A text colour as red, green, blue.
 struct QSColor {
@@ -114,13 +136,13 @@ class ChangeList {
     FieldUpdate SetField(QSObjectData* record, const std::string& identity,
                          const FieldControls& controls, const std::string& section,
                          const std::string& key, const std::string& newValue,
-                         const std::string& before, const std::string* retail,
+                         std::string_view before, OptionalText retail,
                          const std::string& label, const std::string& objectName);
     // Takes the field's change back; nothing happens when it has none. retail is the
     // counterpart's value, null when the object has no retail counterpart.
     FieldUpdate UndoField(QSObjectData* record, const std::string& identity,
                           const FieldControls& controls, const std::string& section,
-                          const std::string& key, const std::string* retail);
+                          const std::string& key, OptionalText retail);
 
     // Releases every change record.
     void ClearChangeList();
@@ -140,4 +162,4 @@ class ChangeList {
 // The colour of a field without a change record: green when there is no retail counterpart
 // (retail null) or the loaded value differs from its value (case-insensitive), black
 // otherwise.
-QSColor LoadedValueColor(const std::string& loaded, const std::string* retail);
+QSColor LoadedValueColor(std::string_view loaded, OptionalText retail);

@@ -51,11 +51,11 @@ bool ResolveField(const ObjectCatalogue& catalogue, int currentIndex, const Fiel
                     : record->UniqueName();
     b.key = field.shownKey;
     b.label = field.caption;
-    auto valueOf = [&field](const QSObjectData& r) -> const std::string* {
-        return field.row ? &r.Value(field) : &r.ProperName();
+    auto valueOf = [&field](const QSObjectData& r) -> std::string_view {
+        return field.row ? r.Value(field) : std::string_view(r.ProperName());
     };
     b.loaded = valueOf(*record);
-    b.retail = b.counterpart ? valueOf(*b.counterpart) : nullptr;
+    if (b.counterpart) b.retail = valueOf(*b.counterpart);
     out = std::move(b);
     return true;
 }
@@ -69,8 +69,8 @@ bool ResolveSoundSlot(const ObjectCatalogue& catalogue, int currentIndex, const 
     b.section = slot.section;
     b.key = slot.key;
     b.label = slot.caption;
-    b.loaded = &SlotValue(*record, slot);
-    b.retail = b.counterpart ? &SlotValue(*b.counterpart, slot) : nullptr;
+    b.loaded = SlotValue(*record, slot);
+    if (b.counterpart) b.retail = SlotValue(*b.counterpart, slot);
     out = std::move(b);
     return true;
 }

@@ -32,8 +32,8 @@ struct FieldBinding {
     std::string section;
     std::string key;
     const char* label = "";               // the caption the change log names the field by
-    const std::string* loaded = nullptr;  // the record's value as loaded
-    const std::string* retail = nullptr;  // the counterpart's value; null without one
+    std::string_view loaded;  // the record's value as loaded
+    OptionalText retail;      // the counterpart's value; none without one
 };
 
 // The binding of a field for the record at currentIndex of the catalogue's view list; false

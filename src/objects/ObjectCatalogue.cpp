@@ -534,16 +534,16 @@ int ObjectCatalogue::CloneObject(int shownIndex, const char* newUniqueName,
     clone->changeState = kChangedInSession;
 
     if (changes) {
-        auto enter = [&](const FieldDef& f, const std::string& value) {
-            changes->push_back(
-                {clone->UniqueName(), f.shownSection, f.shownKey, value, "Off", "Off", f.caption});
+        auto enter = [&](const FieldDef& f, std::string_view value) {
+            changes->push_back({clone->UniqueName(), f.shownSection, f.shownKey,
+                                std::string(value), "Off", "Off", f.caption});
         };
         enter(kProperNameField, clone->ProperName());
         const bool hero = SameName(shown.Value(kRowType), "hero");
         for (const FieldDef& f : kFieldTable) {
             if (f.row > 5 && f.row < 24) continue;  // global settings and component rows
             if (f.row == kRowOverwriteColor && hero) continue;
-            const std::string& value = clone->Value(f);
+            const std::string_view value = clone->Value(f);
             if (!value.empty()) enter(f, value);
         }
     }
@@ -566,7 +566,7 @@ int ObjectCatalogue::CloneObject(int shownIndex, const char* newUniqueName, Chan
     if (index < 0) return index;
     QSObjectData* clone = viewList_[static_cast<uint32_t>(index)];
     for (const ClonedField& f : fields) {
-        changes.SetField(clone, f.identity, {}, f.section, f.key, f.value, f.before, &f.retail,
+        changes.SetField(clone, f.identity, {}, f.section, f.key, f.value, f.before, OptionalText(f.retail),
                          f.label, clone->ProperName());
     }
     return index;

@@ -84,7 +84,7 @@ const ShownControl* ShownObject::Find(std::string_view control) const {
 ShownControl ShowField(const ChangeList& changes, const FieldBinding& binding,
                        const ListItemSet& lists) {
     const FieldDef& f = *binding.field;
-    ShownControl c{f.control, *binding.loaded, LoadedValueColor(*binding.loaded, binding.retail)};
+    ShownControl c{f.control, std::string(binding.loaded), LoadedValueColor(binding.loaded, binding.retail)};
     if (const QSChange* change =
             changes.FindChange(binding.identity, binding.section, binding.key)) {
         c.text = change->value;
@@ -110,7 +110,7 @@ namespace {
 // loaded value coloured against retail; a game sample is shown as the list spells it.
 ShownControl ShowSoundSlot(const ObjectCatalogue& catalogue, const ChangeList& changes,
                            const char* control, const FieldBinding& binding) {
-    ShownControl c{control, *binding.loaded, LoadedValueColor(*binding.loaded, binding.retail)};
+    ShownControl c{control, std::string(binding.loaded), LoadedValueColor(binding.loaded, binding.retail)};
     if (const QSChange* change =
             changes.FindChange(binding.identity, binding.section, binding.key)) {
         c.text = change->value;
@@ -189,7 +189,7 @@ FieldUpdate FieldEditor::EditField(int currentIndex, std::string_view control,
     FieldBinding b;
     if (!field || !ResolveField(catalogue_, currentIndex, *field, b)) return update;
     update = changes_.SetField(b.record, b.identity, {field->control, "", ""}, b.section, b.key,
-                               text, *b.loaded, b.retail, b.label, b.record->ProperName());
+                               text, b.loaded, b.retail, b.label, b.record->ProperName());
     if (field->controlKind == ControlKind::List) {
         // A list also says which item shows the value.
         const ShownControl shown = ShowField(changes_, b, lists_);
@@ -203,7 +203,7 @@ FieldUpdate FieldEditor::EditField(int currentIndex, std::string_view control,
         ResolveField(catalogue_, currentIndex, translated, t);
         Merge(update,
               changes_.SetField(t.record, t.identity, {translated.control, "", ""}, t.section,
-                                t.key, text, *t.loaded, t.retail, t.label, t.record->ProperName()));
+                                t.key, text, t.loaded, t.retail, t.label, t.record->ProperName()));
     }
     return update;
 }
@@ -253,7 +253,7 @@ FieldUpdate FieldEditor::EditSoundSlot(int currentIndex, std::string_view contro
         if (control != slot.control || !ResolveSoundSlot(catalogue_, currentIndex, slot, b))
             continue;
         update = changes_.SetField(b.record, b.identity, {slot.control, "", ""}, b.section, b.key,
-                                   text, *b.loaded, b.retail, b.label, b.record->ProperName());
+                                   text, b.loaded, b.retail, b.label, b.record->ProperName());
         const int sample = catalogue_.FindSampleName(text);
         for (ControlUpdate& c : update.controls) {
             if (c.control == slot.control) c.selected = sample;

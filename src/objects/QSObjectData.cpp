@@ -76,6 +76,11 @@ void ApplyRule(LoadRule rule, std::string& value) {
     }
 }
 
+bool RuleChangesText(LoadRule rule) {
+    return rule == LoadRule::ColorName || rule == LoadRule::WordCase ||
+           rule == LoadRule::WordCaseZeroNone || rule == LoadRule::UpkeepInteger;
+}
+
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -301,6 +306,27 @@ std::string ColorNameOf(const std::string& value) {
     return value;
 }
 
+std::shared_ptr<const QSObjectData::ValueBlock> QSObjectData::MakeBlock(
+    const std::array<std::string_view, kFieldCount>& values) {
+    auto block = std::make_shared<ValueBlock>();
+    size_t size = 0;
+    for (std::string_view v : values) size += v.size();
+    block->text.reserve(size);
+    for (size_t i = 0; i < values.size(); ++i) {
+        block->text.append(values[i]);
+        block->start[i + 1] = static_cast<uint32_t>(block->text.size());
+    }
+    return block;
+}
+
+void QSObjectData::SetValue(int row, std::string_view value) {
+    std::array<std::string_view, kFieldCount> values;
+    for (int r = 1; r <= kFieldCount; ++r) values[static_cast<size_t>(r - 1)] = Value(r);
+    const std::string kept(value);  // the value may lie in the block being replaced
+    values[static_cast<size_t>(row - 1)] = kept;
+    values_ = MakeBlock(values);
+}
+
 void QSObjectData::SetUniqueName(std::string_view name) {
     uniqueName_ = name.substr(0, kMaxNameLength);
 }
@@ -322,7 +348,7 @@ void QSObjectData::LoadRow(QSINIFile& ini, const FieldDef& f, const char* sectio
     if (f.rule == LoadRule::FromColors && value.empty() && f.altKey)
         value = Read(ini, from, f.altKey, f.defaultValue);
     ApplyRule(f.rule, value);
-    SetValue(f.row, std::move(value));
+    SetValue(f.row, value);
 }
 
 // One pass over the file's sections and keys: each key goes to what reads it (the first of
@@ -380,9 +406,15 @@ void QSObjectData::LoadFromIni(const QSINIFile& file) {
 
     auto valueOf = [&](const QSINIKey* key) { return key ? ini->ValueOf(*key) : nullptr; };
     SetProperName(properName ? ini->ValueOf(*properName) : "");
+    // Each row's text as a view: of the parsed file, of the plan's defaults, or of the few
+    // texts a loading rule changed, kept aside until the block is made.
+    std::array<std::string_view, kFieldCount> values{};
+    thread_local std::vector<std::string> ruled;
+    ruled.clear();
+    ruled.reserve(kFieldCount);
     for (const Plan::Row& row : plan.Rows()) {
         const FieldDef& f = *row.field;
-        std::string& value = values_[static_cast<size_t>(f.row - 1)];
+        std::string_view& value = values[static_cast<size_t>(f.row - 1)];
         const char* found = valueOf(rows[static_cast<size_t>(f.row)]);
         if (f.rule == LoadRule::FromColors) {
             value = found ? found : f.defaultValue;
@@ -391,14 +423,18 @@ void QSObjectData::LoadFromIni(const QSINIFile& file) {
                 value = alt ? alt : f.defaultValue;
             }
         } else if (found) {
-            value = found;
-            ApplyRule(f.rule, value);
-        } else if (row.loadedDefault.empty()) {
-            value.clear();
+            if (!RuleChangesText(f.rule)) {
+                value = found;
+            } else {
+                ruled.emplace_back(found);
+                ApplyRule(f.rule, ruled.back());
+                value = ruled.back();
+            }
         } else {
             value = row.loadedDefault;
         }
     }
+    values_ = MakeBlock(values);
 
     for (size_t g = 0; g < sounds.size(); ++g) {
         sounds[g].clear();

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,11 +60,14 @@ class QSObjectData {
     // Reads one row from ini with its default and loading rule.
     void LoadRow(QSINIFile& ini, const FieldDef& field, const char* section = nullptr);
 
-    const std::string& Value(int row) const { return values_[static_cast<size_t>(row - 1)]; }
-    void SetValue(int row, std::string value) {
-        values_[static_cast<size_t>(row - 1)] = std::move(value);
+    // The text of a row (1 to kFieldCount); valid while the record, or a copy of it, lives.
+    std::string_view Value(int row) const {
+        return values_ ? values_->At(row) : std::string_view();
     }
-    const std::string& Value(const FieldDef& field) const { return Value(field.row); }
+    // Makes a new block of values with one changed: for the few rows set one by one (the
+    // global and component records, restoring); a whole file is loaded in one go.
+    void SetValue(int row, std::string_view value);
+    std::string_view Value(const FieldDef& field) const { return Value(field.row); }
 
     void SetUniqueName(std::string_view name);
     void SetProperName(std::string_view name);
@@ -79,9 +83,24 @@ class QSObjectData {
     uint8_t changeState = kUnchanged;
 
   private:
+    // Every row's text side by side in one buffer: two allocations a record rather than one
+    // string a row. A block never changes once made, so copies of a record (the working pass's
+    // copies of the game's records) share it.
+    struct ValueBlock {
+        std::array<uint32_t, kFieldCount + 1> start{};  // row r's text: [start[r-1], start[r])
+        std::string text;
+        std::string_view At(int row) const {
+            const auto r = static_cast<size_t>(row);
+            return std::string_view(text).substr(start[r - 1], start[r] - start[r - 1]);
+        }
+    };
+    // Makes the block of these values, row 1 first.
+    static std::shared_ptr<const ValueBlock> MakeBlock(
+        const std::array<std::string_view, kFieldCount>& values);
+
     std::string uniqueName_;
     std::string properName_;
-    std::array<std::string, kFieldCount> values_;
+    std::shared_ptr<const ValueBlock> values_;  // null: every row empty
 };
 
 // Converts every character after the first to lower case unless it or the one before it is

@@ -60,7 +60,7 @@ class PackageBuilderTest : public ::testing::Test {
         return *project.Catalogue().ViewList()[static_cast<uint32_t>(Index(view, unique))];
     }
     std::string Value(int view, const char* unique, const char* control) {
-        return Record(view, unique).Value(*FieldByControl(control));
+        return std::string(Record(view, unique).Value(*FieldByControl(control)));
     }
     ModIdentity Identity(const char* version) {
         ModIdentity id = project.Identity();

@@ -283,14 +283,15 @@ TEST_F(ScriptedEditsTest, TableCellsThatDifferFromTheLoadedValueBecomeEdits) {
     const std::string csv =
         "change_state,UnitData/Type,unique_name,proper_name,ObjectData/MaxHitPoints\n"
         "0," +
-        first.Value(type) + "," + first.UniqueName() + ",\"Shield, Wall\"," + first.Value(hp) +
+        std::string(first.Value(type)) + "," + first.UniqueName() + ",\"Shield, Wall\"," +
+        std::string(first.Value(hp)) +
         "\n"
         "0,SOLO," +
         second.UniqueName() + "," + second.ProperName() +
         ",4321\n"
         "7," +
-        units[2]->Value(type) + "," + units[2]->UniqueName() + "," + units[2]->ProperName() + "," +
-        units[2]->Value(hp) + "\n\n";
+        std::string(units[2]->Value(type)) + "," + units[2]->UniqueName() + "," +
+        units[2]->ProperName() + "," + std::string(units[2]->Value(hp)) + "\n\n";
     ScriptedEdits edits(project);
     ASSERT_EQ(edits.ApplyTable(csv, kViewUnits, "units.csv"), "");
 

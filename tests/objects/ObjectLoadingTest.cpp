@@ -436,7 +436,7 @@ TEST_F(CatalogueTest, TheWorkingPassReadsTheFilesAndTranslationsOfItsOwnMount) {
         const QSObjectData& u = *Loaded(kViewUnits, false, unique);
         EXPECT_THAT(u.components, ElementsAre("Forge")) << unique;
         EXPECT_EQ(u.bonusLists[0].size(), 1u) << unique;
-        return u.ProperName() + "/" + u.Value(50);
+        return u.ProperName() + "/" + std::string(u.Value(50));
     };
     const TestFile kept = unit("Kept.ini", "10");
 

@@ -34,7 +34,8 @@ class SampleCatalogue : public ::testing::TestWithParam<const char*> {
     TempDir dir;
 };
 
-bool IsInteger(const std::string& s) {
+bool IsInteger(std::string_view text) {
+    const std::string s(text);
     return std::regex_match(s, std::regex("-?[0-9]+"));
 }
 

@@ -40,10 +40,10 @@ TEST_F(RestoreCommands, CtrlMAndCtrlRRestoreTheShownUnit) {
     ASSERT_GE(unit, 0);
     ClickRow(List(), unit);
     const QSObjectData* record = Shown();
-    const std::string loaded = record->Value(kRowMaxHitPoints);
+    const std::string loaded(record->Value(kRowMaxHitPoints));
     const QSObjectData* original =
         project.Catalogue().FindRetailCounterpart(record->UniqueName().c_str());
-    const std::string retail = original->Value(kRowMaxHitPoints);
+    const std::string retail(original->Value(kRowMaxHitPoints));
 
     auto* hp = Control<QLineEdit>("max_hit_points");
     hp->setFocus();

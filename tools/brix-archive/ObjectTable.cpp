@@ -14,7 +14,7 @@ std::vector<std::string> Cells(const QSObjectData& record) {
     cells.reserve(kFieldCount + 3);
     cells.push_back(record.UniqueName());
     cells.push_back(record.ProperName());
-    for (const FieldDef& f : kFieldTable) cells.push_back(record.Value(f));
+    for (const FieldDef& f : kFieldTable) cells.emplace_back(record.Value(f));
     cells.push_back(std::to_string(record.changeState));
     return cells;
 }
