@@ -228,10 +228,22 @@ const ObjectCatalogue::RetailSource* ObjectCatalogue::RetailSources::Find(std::s
     return &list_[found->second];
 }
 
-bool ObjectCatalogue::ReadBytes(const QSResource& entry, ResourceContent& out,
-                                uint32_t& delivered) const {
+bool ObjectCatalogue::ReadBytes(const QSResource& entry, uint32_t& delivered) {
     if (!entry.node || entry.archiveIndex >= mgr_.Archives().Count()) return false;
-    delivered = mgr_.Archives()[entry.archiveIndex]->ReadContent(*entry.node, out);
+    delivered = mgr_.Archives()[entry.archiveIndex]->ReadContentInto(*entry.node, parseBuffer_,
+                                                                     parseCapacity_);
+    return true;
+}
+
+bool ObjectCatalogue::PlaceOf(const QSResource& entry, RetailSource& out) const {
+    if (!entry.node || entry.archiveIndex >= mgr_.Archives().Count()) return false;
+    const QSStreamFile& archive = *mgr_.Archives()[entry.archiveIndex];
+    const std::vector<FileNode>& nodes = archive.Nodes();
+    if (nodes.empty() || entry.node < nodes.data() || entry.node >= nodes.data() + nodes.size())
+        return false;
+    out.archive = archive.Stamp();
+    out.node = static_cast<size_t>(entry.node - nodes.data());
+    out.length = entry.node->Len;
     return true;
 }
 
@@ -268,29 +280,18 @@ bool ObjectCatalogue::LoadFromArchive(const QSResource& entry, const std::string
                                       QSObjectData& record) {
     const QSTranslator* translator = nullptr;
     RetailSource source;
-    if (!TranslatorNow(entry, resource, newFiles, translator) ||
-        !ReadBytes(entry, source.bytes, source.delivered))
+    uint32_t delivered = 0;
+    if (!TranslatorNow(entry, resource, newFiles, translator) || !ReadBytes(entry, delivered))
         return false;
-    // The file is parsed in place, as the manager parses it; from a copy, spare byte and all,
-    // when the bytes are kept for the working pass.
-    const bool remember = rememberView >= 0 && TranslationOf(translator, source.translation);
-    ResourceContent read;
-    ResourceContent* text = &read;
-    if (remember) {
-        const uint32_t size = source.bytes.len + 1;
-        if (parseCapacity_ < size) {
-            parseBuffer_.data.reset(new char[size]);
-            parseCapacity_ = size;
-        }
-        std::memcpy(parseBuffer_.data.get(), source.bytes.data.get(), size);
-        text = &parseBuffer_;
-    } else {
-        read = std::move(source.bytes);
-    }
-    text->len = source.delivered;
+    // The file is parsed in place, as the manager parses it, in the buffer every file of the
+    // pass is read into.
+    const bool remember = rememberView >= 0 && TranslationOf(translator, source.translation) &&
+                          PlaceOf(entry, source) && source.archive.known &&
+                          delivered == source.length;
+    parseBuffer_.len = delivered;
     parser_.SetResourceName(entry.name);
     parser_.SetTranslator(translator);
-    parser_.Process(text);
+    parser_.Process(&parseBuffer_);
     record.LoadFromIni(parser_);
     parser_.Process(nullptr);  // lets the text go, keeping the parser's memory
     if (remember) {
@@ -312,10 +313,9 @@ QSObjectData* ObjectCatalogue::CopyOfRetail(int viewCode, const QSResource& entr
     if (!TranslatorNow(entry, resource, newFiles, translator) || !TranslationOf(translator, now) ||
         !(now == source.translation))
         return nullptr;
-    ResourceContent bytes;
-    uint32_t delivered = 0;
-    if (!ReadBytes(entry, bytes, delivered) || delivered != source.delivered ||
-        std::memcmp(bytes.data.get(), source.bytes.data.get(), delivered) != 0)
+    RetailSource place;
+    if (!PlaceOf(entry, place) || !place.archive.SameFileAs(source.archive) ||
+        place.node != source.node || place.length != source.length)
         return nullptr;
     return new QSObjectData(*source.record);
 }

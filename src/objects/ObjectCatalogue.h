@@ -24,6 +24,7 @@
 #include "core/QSGameResource.h"
 #include "core/QSINIFile.h"
 #include "core/QSMoveableArray.h"
+#include "resources/QSStreamFile.h"
 #include "objects/QSObjectData.h"
 
 class ChangeList;
@@ -160,7 +161,8 @@ class ObjectCatalogue {
     int FindSampleName(const std::string& name) const;
 
   private:
-    // What the values of a retail record were made from: its file's bytes as read and the
+    // What the values of a retail record were made from: where its file's bytes lie (the
+    // archive file, as stamped when opened, and the file's place in its table) and the
     // translation they went through. The working pass copies the record when its file is
     // not the mod's and both are the same again, rather than read and load the file anew.
     struct Translation {
@@ -171,8 +173,9 @@ class ObjectCatalogue {
     struct RetailSource {
         std::string_view name;  // the record's resource name
         const QSObjectData* record = nullptr;
-        ResourceContent bytes;
-        uint32_t delivered = 0;
+        FileStamp archive;
+        size_t node = 0;  // index in the archive's file table
+        uint32_t length = 0;
         Translation translation;
     };
     // One kind's kept files in the order the retail pass read them, found by name; at once
@@ -196,8 +199,11 @@ class ObjectCatalogue {
         const QSTranslator* translator = nullptr;
     };
 
-    // The file's bytes straight from its archive; false when it is not in one.
-    bool ReadBytes(const QSResource& entry, ResourceContent& out, uint32_t& delivered) const;
+    // The file's bytes straight from its archive into the parse buffer; false when it is not
+    // in one.
+    bool ReadBytes(const QSResource& entry, uint32_t& delivered);
+    // Where the entry's bytes lie; false when it is not in an archive.
+    bool PlaceOf(const QSResource& entry, RetailSource& out) const;
     // What a translator does now; false when it cannot be told whether it does the same
     // another time (a translator other than the localisation table).
     static bool TranslationOf(const QSTranslator* translator, Translation& out);
@@ -207,11 +213,13 @@ class ObjectCatalogue {
     bool TranslatorNow(const QSResource& entry, const std::string& resource,
                        NewFileTranslation& newFiles, const QSTranslator*& out) const;
     // Loads the record as LoadFromIni does from the manager's INI file, from the file's bytes
-    // read from its archive and parsed here, and keeps bytes and translation for the working
-    // pass when rememberView is a view code. False when the file cannot be read so.
+    // read from its archive and parsed here, and keeps where they lie and their translation
+    // for the working pass when rememberView is a view code. False when the file cannot be
+    // read so.
     bool LoadFromArchive(const QSResource& entry, const std::string& resource,
                          NewFileTranslation& newFiles, int rememberView, QSObjectData& record);
-    // A copy of the retail record read from the same bytes with the same translation, or null.
+    // A copy of the retail record read from the same bytes (the same file of the same archive,
+    // unchanged) with the same translation, or null.
     QSObjectData* CopyOfRetail(int viewCode, const QSResource& entry, const std::string& resource,
                                NewFileTranslation& newFiles);
 
@@ -239,7 +247,7 @@ class ObjectCatalogue {
     // its working pass and whenever the retail records go.
     std::array<RetailSources, kViewCount> retailSources_;
     QSINIFile parser_;             // parses the object files LoadFromArchive reads
-    ResourceContent parseBuffer_;  // a kept file's copy for parsing
+    ResourceContent parseBuffer_;  // each object file's bytes in turn, parsed in place
     uint32_t parseCapacity_ = 0;
 
     std::vector<QSBRIXBonusData> bonuses_;

@@ -11,6 +11,7 @@
 #include "resources/HiddenBlock.h"
 
 #ifdef _WIN32
+#include <chrono>
 #include <filesystem>
 #else
 #include <fcntl.h>
@@ -222,6 +223,25 @@ bool QSStreamFile::Load(std::string* problem) {
     off_t end = ftello(file_.get());
 #endif
     realLength_ = end > 0 ? static_cast<uint64_t>(end) : 0;
+#ifdef _WIN32
+    std::error_code ec;
+    const auto written = std::filesystem::last_write_time(path_, ec);
+    if (!ec) {
+        stamp_.modified = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                              written.time_since_epoch()).count();
+        stamp_.length = realLength_;
+        stamp_.known = true;
+    }
+#else
+    struct stat st;
+    if (::fstat(fileno(file_.get()), &st) == 0) {
+        stamp_.device = static_cast<uint64_t>(st.st_dev);
+        stamp_.fileNumber = static_cast<uint64_t>(st.st_ino);
+        stamp_.length = static_cast<uint64_t>(st.st_size);
+        stamp_.modified = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        stamp_.known = true;
+    }
+#endif
 
     uint32_t formatVersion = 0;
     if (realLength_ >= 4 && !ReadAt(0, &formatVersion, 4)) {
@@ -374,7 +394,22 @@ const char* QSStreamFile::InfoBlock(const FileNode& node) const {
 }
 
 uint32_t QSStreamFile::ReadContent(const FileNode& node, ResourceContent& out) const {
-    char* buffer = out.Allocate(node.Len);
+    return Fill(node, out.Allocate(node.Len));
+}
+
+uint32_t QSStreamFile::ReadContentInto(const FileNode& node, ResourceContent& buffer,
+                                       uint32_t& capacity) const {
+    const uint64_t needed = static_cast<uint64_t>(node.Len) + 1;
+    if (!buffer.data || capacity < needed) {
+        buffer.data.reset(new char[needed]);
+        capacity = static_cast<uint32_t>(std::min<uint64_t>(needed, UINT32_MAX));
+    }
+    buffer.len = node.Len;
+    buffer.data[node.Len] = '\0';
+    return Fill(node, buffer.data.get());
+}
+
+uint32_t QSStreamFile::Fill(const FileNode& node, char* buffer) const {
     // Stored files are cut into consecutive chunks; if these do not tile the content (an odd
     // or hostile archive), clear it first so no stale memory is handed out.
     uint64_t covered = 0;

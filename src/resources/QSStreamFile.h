@@ -18,6 +18,19 @@
 #include "core/QSMoveableArray.h"
 #include "resources/StreamFormat.h"
 
+// What tells an archive file from another, or from itself after a change: its device,
+// file number, length and modification time, taken from the open file. Two stamps that are
+// both known and equal stand for the same bytes.
+struct FileStamp {
+    uint64_t device = 0;
+    uint64_t fileNumber = 0;
+    uint64_t length = 0;
+    int64_t modified = 0;  // nanoseconds
+    bool known = false;
+    bool operator==(const FileStamp&) const = default;
+    bool SameFileAs(const FileStamp& other) const { return known && other.known && *this == other; }
+};
+
 class QSStreamFile {
 public:
     // Opens the archive and logs "New stream file <path>". A file that cannot be opened
@@ -61,6 +74,12 @@ public:
     // Reads one file's content into Len + 1 bytes (the spare byte stays zero) following its
     // chunks and packets. Returns the number of bytes delivered.
     uint32_t ReadContent(const FileNode& node, ResourceContent& out) const;
+    // The same into a buffer kept between reads, made larger when the file needs it:
+    // capacity is the buffer's size (spare byte included), 0 for none yet.
+    uint32_t ReadContentInto(const FileNode& node, ResourceContent& buffer,
+                             uint32_t& capacity) const;
+    // The stamp of the file as opened; not known when the system could not tell.
+    const FileStamp& Stamp() const { return stamp_; }
     // Where stored bytes are claimed twice: a packet used by more than one chunk, packets
     // whose bytes overlap, a packet over the header or a table. Each problem names the files
     // concerned; none for an archive whose files each have bytes of their own. Such an
@@ -80,6 +99,8 @@ private:
     // Opens and checks; on a problem returns false with its text (file stays open).
     bool Load(std::string* problem);
     bool ReadAt(uint64_t offset, void* buffer, size_t size) const;
+    // Fills node.Len bytes of buffer from the node's chunks; returns the bytes delivered.
+    uint32_t Fill(const FileNode& node, char* buffer) const;
     // Why the last ReadAt on this thread failed.
     static std::string ReadError();
     template <typename T>
@@ -98,6 +119,7 @@ private:
     };
     std::unique_ptr<FILE, FileCloser> file_;
     uint64_t realLength_ = 0;
+    FileStamp stamp_;
     StreamHeader header_{};
     char versionText_[17] = "0.0.0.0";
     std::vector<char> reserved_;
