@@ -227,8 +227,8 @@ class Checker {
     // (those switched on are picked from the component list and always exist).
     void CheckComponents(const QSObjectData& record) {
         const std::vector<std::string>& names = catalogue_.ComponentNames();
-        for (size_t i = 0; i < record.components.size(); ++i) {
-            const std::string& name = record.components[i];
+        for (size_t i = 0; i < record.Components().size(); ++i) {
+            const std::string& name = record.Components()[i];
             if (Holds(names, name)) continue;
             const QSChange* c =
                 changes_.FindChange(record.UniqueName(), kBuildHierarchySection, name);
@@ -242,7 +242,7 @@ class Checker {
     void CheckBonuses(const QSObjectData& record) {
         const std::vector<QSBRIXBonusData>& definitions = catalogue_.BonusDefinitions();
         for (int list = 0; list < kBonusPanelCount; ++list) {
-            for (const QSBonusPair& pair : record.bonusLists[static_cast<size_t>(list)]) {
+            for (const QSBonusPair& pair : record.BonusLists()[static_cast<size_t>(list)]) {
                 bool known = false;
                 for (const QSBRIXBonusData& d : definitions)
                     known = known || SameName(d.name, pair.key);

@@ -108,10 +108,10 @@ bool WritesNothing(const QSObjectData& w, const QSObjectData& r) {
     for (const size_t i : FieldsByRow()) {
         if (FieldValue(w, fields[i].row) != FieldValue(r, fields[i].row)) return false;
     }
-    if (w.components != r.components) return false;
+    if (w.Components() != r.Components()) return false;
     for (int list : kBonusReportOrder) {
-        const auto& mine = w.bonusLists[static_cast<size_t>(list)];
-        const auto& theirs = r.bonusLists[static_cast<size_t>(list)];
+        const auto& mine = w.BonusLists()[static_cast<size_t>(list)];
+        const auto& theirs = r.BonusLists()[static_cast<size_t>(list)];
         if (mine.size() != theirs.size()) return false;
         for (size_t i = 0; i < mine.size(); ++i) {
             if (mine[i].key != theirs[i].key || mine[i].value != theirs[i].value) return false;
@@ -174,15 +174,15 @@ void CompareObjectLists(const QSObjectList& later, const QSObjectList& earlier, 
                 changed(fields[i].label, FieldValue(*r, fields[i].row),
                         FieldValue(*w, fields[i].row));
         }
-        for (const std::string& c : w->components) {
-            if (!HasName(r->components, c)) changed(c, kOff, kOn);
+        for (const std::string& c : w->Components()) {
+            if (!HasName(r->Components(), c)) changed(c, kOff, kOn);
         }
-        for (const std::string& c : r->components) {
-            if (!HasName(w->components, c)) changed(c, kOn, kOff);
+        for (const std::string& c : r->Components()) {
+            if (!HasName(w->Components(), c)) changed(c, kOn, kOff);
         }
         for (int list : kBonusReportOrder) {
-            const auto& mine = w->bonusLists[static_cast<size_t>(list)];
-            const auto& theirs = r->bonusLists[static_cast<size_t>(list)];
+            const auto& mine = w->BonusLists()[static_cast<size_t>(list)];
+            const auto& theirs = r->BonusLists()[static_cast<size_t>(list)];
             for (const QSBonusPair& p : mine) {
                 const QSBonusPair* old = FindPair(theirs, p.key);
                 if (!old) {

@@ -105,7 +105,7 @@ PackageBuilder::SoundSlots PackageBuilder::WrittenSoundSlots(const QSObjectData&
     for (int g = 0; g < kWrittenSoundGroups; ++g) {
         const WrittenSoundGroup& group = kWrittenSoundGroupTable[static_cast<size_t>(g)];
         std::vector<QSSoundData>& written = slots[static_cast<size_t>(g)];
-        written = record.sounds[static_cast<size_t>(group.group)];
+        written = record.Sounds()[static_cast<size_t>(group.group)];
         for (size_t i = 0; i < written.size(); ++i) {
             const std::string key = group.stem + std::to_string(i + 1);
             for (const QSChange* c : filed) {
@@ -161,7 +161,7 @@ bool PackageBuilder::WriteObjectIniText(const QSObjectData& record, const SoundS
         edits.push_back({section, IniKeyOfChange(c->section, c->key), c->value});
     }
     in.changes = edits;
-    for (size_t b = 0; b < kWrittenBonusLists.size(); ++b) in.bonuses[b] = record.bonusLists[static_cast<size_t>(kWrittenBonusLists[b])];
+    for (size_t b = 0; b < kWrittenBonusLists.size(); ++b) in.bonuses[b] = record.BonusLists()[static_cast<size_t>(kWrittenBonusLists[b])];
     in.componentNames = catalogue_.ComponentNames();
     *text = ::WriteObjectIniText(in);
     return true;

@@ -57,7 +57,7 @@ bool RestoreFromMod(ObjectCatalogue& catalogue, ChangeList& changes, QSResourceM
     // as loaded.
     constexpr size_t kCurrentLists = kBonusSections.size();
     for (size_t list = 0; list < kCurrentLists; ++list)
-        record.bonusLists[list] = record.bonusLists[list + kCurrentLists];
+        record.MutableBonusLists()[list] = record.BonusLists()[list + kCurrentLists];
     record.changeState =
         mgr.IsModResource(record.resourceName.c_str()) ? kSuppliedByMod : kUnchanged;
     return true;

@@ -328,15 +328,18 @@ std::string ScriptedEdits::Apply(const Target& target, const Column& column,
 
     // A bonus: ticked when the list lacks it, then its row's value set; or unticked.
     const QSObjectData& record = *catalogue.ViewList()[static_cast<uint32_t>(target.index)];
-    const std::vector<QSBonusPair>& entries = record.bonusLists[static_cast<size_t>(column.list)];
+    // Read anew after each toggle: a toggle may give the record lists of its own.
+    const auto entries = [&]() -> const std::vector<QSBonusPair>& {
+        return record.BonusLists()[static_cast<size_t>(column.list)];
+    };
     int definition = -1;
     const std::vector<QSBRIXBonusData>& definitions = catalogue.BonusDefinitions();
     for (size_t i = 0; i < definitions.size() && definition < 0; ++i) {
         if (SameName(definitions[i].name, column.name)) definition = static_cast<int>(i);
     }
     const auto rowOf = [&]() -> int {
-        for (size_t i = 0; i < entries.size(); ++i) {
-            if (SameName(entries[i].key, column.name)) return static_cast<int>(i) + 1;
+        for (size_t i = 0; i < entries().size(); ++i) {
+            if (SameName(entries()[i].key, column.name)) return static_cast<int>(i) + 1;
         }
         return 0;
     };
@@ -367,7 +370,7 @@ std::string ScriptedEdits::Apply(const Target& target, const Column& column,
         if (ticked) project_.ToggleBonus(target.index, column.list, definition, false);
         return problem;
     }
-    if (entries[static_cast<size_t>(row - 1)].value != value) {
+    if (entries()[static_cast<size_t>(row - 1)].value != value) {
         project_.EditBonusValue(target.index, column.list, row, value, false);
     }
     return {};

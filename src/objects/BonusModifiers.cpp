@@ -11,14 +11,15 @@ namespace {
 const char* const kLevelSuffixes[] = {"", "_enlightened", "_restored", "_ascended"};
 const char* const kOff = "Off";
 
-std::vector<QSBonusPair>& Current(QSObjectData& record, int list) {
-    return record.bonusLists[static_cast<size_t>(list)];
+// The list a toggle or a value changes (copied first when a copy of the record shares it).
+std::vector<QSBonusPair>& Changing(QSObjectData& record, int list) {
+    return record.MutableBonusLists()[static_cast<size_t>(list)];
 }
 const std::vector<QSBonusPair>& Current(const QSObjectData& record, int list) {
-    return record.bonusLists[static_cast<size_t>(list)];
+    return record.BonusLists()[static_cast<size_t>(list)];
 }
 const std::vector<QSBonusPair>& AsLoaded(const QSObjectData& record, int list) {
-    return record.bonusLists[static_cast<size_t>(list + kBonusPanelCount)];
+    return record.BonusLists()[static_cast<size_t>(list + kBonusPanelCount)];
 }
 
 const QSBonusPair* FindEntry(const std::vector<QSBonusPair>& entries, std::string_view name) {
@@ -155,7 +156,7 @@ BonusUpdate BonusModifiers::Toggle(QSObjectData& record, const QSObjectData* cou
         return update;
     const QSBRIXBonusData& definition = definitions_[static_cast<size_t>(item)];
     const std::string section = kBonusSections[static_cast<size_t>(list)];
-    std::vector<QSBonusPair>& entries = Current(record, list);
+    std::vector<QSBonusPair>& entries = Changing(record, list);
     const std::string off = kOff;
 
     if (checked) {
@@ -194,7 +195,7 @@ BonusUpdate BonusModifiers::EditValue(QSObjectData& record, const QSObjectData* 
                                       int list, int row, const std::string& text, bool undoKey) {
     BonusUpdate update;
     if (!ValidList(list) || row < 1 || row > kBonusRows) return update;
-    std::vector<QSBonusPair>& entries = Current(record, list);
+    std::vector<QSBonusPair>& entries = Changing(record, list);
     if (static_cast<size_t>(row) > entries.size()) return update;
     const std::string name = entries[static_cast<size_t>(row - 1)].key;
     const std::string before = entries[static_cast<size_t>(row - 1)].value;
@@ -238,7 +239,7 @@ BonusUpdate BonusModifiers::EditValue(QSObjectData& record, const QSObjectData* 
 std::string BonusModifiers::SetBonusValue(QSObjectData& record, int list, std::string_view name,
                                           const std::string* value) const {
     if (!ValidList(list)) return {};
-    for (QSBonusPair& e : Current(record, list)) {
+    for (QSBonusPair& e : Changing(record, list)) {
         if (!SameName(e.key, name)) continue;
         std::string message;
         e.value = value ? *value : DefaultFor(name, &message);

@@ -26,7 +26,7 @@ void BindRecord(const ObjectCatalogue& catalogue, QSObjectData* record, FieldBin
 }
 
 const std::string& SlotValue(const QSObjectData& record, const SoundSlotDef& slot) {
-    const auto& list = record.sounds[static_cast<size_t>(slot.group)];
+    const auto& list = record.Sounds()[static_cast<size_t>(slot.group)];
     const auto index = static_cast<size_t>(slot.slot);
     return index < list.size() ? list[index].entered : kEmpty;
 }

@@ -327,6 +327,20 @@ void QSObjectData::SetValue(int row, std::string_view value) {
     values_ = MakeBlock(values);
 }
 
+const QSObjectData::ListSet& QSObjectData::Lists() const {
+    static const ListSet kNone;
+    return lists_ ? *lists_ : kNone;
+}
+
+QSObjectData::ListSet& QSObjectData::MutableLists() {
+    if (!lists_) {
+        lists_ = std::make_shared<ListSet>();
+    } else if (lists_.use_count() > 1) {
+        lists_ = std::make_shared<ListSet>(*lists_);
+    }
+    return *lists_;
+}
+
 void QSObjectData::SetUniqueName(std::string_view name) {
     uniqueName_ = name.substr(0, kMaxNameLength);
 }
@@ -371,7 +385,11 @@ void QSObjectData::LoadFromIni(const QSINIFile& file) {
     thread_local std::vector<const QSINIKey*> componentKeys;
     componentKeys.clear();
 
-    for (std::vector<QSBonusPair>& list : bonusLists) list.clear();
+    // The lists are made anew, never changed under a copy that shares them.
+    lists_ = std::make_shared<ListSet>();
+    BonusListSet& bonusLists = lists_->bonus;
+    SoundListSet& sounds = lists_->sounds;
+    std::vector<std::string>& components = lists_->components;
     for (uint32_t s = 0; s < ini->SectionCount(); ++s) {
         const QSINISection& section = ini->SectionAt(s);
         const int planned =

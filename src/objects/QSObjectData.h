@@ -74,12 +74,20 @@ class QSObjectData {
     const std::string& UniqueName() const { return uniqueName_; }
     const std::string& ProperName() const { return properName_; }
 
+    using BonusListSet = std::array<std::vector<QSBonusPair>, kBonusListCount>;
+    using SoundListSet = std::array<std::vector<QSSoundData>, kSoundGroupCount>;
+    // ElementBonus .. SupportBonus3 in kBonusSections order, then the same sections again.
+    const BonusListSet& BonusLists() const { return Lists().bonus; }
+    const std::vector<std::string>& Components() const { return Lists().components; }
+    // In SoundGroup order.
+    const SoundListSet& Sounds() const { return Lists().sounds; }
+    // The same for changing: the lists are first copied when a copy of the record shares them.
+    BonusListSet& MutableBonusLists() { return MutableLists().bonus; }
+    std::vector<std::string>& MutableComponents() { return MutableLists().components; }
+    SoundListSet& MutableSounds() { return MutableLists().sounds; }
+
     std::string resourceName;
     std::string sourceResourceName;
-    // ElementBonus .. SupportBonus3 in kBonusSections order, then the same sections again.
-    std::array<std::vector<QSBonusPair>, kBonusListCount> bonusLists;
-    std::vector<std::string> components;
-    std::array<std::vector<QSSoundData>, kSoundGroupCount> sounds;  // SoundGroup order
     uint8_t changeState = kUnchanged;
 
   private:
@@ -98,9 +106,19 @@ class QSObjectData {
     static std::shared_ptr<const ValueBlock> MakeBlock(
         const std::array<std::string_view, kFieldCount>& values);
 
+    // The lists, shared by copies of a record like its values until one of them changes.
+    struct ListSet {
+        BonusListSet bonus;
+        std::vector<std::string> components;
+        SoundListSet sounds;
+    };
+    const ListSet& Lists() const;
+    ListSet& MutableLists();
+
     std::string uniqueName_;
     std::string properName_;
     std::shared_ptr<const ValueBlock> values_;  // null: every row empty
+    std::shared_ptr<ListSet> lists_;            // null: every list empty
 };
 
 // Converts every character after the first to lower case unless it or the one before it is

@@ -267,11 +267,11 @@ TEST(GlobalHistory, EqualRecordsWriteNothingUnlessTwoBonusKeysAreOneNameInAnothe
     QSObjectData retailUnit;
     retailUnit.SetUniqueName("Unit");
     retailUnit.SetValue(2, "5");
-    retailUnit.components = {"Forge", "Kiln"};
-    retailUnit.bonusLists[0] = {{"Fire", "1"}, {"Water", "2"}};
+    retailUnit.MutableComponents() = {"Forge", "Kiln"};
+    retailUnit.MutableBonusLists()[0] = {{"Fire", "1"}, {"Water", "2"}};
     QSObjectData twins = retailUnit;
     twins.SetUniqueName("Twins");
-    twins.bonusLists[3] = {{"Fire", "1"}, {"FIRE", "2"}};
+    twins.MutableBonusLists()[3] = {{"Fire", "1"}, {"FIRE", "2"}};
     QSObjectData workingUnit = retailUnit, workingTwins = twins;
     QSObjectList retail(4, 4), working(4, 4);
     for (QSObjectData* r : {&retailUnit, &twins}) retail.Append(r);

@@ -46,12 +46,12 @@ void DumpRecord(std::ostream& out, const QSObjectData& r) {
     Put(out, " source", r.sourceResourceName);
     out << " state " << int(r.changeState) << '\n';
     for (int row = 1; row <= kFieldCount; ++row) out << " " << row << " [" << r.Value(row) << "]\n";
-    for (size_t list = 0; list < r.bonusLists.size(); ++list)
-        for (const QSBonusPair& b : r.bonusLists[list])
+    for (size_t list = 0; list < r.BonusLists().size(); ++list)
+        for (const QSBonusPair& b : r.BonusLists()[list])
             out << " bonus " << list << " [" << b.key << "] [" << b.value << "]\n";
-    for (const std::string& c : r.components) Put(out, " component", c);
-    for (size_t group = 0; group < r.sounds.size(); ++group)
-        for (const QSSoundData& s : r.sounds[group])
+    for (const std::string& c : r.Components()) Put(out, " component", c);
+    for (size_t group = 0; group < r.Sounds().size(); ++group)
+        for (const QSSoundData& s : r.Sounds()[group])
             out << " sound " << group << " [" << s.entered << "] [" << s.resolved << "]\n";
 }
 

@@ -121,7 +121,7 @@ TEST_F(PackageBuilderTest, EditsReadBackWhenThePackageIsOpenedAgain) {
     Reopen(path);
     EXPECT_EQ(Value(kViewUnits, "Pike", "defense"), "12");
     EXPECT_EQ(Value(kViewUnits, "Pike", "attack_1_morale_damage_type"), "Holy");
-    EXPECT_THAT(Record(kViewUnits, "Pike").components, ElementsAre("Wall"));
+    EXPECT_THAT(Record(kViewUnits, "Pike").Components(), ElementsAre("Wall"));
     EXPECT_EQ(Value(kViewUnits, "Bow", "defense"), "4");
     EXPECT_EQ(Value(kViewComponents, "Forge", "component_gold_cost"), "120");
     EXPECT_EQ(Value(kViewComponents, "Wall", "component_gold_cost"), "60");

@@ -70,7 +70,7 @@ class ScriptedEditsTest : public ::testing::Test {
         // A unit with personal bonuses and room for one more, a bonus and a component it
         // lacks, and the first hero, building and component.
         for (const QSObjectData* r : c.Objects(kViewUnits, false)) {
-            const auto& personal = r->bonusLists[0];
+            const auto& personal = r->BonusLists()[0];
             // A bonus added to at most three lands in one of the rows of five characters.
             if (personal.empty() || personal.size() > 3) continue;
             unit = r;
@@ -92,13 +92,13 @@ class ScriptedEditsTest : public ::testing::Test {
                  {"{hero}", c.Objects(kViewHeroes, false)[0]->UniqueName()},
                  {"{building}", c.Objects(kViewBuildings, false)[0]->UniqueName()},
                  {"{component}", c.Objects(kViewComponents, false)[0]->UniqueName()},
-                 {"{present_bonus}", unit->bonusLists[0][0].key},
-                 {"{present_value}", unit->bonusLists[0][0].value},
+                 {"{present_bonus}", unit->BonusLists()[0][0].key},
+                 {"{present_value}", unit->BonusLists()[0][0].value},
                  {"{absent_bonus}", absentBonus},
                  {"{absent_component}", absentComponent},
                  {"{sample}", c.SampleNames().back()},
-                 {"{death2}", unit->sounds[static_cast<size_t>(SoundGroup::Death)][1].entered},
-                 {"{attack1_2}", unit->sounds[static_cast<size_t>(SoundGroup::Attack1)][1].entered},
+                 {"{death2}", unit->Sounds()[static_cast<size_t>(SoundGroup::Death)][1].entered},
+                 {"{attack1_2}", unit->Sounds()[static_cast<size_t>(SoundGroup::Attack1)][1].entered},
                  {"{wav}", (dir / "charge.wav").string()}};
     }
 
@@ -428,12 +428,12 @@ WorkingSet Read(const ModProject& project) {
             for (const FieldDef& f : kFieldTable)
                 s.values[static_cast<size_t>(f.row - 1)] = r->Value(f);
             for (int list = 0; list < kBonusPanelCount; ++list) {
-                for (const QSBonusPair& p : r->bonusLists[static_cast<size_t>(list)])
+                for (const QSBonusPair& p : r->BonusLists()[static_cast<size_t>(list)])
                     s.bonuses[static_cast<size_t>(list)][Folded(p.key)] = p.value;
             }
-            for (const std::string& c : r->components) s.components.insert(Folded(c));
-            for (size_t g = 0; g < r->sounds.size(); ++g) {
-                for (const QSSoundData& slot : r->sounds[g]) {
+            for (const std::string& c : r->Components()) s.components.insert(Folded(c));
+            for (size_t g = 0; g < r->Sounds().size(); ++g) {
+                for (const QSSoundData& slot : r->Sounds()[g]) {
                     if (!slot.entered.empty()) s.sounds[g].insert(slot.entered);
                 }
             }
@@ -620,7 +620,7 @@ class RandomEdits {
         // The slot as the editor holds it now: loaded, or set by an earlier edit.
         auto& slots = slots_[record];
         if (slots.empty()) {
-            for (const auto& group : record->sounds) {
+            for (const auto& group : record->Sounds()) {
                 std::vector<std::string> values;
                 for (const QSSoundData& s : group) values.push_back(s.entered);
                 slots.push_back(values);
@@ -649,7 +649,7 @@ class RandomEdits {
         auto& bonuses = s.bonuses[static_cast<size_t>(list)];
         // Half the time a bonus the list holds, so that values are set and bonuses removed.
         std::string name = definitions[Pick(definitions.size())].name;
-        const auto& entries = record->bonusLists[static_cast<size_t>(list)];
+        const auto& entries = record->BonusLists()[static_cast<size_t>(list)];
         if (!entries.empty() && Pick(2) == 0) name = entries[Pick(entries.size())].key;
         const auto present = bonuses.find(Folded(name));
         const bool had = present != bonuses.end();
@@ -937,7 +937,7 @@ TEST(SavedEditsReadBack, KeysOfASectionTheObjectsFileLacks) {
     EXPECT_EQ(back->Value(*FieldByShownKey("Attack2", "Damage")), "12");
     EXPECT_EQ(back->Value(*FieldByShownKey("SettlementData", "UpgradeTime")), "77");
     EXPECT_EQ(back->Value(*FieldByShownKey("BuildHierarchy", "Race")), "Thuld");
-    EXPECT_EQ(back->sounds[static_cast<size_t>(SoundGroup::Attack2)][0].entered, sample);
+    EXPECT_EQ(back->Sounds()[static_cast<size_t>(SoundGroup::Attack2)][0].entered, sample);
 }
 
 TEST(SavedEditsReadBack, ObjectsWhoseUniqueNameIsCutShortOfTheirFileOrSection) {

@@ -74,7 +74,7 @@ class ComponentTest : public CatalogueTest {
 TEST_F(ComponentTest, TheLoadedListTicksItemsInAnyCaseAndStopsAtAGap) {
     EXPECT_THAT(catalogue->ComponentNames(), ElementsAre("Forge", "Tower", "Wall"));
     EXPECT_THAT(Checks(Object("Archer")), ElementsAre(true, true, false));
-    EXPECT_THAT(Object("Gap").components, ElementsAre("Wall"));
+    EXPECT_THAT(Object("Gap").Components(), ElementsAre("Wall"));
     EXPECT_THAT(Checks(Object("Gap")), ElementsAre(false, false, true));
     EXPECT_TRUE(HasComponent(Object("Archer"), "Tower"));
     EXPECT_FALSE(HasComponent(Object("Archer"), "Wall"));
@@ -95,7 +95,7 @@ TEST_F(ComponentTest, UntickingALoadedComponentRecordsOffAndTickingAgainTakesItB
     EXPECT_EQ(archer.changeState, kChangedInSession);
     // Shown again, the record overrides the loaded list, which itself never changes.
     EXPECT_THAT(Checks(archer), ElementsAre(true, false, false));
-    EXPECT_THAT(archer.components, ElementsAre("TOWER", "forge"));
+    EXPECT_THAT(archer.Components(), ElementsAre("TOWER", "forge"));
     EXPECT_EQ(Color(archer, kTower), kRed);
 
     update = Toggle(archer, kTower, true);

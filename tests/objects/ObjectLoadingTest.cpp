@@ -99,7 +99,7 @@ TEST_F(CatalogueTest, SoundSlotsAreSortedWithEmptySlotsLast) {
     const QSObjectData& u = *Loaded(kViewUnits, true, "Warden");
     auto entered = [&](SoundGroup g) {
         std::vector<std::string> v;
-        for (const QSSoundData& s : u.sounds[static_cast<size_t>(g)]) {
+        for (const QSSoundData& s : u.Sounds()[static_cast<size_t>(g)]) {
             EXPECT_EQ(s.resolved, s.entered);
             v.push_back(s.entered);
         }
@@ -119,7 +119,7 @@ TEST_F(CatalogueTest, BonusSectionsFillBothListsSortedByKeyAndComponentsStopAtTh
     const QSObjectData& u = *Loaded(kViewUnits, true, "Warden");
     auto pairs = [&](int list) {
         std::vector<std::string> v;
-        for (const QSBonusPair& p : u.bonusLists[static_cast<size_t>(list)])
+        for (const QSBonusPair& p : u.BonusLists()[static_cast<size_t>(list)])
             v.push_back(p.key + "=" + p.value);
         return v;
     };
@@ -128,12 +128,12 @@ TEST_F(CatalogueTest, BonusSectionsFillBothListsSortedByKeyAndComponentsStopAtTh
     EXPECT_THAT(pairs(7), ElementsAre("Only=7"));  // SupportBonus3
     EXPECT_EQ(pairs(15), pairs(7));
     for (int list : {1, 2, 3, 4, 5, 6, 9, 14}) EXPECT_TRUE(pairs(list).empty()) << list;
-    EXPECT_THAT(u.components, ElementsAre("Forge", "Kiln"));
+    EXPECT_THAT(u.Components(), ElementsAre("Forge", "Kiln"));
 
     // A last line without '=' is a key without a name, and its value cannot be found.
     Mount({Unit("Loose.ini", "[SupportBonus]\nFire=1\nloose")});
     catalogue->LoadObjectKind("units", kKindCodeUnits, false);
-    const QSBonusPair& loose = Loaded(kViewUnits, false, "Loose")->bonusLists[1].at(0);
+    const QSBonusPair& loose = Loaded(kViewUnits, false, "Loose")->BonusLists()[1].at(0);
     EXPECT_EQ(loose.key, "");
     EXPECT_EQ(loose.value, "NOBONUS");
 }
@@ -244,7 +244,7 @@ TEST_F(CatalogueTest, ComponentKeysAreReadInNumberOrderUntilTheFirstGapOrEmptyVa
     Mount(files);
     catalogue->LoadObjectKind("units", kKindCodeUnits, true);
     for (size_t i = 0; i < std::size(cases); ++i) {
-        EXPECT_EQ(Loaded(kViewUnits, true, "C" + std::to_string(i))->components, cases[i].expected)
+        EXPECT_EQ(Loaded(kViewUnits, true, "C" + std::to_string(i))->Components(), cases[i].expected)
             << cases[i].keys;
     }
     mgr.SetTranslator(nullptr);
@@ -258,7 +258,7 @@ TEST_F(CatalogueTest, ABonusKeyGetsTheValueItsNameLooksUp) {
     const QSObjectData& u = *Loaded(kViewUnits, true, "B");
     auto pairs = [&](size_t list) {
         std::vector<std::string> v;
-        for (const QSBonusPair& p : u.bonusLists[list]) v.push_back(p.key + "=" + p.value);
+        for (const QSBonusPair& p : u.BonusLists()[list]) v.push_back(p.key + "=" + p.value);
         return v;
     };
     EXPECT_THAT(pairs(0), ElementsAre("=blank", "=blank", "Fire=1", "Water=2"));
@@ -309,7 +309,7 @@ TEST_F(CatalogueTest, AbsentKeysGetTheirDefaultsButAnAbsentResourceLeavesEveryth
     missing.LoadFromIni(mgr, "Data\\ObjectData\\units\\Missing.ini");
     EXPECT_EQ(missing.ProperName(), "");
     for (const FieldDef& f : kFieldTable) EXPECT_EQ(missing.Value(f), "") << f.row;
-    for (const auto& list : missing.sounds) EXPECT_TRUE(list.empty());
+    for (const auto& list : missing.Sounds()) EXPECT_TRUE(list.empty());
 }
 
 TEST_F(CatalogueTest, UniqueNamesComeFromTheFileName) {
@@ -434,8 +434,8 @@ TEST_F(CatalogueTest, TheWorkingPassReadsTheFilesAndTranslationsOfItsOwnMount) {
     };
     auto shown = [&](const char* unique) {
         const QSObjectData& u = *Loaded(kViewUnits, false, unique);
-        EXPECT_THAT(u.components, ElementsAre("Forge")) << unique;
-        EXPECT_EQ(u.bonusLists[0].size(), 1u) << unique;
+        EXPECT_THAT(u.Components(), ElementsAre("Forge")) << unique;
+        EXPECT_EQ(u.BonusLists()[0].size(), 1u) << unique;
         return u.ProperName() + "/" + std::string(u.Value(50));
     };
     const TestFile kept = unit("Kept.ini", "10");
@@ -495,7 +495,7 @@ TEST_F(CatalogueTest, GlobalSettingsAreTwoFixedRecords) {
     EXPECT_EQ(settings.Value(13), "0x101010");  // shade_1 is empty: the min key is read
     EXPECT_EQ(settings.Value(14), "0xF0F0F0");
     EXPECT_EQ(settings.Value(50), "");
-    for (const auto& list : settings.sounds) EXPECT_TRUE(list.empty());
+    for (const auto& list : settings.Sounds()) EXPECT_TRUE(list.empty());
 
     EXPECT_EQ(colors.UniqueName(), "Colors");
     EXPECT_EQ(colors.resourceName, "Data\\Colors.ini");

@@ -89,7 +89,7 @@ TEST_P(SampleCatalogue, EveryObjectLoadsAsItsFileSays) {
                 }
             }
             for (size_t g = 0; g < kSoundGroupCount; ++g) {
-                const auto& slots = r.sounds[g];
+                const auto& slots = r.Sounds()[g];
                 ASSERT_EQ(slots.size(), static_cast<size_t>(kSoundSlots[g])) << file;
                 for (size_t s = 1; s < slots.size(); ++s) {
                     EXPECT_FALSE(slots[s - 1].entered.empty() && !slots[s].entered.empty())
@@ -130,7 +130,7 @@ TEST_P(SampleCatalogue, SideListsHoldTheInstallationsNames) {
     // Every sound a unit names is offered, whatever its letter case.
     o.catalogue.LoadAllObjects(false);
     for (const QSObjectData* unit : o.catalogue.Objects(kViewUnits, false)) {
-        for (const auto& group : unit->sounds) {
+        for (const auto& group : unit->Sounds()) {
             for (const QSSoundData& slot : group) {
                 if (!slot.entered.empty()) {
                     EXPECT_GE(o.catalogue.FindSampleName(slot.entered), 0) << slot.entered;
