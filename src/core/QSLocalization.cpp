@@ -46,7 +46,7 @@ QSLocalization::~QSLocalization() { UnregisterShutdownHook(shutdownHook_); }
 void QSLocalization::LoadLocalization(QSTextSource& source, const char* /*language*/) {
     ReleaseLocalization();
     loaded_ = true;
-    std::vector<std::pair<std::string, std::string>> texts;
+    std::vector<std::string> names;
     bool fallbackTried = false;
     for (int n = 1; n <= 100; ++n) {
         char name[64];
@@ -58,9 +58,23 @@ void QSLocalization::LoadLocalization(QSTextSource& source, const char* /*langua
             resource = kFallback;
             if (!source.ResourceExists(resource)) break;
         }
-        texts.emplace_back(resource, source.ReadTextResource(resource));
+        names.emplace_back(resource);
     }
-    if (released_.held && texts == lastTexts_) {
+    // The same stored files as the last load need not be read to be known the same.
+    std::vector<std::pair<std::string, std::string>> keys;
+    bool keyed = true;
+    for (const std::string& name : names) {
+        std::optional<std::string> key = source.ContentKey(name.c_str());
+        keyed = keyed && key.has_value();
+        keys.emplace_back(name, key.value_or(std::string()));
+    }
+    std::vector<std::pair<std::string, std::string>> texts;
+    const bool sameKeys = keyed && lastKeyed_ && keys == lastTexts_;
+    if (!(released_.held && sameKeys)) {
+        for (const std::string& name : names)
+            texts.emplace_back(name, source.ReadTextResource(name.c_str()));
+    }
+    if (released_.held && (sameKeys || (!keyed && !lastKeyed_ && texts == lastTexts_))) {
         // The same resources as the last load: what it made, with its stamp.
         entries_ = std::move(released_.entries);
         slots_ = std::move(released_.lookup);
@@ -73,7 +87,8 @@ void QSLocalization::LoadLocalization(QSTextSource& source, const char* /*langua
         StampContent();
     }
     released_ = Made{};
-    lastTexts_ = std::move(texts);
+    lastKeyed_ = keyed;
+    lastTexts_ = keyed ? std::move(keys) : std::move(texts);
 }
 
 void QSLocalization::StampContent() {

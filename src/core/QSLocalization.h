@@ -73,8 +73,10 @@ private:
     uint64_t stamp_ = 0;
     uint64_t lastStamp_ = 0;   // the stamp of the last non-empty load
     std::string lastContent_;  // that load's entries: each source and display text, ended by 0
-    // The resources the last load read (name and text) and, once released, what it made.
+    // The resources the last load read: name and content key when the source gave every one
+    // a key (lastKeyed_), else name and text; once released, what it made.
     std::vector<std::pair<std::string, std::string>> lastTexts_;
+    bool lastKeyed_ = false;
     struct Made {
         bool held = false;
         std::vector<QSTranslatedString> entries;

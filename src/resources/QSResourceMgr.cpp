@@ -545,20 +545,45 @@ int QSResourceMgr::IsModResource(const char* name) {
 }
 
 std::string QSResourceMgr::ReadTextResource(const char* name) {
-    QSTextFile* text = GetTextFile(name);
-    if (!text) {
-        // The file is held as an INI file right now: read its bytes straight from its archive.
+    {
+        // A stored file is read straight from its archive, on this thread: the bytes a text
+        // file object would be handed, without making one and waiting for the reader.
         LockUnlessHeld lock(lock_);
         const QSResource* entry = Find(name);
-        if (!entry || !entry->node) return {};
-        ResourceContent content;
-        uint32_t delivered = archives_[entry->archiveIndex]->ReadContent(*entry->node, content);
-        return std::string(content.data.get(), delivered);
+        if (entry && entry->node && entry->archiveIndex < archives_.Count()) {
+            ResourceContent content;
+            const uint32_t delivered =
+                archives_[entry->archiveIndex]->ReadContent(*entry->node, content);
+            return std::string(content.data.get(), delivered);
+        }
     }
+    QSTextFile* text = GetTextFile(name);
+    if (!text) return {};
     RequestAndWait(text, 2);
     std::string content(text->Data() ? text->Data() : "", text->Length());
     ReleaseResource(text);
     return content;
+}
+
+std::optional<std::string> QSResourceMgr::ContentKey(const char* name) {
+    LockUnlessHeld lock(lock_);
+    const QSResource* entry = Find(name);
+    if (!entry || !entry->node || entry->archiveIndex >= archives_.Count()) return std::nullopt;
+    const QSStreamFile& archive = *archives_[entry->archiveIndex];
+    const FileStamp& stamp = archive.Stamp();
+    const std::vector<FileNode>& nodes = archive.Nodes();
+    if (!stamp.known || nodes.empty() || entry->node < nodes.data() ||
+        entry->node >= nodes.data() + nodes.size())
+        return std::nullopt;
+    std::string key;
+    for (const uint64_t part :
+         {stamp.device, stamp.fileNumber, stamp.length, static_cast<uint64_t>(stamp.modified),
+          static_cast<uint64_t>(entry->node - nodes.data()), uint64_t{entry->node->Len}}) {
+        key += std::to_string(part);
+        key += ':';
+    }
+    key += archive.Path();
+    return key;
 }
 
 bool QSResourceMgr::ReadStoredBytes(const char* name, std::string& out) {

@@ -114,6 +114,8 @@ public:
 
     bool ResourceExists(const char* name) override;
     std::string ReadTextResource(const char* name) override;
+    // The archive's stamp and the file's place in its table, for a stored file.
+    std::optional<std::string> ContentKey(const char* name) override;
     // The stored bytes of a file, read on the calling thread straight from its archive (no
     // resource object is made or kept); false when there is no such file. For one-off reads
     // of many files, such as a package build, where a round trip to the reader per file costs

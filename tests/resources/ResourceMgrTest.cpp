@@ -349,3 +349,37 @@ TEST(ResourceMgrDirectories, EveryAncestorOnceAcrossManyFolders) {
     mgr.UnInit();
     DisableLog();
 }
+
+namespace {
+
+// A content key stands for the bytes a read would give: the same stored file of the same
+// archive keeps its key over a new mount; another file, a file the package hides, or an
+// archive written again gets another; what is not stored has none.
+TEST_F(ResourceMgrTest, ContentKeysFollowTheStoredBytes) {
+    const char* warrior = "Data\\ObjectData\\units\\Skarn_Warrior.ini";
+    const char* archer = "Data\\ObjectData\\units\\Elith_Archer.ini";
+    Mount(false);
+    const std::optional<std::string> warriorKey = mgr.ContentKey(warrior);
+    const std::optional<std::string> archerKey = mgr.ContentKey(archer);
+    ASSERT_TRUE(warriorKey && archerKey);
+    EXPECT_NE(*warriorKey, *archerKey);
+    EXPECT_EQ(mgr.ContentKey("Data\\no such file.ini"), std::nullopt);
+    EXPECT_EQ(mgr.ContentKey("Data\\ObjectData\\units"), std::nullopt);
+    EXPECT_EQ(mgr.ReadTextResource(warrior), "[ObjectData]\nMaxHitPoints=100\n");
+
+    mgr.UnInit();
+    Mount(true);
+    EXPECT_EQ(mgr.ContentKey(archer), archerKey);
+    EXPECT_NE(mgr.ContentKey(warrior), warriorKey);  // the package's file now
+    EXPECT_EQ(mgr.ReadTextResource(warrior), "[ObjectData]\nMaxHitPoints=150\n");
+
+    mgr.UnInit();
+    WriteArchive(install() / "Dravik.qsw",
+                 {{"Data\\ObjectData\\units\\Elith_Archer.ini", "[ObjectData]\nMaxHitPoints=61\n", ""}},
+                 "DV", "1.0.3");
+    Mount(false);
+    EXPECT_NE(mgr.ContentKey(archer), archerKey);
+    EXPECT_EQ(mgr.ReadTextResource(archer), "[ObjectData]\nMaxHitPoints=61\n");
+}
+
+}  // namespace
