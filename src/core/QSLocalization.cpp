@@ -96,27 +96,31 @@ void QSLocalization::StampContent() {
         stamp_ = 0;
         return;
     }
-    // Compared with the last load's entries in place; copied only when they differ.
-    bool same = lastStamp_ != 0;
-    size_t at = 0;
-    for (size_t n = 0; same && n < entries_.size(); ++n) {
-        for (const char* text : {entries_[n].source, entries_[n].display}) {
-            const size_t length = std::strlen(text);
-            same = same && at + length < lastContent_.size() &&
-                   std::memcmp(lastContent_.data() + at, text, length) == 0 &&
-                   lastContent_[at + length] == '\0';
-            at += length + 1;
+    // Compared with the last load's entries through a digest of them (two independent 64-bit
+    // hashes of every source and display text, each ended by 0, their length and count): a
+    // copy of the texts would take as much memory again as the table.
+    ContentDigest digest;
+    digest.count = entries_.size();
+    uint64_t a = 14695981039346656037ull, b = 0x9E3779B97F4A7C15ull;
+    for (const QSTranslatedString& e : entries_) {
+        for (const char* text : {e.source, e.display}) {
+            for (const char* c = text;; ++c) {
+                const auto byte = static_cast<unsigned char>(*c);
+                a = (a ^ byte) * 1099511628211ull;
+                b = (b + byte + 1) * 0xFF51AFD7ED558CCDull;
+                b ^= b >> 29;
+                ++digest.bytes;
+                if (!byte) break;
+            }
         }
     }
-    if (same && at == lastContent_.size()) {
+    digest.first = a;
+    digest.second = b;
+    if (lastStamp_ != 0 && digest == lastDigest_) {
         stamp_ = lastStamp_;
         return;
     }
-    lastContent_.clear();
-    for (const QSTranslatedString& e : entries_) {
-        lastContent_.append(e.source).append(1, '\0');
-        lastContent_.append(e.display).append(1, '\0');
-    }
+    lastDigest_ = digest;
     stamp_ = ++lastStamp_;
 }
 

@@ -72,7 +72,15 @@ private:
     std::vector<std::unique_ptr<char[]>> storage_;  // one block per resource
     uint64_t stamp_ = 0;
     uint64_t lastStamp_ = 0;   // the stamp of the last non-empty load
-    std::string lastContent_;  // that load's entries: each source and display text, ended by 0
+    // That load's entries, digested: see StampContent.
+    struct ContentDigest {
+        uint64_t first = 0;
+        uint64_t second = 0;
+        size_t bytes = 0;
+        size_t count = 0;
+        bool operator==(const ContentDigest&) const = default;
+    };
+    ContentDigest lastDigest_;
     // The resources the last load read: name and content key when the source gave every one
     // a key (lastKeyed_), else name and text; once released, what it made.
     std::vector<std::pair<std::string, std::string>> lastTexts_;
