@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "core/MemoryReuse.h"
 #include "core/HashName.h"
 #include "core/QSError.h"
 #include "core/QSINIFile.h"
@@ -573,6 +574,7 @@ BENCHMARK(BM_GlobalHistory)
     ->UseRealTime();
 
 int main(int argc, char** argv) {
+    KeepFreedMemoryForReuse();  // as the programs do
     DisableLog();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

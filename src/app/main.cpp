@@ -5,6 +5,7 @@
 
 #include "app/Help.h"
 #include "app/Installation.h"
+#include "core/MemoryReuse.h"
 #include "core/QSError.h"
 #include "mods/ModProject.h"
 #include "ui/Art.h"
@@ -15,6 +16,7 @@
 #include "ui/TForm5.h"
 
 int main(int argc, char** argv) {
+    KeepFreedMemoryForReuse();
     QApplication app(argc, argv);
     // The application's name only: a display name would be added to every window title.
     QApplication::setApplicationName("Brix");

@@ -23,6 +23,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/MemoryReuse.h"
 #include "core/HashName.h"
 #include "core/QSError.h"
 #include "core/QSINIFile.h"
@@ -1160,6 +1161,7 @@ int Save(const SaveRequest& request) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    KeepFreedMemoryForReuse();
     DisableLog();
     SetFatalPresenter([](const std::string& line) {
         // The log line's "File.cpp(12): (FATL) : " prefix means nothing to a user here.
