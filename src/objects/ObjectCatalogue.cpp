@@ -238,11 +238,10 @@ bool ObjectCatalogue::ReadBytes(const QSResource& entry, uint32_t& delivered) {
 bool ObjectCatalogue::PlaceOf(const QSResource& entry, RetailSource& out) const {
     if (!entry.node || entry.archiveIndex >= mgr_.Archives().Count()) return false;
     const QSStreamFile& archive = *mgr_.Archives()[entry.archiveIndex];
-    const std::vector<FileNode>& nodes = archive.Nodes();
-    if (nodes.empty() || entry.node < nodes.data() || entry.node >= nodes.data() + nodes.size())
-        return false;
+    const std::optional<size_t> index = archive.IndexOf(entry.node);
+    if (!index) return false;
     out.archive = archive.Stamp();
-    out.node = static_cast<size_t>(entry.node - nodes.data());
+    out.node = *index;
     out.length = entry.node->Len;
     return true;
 }

@@ -545,18 +545,10 @@ int QSResourceMgr::IsModResource(const char* name) {
 }
 
 std::string QSResourceMgr::ReadTextResource(const char* name) {
-    {
-        // A stored file is read straight from its archive, on this thread: the bytes a text
-        // file object would be handed, without making one and waiting for the reader.
-        LockUnlessHeld lock(lock_);
-        const QSResource* entry = Find(name);
-        if (entry && entry->node && entry->archiveIndex < archives_.Count()) {
-            ResourceContent content;
-            const uint32_t delivered =
-                archives_[entry->archiveIndex]->ReadContent(*entry->node, content);
-            return std::string(content.data.get(), delivered);
-        }
-    }
+    // A stored file is read straight from its archive, on this thread: the bytes a text file
+    // object would be handed, without making one and waiting for the reader.
+    std::string stored;
+    if (ReadStoredBytes(name, stored)) return stored;
     QSTextFile* text = GetTextFile(name);
     if (!text) return {};
     RequestAndWait(text, 2);
@@ -571,14 +563,12 @@ std::optional<std::string> QSResourceMgr::ContentKey(const char* name) {
     if (!entry || !entry->node || entry->archiveIndex >= archives_.Count()) return std::nullopt;
     const QSStreamFile& archive = *archives_[entry->archiveIndex];
     const FileStamp& stamp = archive.Stamp();
-    const std::vector<FileNode>& nodes = archive.Nodes();
-    if (!stamp.known || nodes.empty() || entry->node < nodes.data() ||
-        entry->node >= nodes.data() + nodes.size())
-        return std::nullopt;
+    const std::optional<size_t> index = archive.IndexOf(entry->node);
+    if (!stamp.known || !index) return std::nullopt;
     std::string key;
     for (const uint64_t part :
          {stamp.device, stamp.fileNumber, stamp.length, static_cast<uint64_t>(stamp.modified),
-          static_cast<uint64_t>(entry->node - nodes.data()), uint64_t{entry->node->Len}}) {
+          uint64_t{*index}, uint64_t{entry->node->Len}}) {
         key += std::to_string(part);
         key += ':';
     }

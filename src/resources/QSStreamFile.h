@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,12 @@ public:
     uint64_t RealLength() const { return realLength_; }
 
     const std::vector<FileNode>& Nodes() const { return nodes_; }
+    // The index of a node of this archive's table; none for a node of another.
+    std::optional<size_t> IndexOf(const FileNode* node) const {
+        if (nodes_.empty() || node < nodes_.data() || node >= nodes_.data() + nodes_.size())
+            return std::nullopt;
+        return static_cast<size_t>(node - nodes_.data());
+    }
     const std::vector<FileChunk>& Chunks() const { return chunks_; }
     const std::vector<FilePacket>& Packets() const { return packets_; }
     const std::vector<char>& InfoBlob() const { return info_; }

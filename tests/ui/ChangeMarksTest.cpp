@@ -66,9 +66,7 @@ class Marks : public MainWindow {
   protected:
     void SetUp() override {
         MainWindow::SetUp();
-        OpenIronTide();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        OpenIronTideInFront();
     }
     const QSObjectList& View() { return project.Catalogue().ViewList(); }
     int FirstRowIn(uint8_t state) {

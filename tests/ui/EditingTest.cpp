@@ -24,10 +24,7 @@ class Editing : public MainWindow {
   protected:
     void SetUp() override {
         MainWindow::SetUp();
-        OpenIronTide();
-        // Keys reach the focused box, and shortcuts the menus, of the active window only.
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        OpenIronTideInFront();
     }
     const QSChange* Change(const std::string& identity, const char* section, const char* key) {
         return project.Changes().FindChange(identity, section, key);

@@ -105,6 +105,13 @@ class MainWindow : public ::testing::Test {
         chosen = (std::filesystem::path(install) / "IronTide.qsx").string();
         Action("load_mod_menu_item")->trigger();
     }
+    // IronTide open in the active window: keys reach the focused box, and shortcuts the
+    // menus, of the active window only.
+    void OpenIronTideInFront() {
+        OpenIronTide();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
     const QSObjectData* Shown() {
         const QSObjectList& view = project.Catalogue().ViewList();
         const int i = form->CurrentIndex();

@@ -14,9 +14,7 @@ class RestoreCommands : public MainWindow {
   protected:
     void SetUp() override {
         MainWindow::SetUp();
-        OpenIronTide();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        OpenIronTideInFront();
     }
     // The first unit of the view the mod supplies with its hit points changed, or that it
     // adds to the game.
