@@ -398,7 +398,7 @@ uint32_t QSStreamFile::ReadContent(const FileNode& node, ResourceContent& out) c
 }
 
 uint32_t QSStreamFile::ReadContentInto(const FileNode& node, ResourceContent& buffer,
-                                       uint32_t& capacity) const {
+                                       uint32_t& capacity, ReadWindow* window) const {
     const uint64_t needed = static_cast<uint64_t>(node.Len) + 1;
     if (!buffer.data || capacity < needed) {
         buffer.data.reset(new char[needed]);
@@ -406,10 +406,39 @@ uint32_t QSStreamFile::ReadContentInto(const FileNode& node, ResourceContent& bu
     }
     buffer.len = node.Len;
     buffer.data[node.Len] = '\0';
-    return Fill(node, buffer.data.get());
+    return Fill(node, buffer.data.get(), window);
 }
 
-uint32_t QSStreamFile::Fill(const FileNode& node, char* buffer) const {
+bool QSStreamFile::ReadThrough(ReadWindow* window, uint64_t offset, char* buffer,
+                               size_t size) const {
+    if (!window) return ReadAt(offset, buffer, size);
+    ReadWindow& w = *window;
+    const bool same = w.archive_ == this;
+    if (same && offset >= w.start_ && size <= w.end_ - w.start_ &&
+        offset - w.start_ <= w.end_ - w.start_ - size) {
+        std::memcpy(buffer, w.bytes_.get() + (offset - w.start_), size);
+        return true;
+    }
+    // Ahead of what is held, or running past its end: read a window from here on.
+    if (same && offset >= w.start_ && (offset <= w.end_ || offset - w.end_ <= ReadWindow::kBytes) &&
+        size <= ReadWindow::kBytes && offset < realLength_) {
+        if (!w.bytes_) w.bytes_.reset(new char[ReadWindow::kBytes]);
+        const size_t want =
+            static_cast<size_t>(std::min<uint64_t>(ReadWindow::kBytes, realLength_ - offset));
+        if (want >= size && ReadAt(offset, w.bytes_.get(), want)) {
+            w.start_ = offset;
+            w.end_ = offset + want;
+            std::memcpy(buffer, w.bytes_.get(), size);
+            return true;
+        }
+    }
+    // Elsewhere, or the window could not be read: as asked, and a window may start after it.
+    w.archive_ = this;
+    w.start_ = w.end_ = offset + size;
+    return ReadAt(offset, buffer, size);
+}
+
+uint32_t QSStreamFile::Fill(const FileNode& node, char* buffer, ReadWindow* window) const {
     // Stored files are cut into consecutive chunks; if these do not tile the content (an odd
     // or hostile archive), clear it first so no stale memory is handed out.
     uint64_t covered = 0;
@@ -424,7 +453,7 @@ uint32_t QSStreamFile::Fill(const FileNode& node, char* buffer) const {
         const FileChunk& chunk = chunks_[node.ChkIdx + c];
         const FilePacket& packet = packets_[chunk.PktIdx];
         uint32_t size = packet.PosEnd - packet.PosStart;
-        if (ReadAt(packet.PosStart, buffer + chunk.FileStart, size)) {
+        if (ReadThrough(window, packet.PosStart, buffer + chunk.FileStart, size)) {
             delivered += size;
         } else {
             std::memset(buffer + chunk.FileStart, 0, size);  // never hand out stale memory

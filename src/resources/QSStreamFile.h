@@ -32,6 +32,29 @@ struct FileStamp {
     bool SameFileAs(const FileStamp& other) const { return known && other.known && *this == other; }
 };
 
+class QSStreamFile;
+
+// Bytes of an archive read ahead of a run of files that lie one after another, so that
+// reading them takes one read call a window rather than one a file. Holds nothing until a
+// read follows the previous one's end; a read elsewhere is made as asked. One per thread.
+class ReadWindow {
+  public:
+    static constexpr size_t kBytes = 256 * 1024;
+    // Holds nothing from now on (keeping its memory): to be called before the archives it
+    // read may be closed, since another archive may be opened at the same address.
+    void Forget() {
+        archive_ = nullptr;
+        start_ = end_ = 0;
+    }
+
+  private:
+    friend class QSStreamFile;
+    const QSStreamFile* archive_ = nullptr;
+    uint64_t start_ = 0;  // the bytes held: [start_, end_) of archive_
+    uint64_t end_ = 0;
+    std::unique_ptr<char[]> bytes_;
+};
+
 class QSStreamFile {
 public:
     // Opens the archive and logs "New stream file <path>". A file that cannot be opened
@@ -82,9 +105,10 @@ public:
     // chunks and packets. Returns the number of bytes delivered.
     uint32_t ReadContent(const FileNode& node, ResourceContent& out) const;
     // The same into a buffer kept between reads, made larger when the file needs it:
-    // capacity is the buffer's size (spare byte included), 0 for none yet.
-    uint32_t ReadContentInto(const FileNode& node, ResourceContent& buffer,
-                             uint32_t& capacity) const;
+    // capacity is the buffer's size (spare byte included), 0 for none yet. With a window, a
+    // file after the one read before through it comes from bytes read ahead.
+    uint32_t ReadContentInto(const FileNode& node, ResourceContent& buffer, uint32_t& capacity,
+                             ReadWindow* window = nullptr) const;
     // The stamp of the file as opened; not known when the system could not tell.
     const FileStamp& Stamp() const { return stamp_; }
     // Where stored bytes are claimed twice: a packet used by more than one chunk, packets
@@ -106,8 +130,10 @@ private:
     // Opens and checks; on a problem returns false with its text (file stays open).
     bool Load(std::string* problem);
     bool ReadAt(uint64_t offset, void* buffer, size_t size) const;
+    // ReadAt through a window when there is one.
+    bool ReadThrough(ReadWindow* window, uint64_t offset, char* buffer, size_t size) const;
     // Fills node.Len bytes of buffer from the node's chunks; returns the bytes delivered.
-    uint32_t Fill(const FileNode& node, char* buffer) const;
+    uint32_t Fill(const FileNode& node, char* buffer, ReadWindow* window = nullptr) const;
     // Why the last ReadAt on this thread failed.
     static std::string ReadError();
     template <typename T>
