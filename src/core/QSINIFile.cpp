@@ -133,6 +133,7 @@ int QSINIFile::LoadText(std::string_view text) {
 
 void QSINIFile::ClearRecords(bool keepStorage) {
     keyCount_ = 0;
+    duplicateNoted_ = false;
     if (keepStorage) {
         while (!sections_.Empty()) sections_.RemoveAt(sections_.Count() - 1);
         keyStore_.Reuse();
@@ -368,7 +369,11 @@ void QSINIFile::AddKey(QSINISection* section, const char* name, size_t nameLengt
                 if (k->foldedHash == key->foldedHash && k->name && SameName(k->name, name)) same = k;
             }
         }
-        if (same) QSERROR("Duplicate key %s in section %s in file %s", name, section->name, name_.c_str());
+        if (same && deferDuplicates_) {
+            duplicateNoted_ = true;
+        } else if (same) {
+            QSERROR("Duplicate key %s in section %s in file %s", name, section->name, name_.c_str());
+        }
     }
     if (section->lastKey) {
         section->lastKey->next = key;

@@ -131,6 +131,12 @@ public:
     int LoadText(std::string_view text);
 
     void SetTranslator(const QSTranslator* translator) { translator_ = translator; }
+
+    // A duplicate key ends the program. With deferral on (for a parse on another thread), the
+    // parse notes it and goes on instead, and DeferredError tells; the file is then to be
+    // parsed again on the thread that may end the program. Off by default.
+    void DeferDuplicateKeyError(bool defer) { deferDuplicates_ = defer; }
+    bool DeferredError() const { return duplicateNoted_; }
     const QSTranslator* Translator() const { return translator_; }
 
     // Copies the value (or def) as a bounded, zero-filled copy of size bytes, not
@@ -192,4 +198,6 @@ private:
     ResourceContent* content_ = nullptr;  // the parsed text; belongs to the resource entry
     ResourceContent ownContent_;          // used by LoadText
     const QSTranslator* translator_ = nullptr;
+    bool deferDuplicates_ = false;
+    bool duplicateNoted_ = false;  // by the last parse, with deferral on
 };

@@ -9,6 +9,7 @@
 #include "core/QSError.h"
 #include "core/QSINIFile.h"
 #include "core/QSLocalization.h"
+#include "core/WorkAhead.h"
 #include "objects/ChangeList.h"
 #include "resources/QSResourceMgr.h"
 
@@ -95,6 +96,9 @@ ObjectCatalogue::ObjectCatalogue(QSResourceMgr& mgr)
         working_[v] = std::make_unique<QSObjectList>(256, 128);
         retail_[v] = std::make_unique<QSObjectList>(256, 128);
     }
+    // Either thread may read a file before its turn: a duplicate key is raised at the turn.
+    reader_.parser.DeferDuplicateKeyError(true);
+    aheadReader_.parser.DeferDuplicateKeyError(true);
 }
 
 ObjectCatalogue::~ObjectCatalogue() {
@@ -143,53 +147,109 @@ int ObjectCatalogue::CountObjectKind(const char* directory) const {
 
 int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool retail) {
     const std::string pattern = KindPattern(directory);
-
-    int read = 0;
     int view = -1;
-    QSObjectList* list = nullptr;
-    NewFileTranslation newFiles;
+    switch (kindCode) {
+        case kKindCodeUnits:
+            view = kViewUnits;
+            break;
+        case kKindCodeHeroes:
+            view = kViewHeroes;
+            break;
+        case kKindCodeBuildings:
+            view = kViewBuildings;
+            break;
+        default:
+            break;
+    }
+
+    // First the kind's files, what each one's values go through and which the working pass
+    // copies from the game's records; then the records of the files to be read are made on
+    // both cores (WorkAhead), while everything else happens here, in the files' order, with
+    // the same messages as when they were made one at a time.
+    struct KindFile {
+        std::string name;
+        const QSResource* entry = nullptr;
+        const QSTranslator* translator = nullptr;
+        bool translatorKnown = false;         // TranslatorNow succeeded
+        const QSObjectData* copyOf = nullptr;  // working pass: the game's record to copy
+        long job = -1;                         // the file's record is made by job
+    };
+    std::vector<KindFile> files;
     ForEachResource(mgr_, pattern, [&](const std::string& full) {
-        if (read >= kMaxObjectsPerKind) return false;
-        switch (kindCode) {
-            case kKindCodeUnits:
-                view = kViewUnits;
-                break;
-            case kKindCodeHeroes:
-                view = kViewHeroes;
-                break;
-            case kKindCodeBuildings:
-                view = kViewBuildings;
-                break;
-            default:
-                QSERROR("invalid type");
-        }
-        if (!list && retail) retailSources_[static_cast<size_t>(view)].Clear();
-        list = &Objects(view, retail);
-        const QSResource* entry = mgr_.FindEntry(full.c_str());
-        const bool fromMod = entry && entry->modFlag;  // as IsModResource tells
-        QSObjectData* record =
-            retail || !entry || fromMod ? nullptr : CopyOfRetail(view, *entry, full, newFiles);
-        std::unique_ptr<QSObjectData> made;  // owned here until the list takes it
-        if (!record) {
-            made = std::make_unique<QSObjectData>();
-            record = made.get();
-            record->resourceName = full;
-            record->sourceResourceName = full;
-            record->SetUniqueName(UniqueNameOf(full));
-            record->changeState = fromMod ? kSuppliedByMod : kUnchanged;
-            // As LoadFromIni(mgr_, name) reads it: a resource that is not there, or not an INI
-            // file now, leaves the record empty.
-            const int rememberView = retail && !fromMod ? view : -1;
-            if (entry && !LoadFromArchive(*entry, full, newFiles, rememberView, *record)) {
-                if (const QSINIFile* ini = mgr_.GetINIFile(full.c_str())) record->LoadFromIni(*ini);
-            }
-        }
-        list->Append(record);
-        made.release();
-        ++read;
-        if (progress_) progress_();
+        if (files.size() >= static_cast<size_t>(kMaxObjectsPerKind)) return false;
+        KindFile& file = files.emplace_back();
+        file.name = full;
+        file.entry = mgr_.FindEntry(full.c_str());
         return true;
     });
+    if (!files.empty() && view < 0) QSERROR("invalid type");
+    if (retail && !files.empty()) retailSources_[static_cast<size_t>(view)].Clear();
+
+    std::vector<RecordJob> jobs;
+    NewFileTranslation newFiles;
+    for (KindFile& file : files) {
+        const QSResource* entry = file.entry;
+        if (!entry) continue;
+        file.translatorKnown = TranslatorNow(*entry, file.name, newFiles, file.translator);
+        if (!retail && !entry->modFlag) {
+            file.copyOf = CopyableRetail(*entry, file.name, file.translatorKnown, file.translator,
+                                         view);
+            if (file.copyOf) continue;
+        }
+        // A file the manager holds as another kind, or one outside the archives, is read
+        // through the manager as LoadFromIni(mgr_, name) reads it.
+        if (!file.translatorKnown || !entry->node ||
+            entry->archiveIndex >= mgr_.Archives().Count())
+            continue;
+        file.job = static_cast<long>(jobs.size());
+        jobs.push_back({mgr_.Archives()[entry->archiveIndex], entry, &file.name, file.translator,
+                        entry->modFlag ? kSuppliedByMod : kUnchanged});
+    }
+    std::vector<MadeRecord> made(jobs.size());
+    // The windows read ahead only within this load: the archives may be closed after it.
+    reader_.window.Forget();
+    aheadReader_.window.Forget();
+    WorkAhead ahead(jobs.size(), [&](size_t job, bool onCaller) {
+        MakeRecord(jobs[job], onCaller ? reader_ : aheadReader_, made[job]);
+    });
+
+    int read = 0;
+    QSObjectList* list = nullptr;
+    for (const KindFile& file : files) {
+        list = &Objects(view, retail);
+        const QSResource* entry = file.entry;
+        const bool fromMod = entry && entry->modFlag;  // as IsModResource tells
+        std::unique_ptr<QSObjectData> record;
+        if (file.copyOf) {
+            record = std::make_unique<QSObjectData>(*file.copyOf);
+        } else if (file.job >= 0) {
+            const auto job = static_cast<size_t>(file.job);
+            ahead.Take(job);
+            // A file with a duplicate key, read before its turn: read again now by a parser
+            // that ends the program with the message it always has.
+            if (!made[job].record) {
+                FileReader now;
+                MakeRecord(jobs[job], now, made[job]);
+            }
+            record = std::move(made[job].record);
+            if (retail && !fromMod) Remember(jobs[job], made[job].delivered, view, *record);
+        } else {
+            record = std::make_unique<QSObjectData>();
+            record->resourceName = file.name;
+            record->sourceResourceName = file.name;
+            record->SetUniqueName(UniqueNameOf(file.name));
+            record->changeState = fromMod ? kSuppliedByMod : kUnchanged;
+            // A resource that is not there, or not an INI file now, leaves the record empty.
+            if (entry) {
+                if (const QSINIFile* ini = mgr_.GetINIFile(file.name.c_str()))
+                    record->LoadFromIni(*ini);
+            }
+        }
+        list->Append(record.get());
+        record.release();
+        ++read;
+        if (progress_) progress_();
+    }
 
     if (read == kMaxObjectsPerKind)
         QSLOG(kLogNote, "WARNING: read in the maximum number of object types");
@@ -226,13 +286,6 @@ const ObjectCatalogue::RetailSource* ObjectCatalogue::RetailSources::Find(std::s
     if (found == index_.end()) return nullptr;
     next_ = found->second + 1;
     return &list_[found->second];
-}
-
-bool ObjectCatalogue::ReadBytes(const QSResource& entry, uint32_t& delivered) {
-    if (!entry.node || entry.archiveIndex >= mgr_.Archives().Count()) return false;
-    delivered = mgr_.Archives()[entry.archiveIndex]->ReadContentInto(*entry.node, parseBuffer_,
-                                                                     parseCapacity_);
-    return true;
 }
 
 bool ObjectCatalogue::PlaceOf(const QSResource& entry, RetailSource& out) const {
@@ -274,49 +327,52 @@ bool ObjectCatalogue::TranslatorNow(const QSResource& entry, const std::string& 
     return true;
 }
 
-bool ObjectCatalogue::LoadFromArchive(const QSResource& entry, const std::string& resource,
-                                      NewFileTranslation& newFiles, int rememberView,
-                                      QSObjectData& record) {
-    const QSTranslator* translator = nullptr;
-    RetailSource source;
-    uint32_t delivered = 0;
-    if (!TranslatorNow(entry, resource, newFiles, translator) || !ReadBytes(entry, delivered))
-        return false;
-    // The file is parsed in place, as the manager parses it, in the buffer every file of the
-    // pass is read into.
-    const bool remember = rememberView >= 0 && TranslationOf(translator, source.translation) &&
-                          PlaceOf(entry, source) && source.archive.known &&
-                          delivered == source.length;
-    parseBuffer_.len = delivered;
-    parser_.SetResourceName(entry.name);
-    parser_.SetTranslator(translator);
-    parser_.Process(&parseBuffer_);
-    record.LoadFromIni(parser_);
-    parser_.Process(nullptr);  // lets the text go, keeping the parser's memory
-    if (remember) {
-        source.name = record.resourceName;
-        source.record = &record;
-        retailSources_[static_cast<size_t>(rememberView)].Add(std::move(source));
+void ObjectCatalogue::MakeRecord(const RecordJob& job, FileReader& reader, MadeRecord& out) {
+    // The file is parsed in place, as the manager parses it, in the reader's buffer.
+    out.delivered = job.archive->ReadContentInto(*job.entry->node, reader.text, reader.capacity,
+                                                 &reader.window);
+    reader.parser.SetResourceName(job.entry->name);
+    reader.parser.Process(&reader.text);
+    if (!reader.parser.DeferredError()) {
+        out.record = std::make_unique<QSObjectData>();
+        QSObjectData& record = *out.record;
+        record.resourceName = *job.resource;
+        record.sourceResourceName = *job.resource;
+        record.SetUniqueName(UniqueNameOf(*job.resource));
+        record.changeState = job.changeState;
+        reader.parser.SetTranslator(job.translator);
+        record.LoadFromIni(reader.parser);
     }
-    return true;
+    reader.parser.Process(nullptr);  // lets the text go, keeping the parser's memory
 }
 
-QSObjectData* ObjectCatalogue::CopyOfRetail(int viewCode, const QSResource& entry,
-                                            const std::string& resource,
-                                            NewFileTranslation& newFiles) {
-    const RetailSource* found = retailSources_[static_cast<size_t>(viewCode)].Find(resource);
-    if (!found) return nullptr;
-    const RetailSource& source = *found;
-    const QSTranslator* translator = nullptr;
-    Translation now;
-    if (!TranslatorNow(entry, resource, newFiles, translator) || !TranslationOf(translator, now) ||
-        !(now == source.translation))
-        return nullptr;
+void ObjectCatalogue::Remember(const RecordJob& job, uint32_t delivered, int view,
+                               const QSObjectData& record) {
+    RetailSource source;
+    if (TranslationOf(job.translator, source.translation) && PlaceOf(*job.entry, source) &&
+        source.archive.known && delivered == source.length) {
+        source.name = record.resourceName;
+        source.record = &record;
+        retailSources_[static_cast<size_t>(view)].Add(std::move(source));
+    }
+}
+
+bool ObjectCatalogue::SamePlace(const RetailSource& source, const QSResource& entry) const {
     RetailSource place;
-    if (!PlaceOf(entry, place) || !place.archive.SameFileAs(source.archive) ||
-        place.node != source.node || place.length != source.length)
+    return PlaceOf(entry, place) && place.archive.SameFileAs(source.archive) &&
+           place.node == source.node && place.length == source.length;
+}
+
+const QSObjectData* ObjectCatalogue::CopyableRetail(const QSResource& entry,
+                                                    const std::string& resource,
+                                                    bool translatorKnown,
+                                                    const QSTranslator* translator, int view) {
+    const RetailSource* source = retailSources_[static_cast<size_t>(view)].Find(resource);
+    Translation now;
+    if (!source || !translatorKnown || !TranslationOf(translator, now) ||
+        !(now == source->translation) || !SamePlace(*source, entry))
         return nullptr;
-    return new QSObjectData(*source.record);
+    return source->record;
 }
 
 std::unique_ptr<QSObjectData> ObjectCatalogue::NewFixedRecord(const char* resource, const std::string& uniqueName) {

@@ -199,9 +199,6 @@ class ObjectCatalogue {
         const QSTranslator* translator = nullptr;
     };
 
-    // The file's bytes straight from its archive into the parse buffer; false when it is not
-    // in one.
-    bool ReadBytes(const QSResource& entry, uint32_t& delivered);
     // Where the entry's bytes lie; false when it is not in an archive.
     bool PlaceOf(const QSResource& entry, RetailSource& out) const;
     // What a translator does now; false when it cannot be told whether it does the same
@@ -212,16 +209,40 @@ class ObjectCatalogue {
     // kind.
     bool TranslatorNow(const QSResource& entry, const std::string& resource,
                        NewFileTranslation& newFiles, const QSTranslator*& out) const;
-    // Loads the record as LoadFromIni does from the manager's INI file, from the file's bytes
-    // read from its archive and parsed here, and keeps where they lie and their translation
-    // for the working pass when rememberView is a view code. False when the file cannot be
-    // read so.
-    bool LoadFromArchive(const QSResource& entry, const std::string& resource,
-                         NewFileTranslation& newFiles, int rememberView, QSObjectData& record);
-    // A copy of the retail record read from the same bytes (the same file of the same archive,
-    // unchanged) with the same translation, or null.
-    QSObjectData* CopyOfRetail(int viewCode, const QSResource& entry, const std::string& resource,
-                               NewFileTranslation& newFiles);
+
+    // One object file's bytes read and parsed by one thread, with what it keeps between files.
+    struct FileReader {
+        QSINIFile parser;
+        ResourceContent text;  // each file's bytes in turn, parsed in place
+        uint32_t capacity = 0;
+        ReadWindow window;
+    };
+    // A record to be made from an object file in an archive, as LoadFromIni(mgr_, name) would
+    // make it, with the translator the manager's INI file of it has or would get.
+    struct RecordJob {
+        const QSStreamFile* archive = nullptr;
+        const QSResource* entry = nullptr;
+        const std::string* resource = nullptr;
+        const QSTranslator* translator = nullptr;
+        uint8_t changeState = kUnchanged;
+    };
+    struct MadeRecord {
+        std::unique_ptr<QSObjectData> record;  // null when the parse noted a duplicate key
+        uint32_t delivered = 0;                // bytes the archive delivered
+    };
+    // Safe on two threads at once with different readers: it reads archives and the
+    // translator, and changes only the reader and out.
+    static void MakeRecord(const RecordJob& job, FileReader& reader, MadeRecord& out);
+    // Keeps where a retail record's bytes lie and their translation for the working pass.
+    void Remember(const RecordJob& job, uint32_t delivered, int view, const QSObjectData& record);
+    // Whether the entry's bytes lie where the retail file's did (the same file of the same
+    // archive, unchanged).
+    bool SamePlace(const RetailSource& source, const QSResource& entry) const;
+    // The retail record of the view read from the same bytes (the same file of the same
+    // archive, unchanged) with the same translation, or null.
+    const QSObjectData* CopyableRetail(const QSResource& entry, const std::string& resource,
+                                       bool translatorKnown, const QSTranslator* translator,
+                                       int view);
 
     std::unique_ptr<QSObjectData> NewFixedRecord(const char* resource, const std::string& uniqueName);
     static void FreeAll(QSObjectList& list);
@@ -246,9 +267,8 @@ class ObjectCatalogue {
     // Index: view code; by resource name. Filled by the retail pass of a kind, emptied by
     // its working pass and whenever the retail records go.
     std::array<RetailSources, kViewCount> retailSources_;
-    QSINIFile parser_;             // parses the object files LoadFromArchive reads
-    ResourceContent parseBuffer_;  // each object file's bytes in turn, parsed in place
-    uint32_t parseCapacity_ = 0;
+    FileReader reader_;       // this thread's
+    FileReader aheadReader_;  // the other thread's while a kind loads
 
     std::vector<QSBRIXBonusData> bonuses_;
     std::vector<std::string> componentNames_;
