@@ -600,7 +600,7 @@ BonusItem ShowBonusItem(Window& w) {
     const QSObjectList& view = w.project.Catalogue().ViewList();
     int row = 0;
     while (row < w.list->count() &&
-           view[static_cast<uint32_t>(row)]->BonusLists()[kPersonalList].size() >= static_cast<size_t>(kBonusRows))
+           view[static_cast<uint32_t>(row)]->BonusList(kPersonalList).size() >= static_cast<size_t>(kBonusRows))
         ++row;
     if (row == w.list->count()) Fail("every unit's personal modifier list is full");
     BonusItem b;

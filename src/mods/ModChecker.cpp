@@ -242,7 +242,7 @@ class Checker {
     void CheckBonuses(const QSObjectData& record) {
         const std::vector<QSBRIXBonusData>& definitions = catalogue_.BonusDefinitions();
         for (int list = 0; list < kBonusPanelCount; ++list) {
-            for (const QSBonusPair& pair : record.BonusLists()[static_cast<size_t>(list)]) {
+            for (const QSBonusPair& pair : record.BonusList(static_cast<size_t>(list))) {
                 bool known = false;
                 for (const QSBRIXBonusData& d : definitions)
                     known = known || SameName(d.name, pair.key);

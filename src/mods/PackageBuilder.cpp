@@ -161,7 +161,7 @@ bool PackageBuilder::WriteObjectIniText(const QSObjectData& record, const SoundS
         edits.push_back({section, IniKeyOfChange(c->section, c->key), c->value});
     }
     in.changes = edits;
-    for (size_t b = 0; b < kWrittenBonusLists.size(); ++b) in.bonuses[b] = record.BonusLists()[static_cast<size_t>(kWrittenBonusLists[b])];
+    for (size_t b = 0; b < kWrittenBonusLists.size(); ++b) in.bonuses[b] = record.BonusList(static_cast<size_t>(kWrittenBonusLists[b]));
     in.componentNames = catalogue_.ComponentNames();
     *text = ::WriteObjectIniText(in);
     return true;

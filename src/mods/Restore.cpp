@@ -56,8 +56,8 @@ bool RestoreFromMod(ObjectCatalogue& catalogue, ChangeList& changes, QSResourceM
     // The first half of the bonus lists is what the session changes, the second half the lists
     // as loaded.
     constexpr size_t kCurrentLists = kBonusSections.size();
-    for (size_t list = 0; list < kCurrentLists; ++list)
-        record.MutableBonusLists()[list] = record.BonusLists()[list + kCurrentLists];
+    QSObjectData::BonusListSet& lists = record.MutableBonusLists();
+    for (size_t list = 0; list < kCurrentLists; ++list) lists[list] = lists[list + kCurrentLists];
     record.changeState =
         mgr.IsModResource(record.resourceName.c_str()) ? kSuppliedByMod : kUnchanged;
     return true;

@@ -330,7 +330,7 @@ std::string ScriptedEdits::Apply(const Target& target, const Column& column,
     const QSObjectData& record = *catalogue.ViewList()[static_cast<uint32_t>(target.index)];
     // Read anew after each toggle: a toggle may give the record lists of its own.
     const auto entries = [&]() -> const std::vector<QSBonusPair>& {
-        return record.BonusLists()[static_cast<size_t>(column.list)];
+        return record.BonusList(static_cast<size_t>(column.list));
     };
     int definition = -1;
     const std::vector<QSBRIXBonusData>& definitions = catalogue.BonusDefinitions();

@@ -16,10 +16,10 @@ std::vector<QSBonusPair>& Changing(QSObjectData& record, int list) {
     return record.MutableBonusLists()[static_cast<size_t>(list)];
 }
 const std::vector<QSBonusPair>& Current(const QSObjectData& record, int list) {
-    return record.BonusLists()[static_cast<size_t>(list)];
+    return record.BonusList(static_cast<size_t>(list));
 }
 const std::vector<QSBonusPair>& AsLoaded(const QSObjectData& record, int list) {
-    return record.BonusLists()[static_cast<size_t>(list + kBonusPanelCount)];
+    return record.BonusList(static_cast<size_t>(list + kBonusPanelCount));
 }
 
 const QSBonusPair* FindEntry(const std::vector<QSBonusPair>& entries, std::string_view name) {

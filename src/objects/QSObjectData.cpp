@@ -332,6 +332,22 @@ const QSObjectData::ListSet& QSObjectData::Lists() const {
     return lists_ ? *lists_ : kNone;
 }
 
+const std::vector<QSBonusPair>& QSObjectData::BonusList(size_t i) const {
+    const ListSet& lists = Lists();
+    constexpr size_t kCurrent = kBonusSections.size();
+    return lists.loadedAreCurrent && i >= kCurrent ? lists.bonus[i - kCurrent] : lists.bonus[i];
+}
+
+QSObjectData::BonusListSet& QSObjectData::MutableBonusLists() {
+    ListSet& lists = MutableLists();
+    if (lists.loadedAreCurrent) {
+        constexpr size_t kCurrent = kBonusSections.size();
+        for (size_t s = 0; s < kCurrent; ++s) lists.bonus[s + kCurrent] = lists.bonus[s];
+        lists.loadedAreCurrent = false;
+    }
+    return lists.bonus;
+}
+
 QSObjectData::ListSet& QSObjectData::MutableLists() {
     if (!lists_) {
         lists_ = std::make_shared<ListSet>();
@@ -465,11 +481,8 @@ void QSObjectData::LoadFromIni(const QSINIFile& file) {
     }
     for (std::vector<QSSoundData>& list : sounds) StableSort(list, SoundBefore);
 
-    for (size_t s = 0; s < kBonusSections.size(); ++s) {
-        std::vector<QSBonusPair>& first = bonusLists[s];
-        StableSort(first, BonusBefore);
-        bonusLists[s + kBonusSections.size()] = first;
-    }
+    for (size_t s = 0; s < kBonusSections.size(); ++s) StableSort(bonusLists[s], BonusBefore);
+    lists_->loadedAreCurrent = true;
 
     components.clear();
     components.reserve(componentKeys.size());

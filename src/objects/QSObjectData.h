@@ -77,14 +77,21 @@ class QSObjectData {
     using BonusListSet = std::array<std::vector<QSBonusPair>, kBonusListCount>;
     using SoundListSet = std::array<std::vector<QSSoundData>, kSoundGroupCount>;
     // ElementBonus .. SupportBonus3 in kBonusSections order, then the same sections again.
-    const BonusListSet& BonusLists() const { return Lists().bonus; }
+    // List i of kBonusListCount: 0-7 as they are now, 8-15 as loaded (kBonusSections order).
+    const std::vector<QSBonusPair>& BonusList(size_t i) const;
     const std::vector<std::string>& Components() const { return Lists().components; }
     // In SoundGroup order.
     const SoundListSet& Sounds() const { return Lists().sounds; }
     // The same for changing: the lists are first copied when a copy of the record shares them.
-    BonusListSet& MutableBonusLists() { return MutableLists().bonus; }
+    // All 16, the loaded ones made apart from the current ones first.
+    BonusListSet& MutableBonusLists();
     std::vector<std::string>& MutableComponents() { return MutableLists().components; }
     SoundListSet& MutableSounds() { return MutableLists().sounds; }
+
+    // Whether both hold the very same values and lists (a copy neither has changed since).
+    bool SharesStorageWith(const QSObjectData& other) const {
+        return values_ == other.values_ && lists_ == other.lists_;
+    }
 
     std::string resourceName;
     std::string sourceResourceName;
@@ -109,6 +116,9 @@ class QSObjectData {
     // The lists, shared by copies of a record like its values until one of them changes.
     struct ListSet {
         BonusListSet bonus;
+        // As loaded, lists 8-15 are lists 0-7 and are not held twice (left empty) until
+        // MutableBonusLists is asked for.
+        bool loadedAreCurrent = false;
         std::vector<std::string> components;
         SoundListSet sounds;
     };

@@ -46,8 +46,8 @@ void DumpRecord(std::ostream& out, const QSObjectData& r) {
     Put(out, " source", r.sourceResourceName);
     out << " state " << int(r.changeState) << '\n';
     for (int row = 1; row <= kFieldCount; ++row) out << " " << row << " [" << r.Value(row) << "]\n";
-    for (size_t list = 0; list < r.BonusLists().size(); ++list)
-        for (const QSBonusPair& b : r.BonusLists()[list])
+    for (size_t list = 0; list < static_cast<size_t>(kBonusListCount); ++list)
+        for (const QSBonusPair& b : r.BonusList(list))
             out << " bonus " << list << " [" << b.key << "] [" << b.value << "]\n";
     for (const std::string& c : r.Components()) Put(out, " component", c);
     for (size_t group = 0; group < r.Sounds().size(); ++group)

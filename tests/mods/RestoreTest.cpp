@@ -165,7 +165,7 @@ TEST_F(RestoreTest, FromModWithoutChangeRecordsLeavesEvenDifferingBonusListsAlon
     Edit(kViewUnits, "Bow", "defense", "5");
 
     EXPECT_FALSE(FromMod(kViewUnits, "Pike"));
-    EXPECT_THAT(PairsOf(pike.BonusLists()[0]),
+    EXPECT_THAT(PairsOf(pike.BonusList(0)),
                 ElementsAre(Pair("Fire", "3"), Pair("Haste", "1.5"), Pair("Frost", "2")));
     EXPECT_EQ(pike.changeState, kSuppliedByMod);
     EXPECT_THAT(Records(), ElementsAre("Bow/ObjectData/Defense"));
@@ -191,16 +191,16 @@ TEST_F(RestoreTest, FromModDropsTheObjectsRecordsAndBonusEditsAndTakesItsLoadedS
         project.ToggleBonus(index, 2, 0, true);           // Fire in ElementBonus1
         QSObjectData& record = Record(kViewUnits, c.unique);
         ASSERT_EQ(record.changeState, kChangedInSession);
-        ASSERT_EQ(record.BonusLists()[0][0].value, "7");
-        ASSERT_EQ(record.BonusLists()[2].size(), 1u);
+        ASSERT_EQ(record.BonusList(0)[0].value, "7");
+        ASSERT_EQ(record.BonusList(2).size(), 1u);
 
         EXPECT_TRUE(FromMod(kViewUnits, c.unique));
         EXPECT_THAT(Records(), ElementsAre("Ogre/ObjectData/Defense"));
-        EXPECT_EQ(PairsOf(record.BonusLists()[0]), c.loadedBonuses);
-        EXPECT_TRUE(record.BonusLists()[2].empty());
+        EXPECT_EQ(PairsOf(record.BonusList(0)), c.loadedBonuses);
+        EXPECT_TRUE(record.BonusList(2).empty());
         for (size_t list = 0; list < kBonusSections.size(); ++list)
-            EXPECT_EQ(PairsOf(record.BonusLists()[list]),
-                      PairsOf(record.BonusLists()[list + kBonusSections.size()]))
+            EXPECT_EQ(PairsOf(record.BonusList(list)),
+                      PairsOf(record.BonusList(list + kBonusSections.size())))
                 << list;
         EXPECT_EQ(record.changeState, c.state);
         EXPECT_EQ(Record(kViewUnits, "Ogre").changeState, kChangedInSession);
@@ -248,7 +248,7 @@ TEST_F(RestoreTest, FromRetailTakesTheGamesValuesAndTheNextPackageLeavesTheUnitO
         deathSounds.push_back(s.entered);
     EXPECT_THAT(deathSounds, Contains("clang.wav"));
     EXPECT_THAT(pike.Components(), ElementsAre("Wall"));
-    EXPECT_THAT(PairsOf(pike.BonusLists()[0]), ElementsAre(Pair("Fire", "3"), Pair("Haste", "1.5")));
+    EXPECT_THAT(PairsOf(pike.BonusList(0)), ElementsAre(Pair("Fire", "3"), Pair("Haste", "1.5")));
     EXPECT_EQ(pike.changeState, kUnchanged);
     EXPECT_THAT(Records(), ElementsAre("Bow/ObjectData/Defense"));
 

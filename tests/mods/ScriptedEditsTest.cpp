@@ -70,7 +70,7 @@ class ScriptedEditsTest : public ::testing::Test {
         // A unit with personal bonuses and room for one more, a bonus and a component it
         // lacks, and the first hero, building and component.
         for (const QSObjectData* r : c.Objects(kViewUnits, false)) {
-            const auto& personal = r->BonusLists()[0];
+            const auto& personal = r->BonusList(0);
             // A bonus added to at most three lands in one of the rows of five characters.
             if (personal.empty() || personal.size() > 3) continue;
             unit = r;
@@ -92,8 +92,8 @@ class ScriptedEditsTest : public ::testing::Test {
                  {"{hero}", c.Objects(kViewHeroes, false)[0]->UniqueName()},
                  {"{building}", c.Objects(kViewBuildings, false)[0]->UniqueName()},
                  {"{component}", c.Objects(kViewComponents, false)[0]->UniqueName()},
-                 {"{present_bonus}", unit->BonusLists()[0][0].key},
-                 {"{present_value}", unit->BonusLists()[0][0].value},
+                 {"{present_bonus}", unit->BonusList(0)[0].key},
+                 {"{present_value}", unit->BonusList(0)[0].value},
                  {"{absent_bonus}", absentBonus},
                  {"{absent_component}", absentComponent},
                  {"{sample}", c.SampleNames().back()},
@@ -428,7 +428,7 @@ WorkingSet Read(const ModProject& project) {
             for (const FieldDef& f : kFieldTable)
                 s.values[static_cast<size_t>(f.row - 1)] = r->Value(f);
             for (int list = 0; list < kBonusPanelCount; ++list) {
-                for (const QSBonusPair& p : r->BonusLists()[static_cast<size_t>(list)])
+                for (const QSBonusPair& p : r->BonusList(static_cast<size_t>(list)))
                     s.bonuses[static_cast<size_t>(list)][Folded(p.key)] = p.value;
             }
             for (const std::string& c : r->Components()) s.components.insert(Folded(c));
@@ -649,7 +649,7 @@ class RandomEdits {
         auto& bonuses = s.bonuses[static_cast<size_t>(list)];
         // Half the time a bonus the list holds, so that values are set and bonuses removed.
         std::string name = definitions[Pick(definitions.size())].name;
-        const auto& entries = record->BonusLists()[static_cast<size_t>(list)];
+        const auto& entries = record->BonusList(static_cast<size_t>(list));
         if (!entries.empty() && Pick(2) == 0) name = entries[Pick(entries.size())].key;
         const auto present = bonuses.find(Folded(name));
         const bool had = present != bonuses.end();

@@ -69,7 +69,7 @@ class BonusTest : public CatalogueTest {
 
     static std::vector<std::string> Entries(const QSObjectData& r, int list) {
         std::vector<std::string> entries;
-        for (const QSBonusPair& p : r.BonusLists()[static_cast<size_t>(list)])
+        for (const QSBonusPair& p : r.BonusList(static_cast<size_t>(list)))
             entries.push_back(p.key + "=" + p.value);
         return entries;
     }
@@ -175,7 +175,7 @@ TEST_F(BonusTest, ASectionOfSevenShowsSixRowsAndTicksAllItsItems) {
     // Unticking the seventh removes it like any other entry.
     const BonusUpdate update = bonuses->Toggle(giant, counterpart, 1, kTerror, false);
     EXPECT_TRUE(update.showObject);
-    EXPECT_EQ(giant.BonusLists()[1].size(), 6u);
+    EXPECT_EQ(giant.BonusList(1).size(), 6u);
 }
 
 TEST_F(BonusTest, TickingAddsTheDefaultSortedAndRecordsItFromOff) {
@@ -216,7 +216,7 @@ TEST_F(BonusTest, ASeventhTickIsRefusedWithoutARecord) {
     const BonusUpdate update = bonuses->Toggle(knight, counterpart, 0, kTerror, true);
     EXPECT_FALSE(update.checked);
     EXPECT_FALSE(update.showObject);
-    EXPECT_EQ(knight.BonusLists()[0].size(), 6u);
+    EXPECT_EQ(knight.BonusList(0).size(), 6u);
     EXPECT_EQ(session.Count(), 0u);
     EXPECT_EQ(knight.changeState, kUnchanged);
 }

@@ -37,8 +37,8 @@ class SampleModifiers : public ::testing::TestWithParam<const char*> {
 
     static bool SameLists(const QSObjectData& r) {
         for (int list = 0; list < kBonusPanelCount; ++list) {
-            const auto& current = r.BonusLists()[static_cast<size_t>(list)];
-            const auto& loaded = r.BonusLists()[static_cast<size_t>(list + kBonusPanelCount)];
+            const auto& current = r.BonusList(static_cast<size_t>(list));
+            const auto& loaded = r.BonusList(static_cast<size_t>(list + kBonusPanelCount));
             if (current.size() != loaded.size()) return false;
             for (size_t i = 0; i < current.size(); ++i) {
                 if (current[i].key != loaded[i].key || current[i].value != loaded[i].value)
@@ -74,7 +74,7 @@ TEST_P(SampleModifiers, EveryToggleTakenBackLeavesTheObjectAsLoaded) {
                 catalogue->FindRetailCounterpart(r.UniqueName().c_str());
             const uint8_t state = r.changeState;
             for (int b = 0; b < kBonusPanelCount; ++b) {
-                const auto& entries = r.BonusLists()[static_cast<size_t>(b)];
+                const auto& entries = r.BonusList(static_cast<size_t>(b));
                 const BonusPanel panel = ShowBonusPanel(definitions, session, r, counterpart, b);
                 ASSERT_EQ(panel.rows.size(), std::min<size_t>(entries.size(), kBonusRows));
                 longLists += entries.size() > kBonusRows;

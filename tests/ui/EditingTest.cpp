@@ -178,8 +178,8 @@ TEST_F(Editing, BonusesTickUntickAndEditValues) {
     const ObjectCatalogue& c = project.Catalogue();
     const auto& definitions = c.BonusDefinitions();
     const int row = FirstRow([](const QSObjectData& r) {
-        return r.BonusLists()[PersonalBonusList(0)].size() < 5 &&
-               !r.BonusLists()[CompanyBonusList(0)].empty();
+        return r.BonusList(PersonalBonusList(0)).size() < 5 &&
+               !r.BonusList(CompanyBonusList(0)).empty();
     });
     ASSERT_GE(row, 0);
     ClickRow(List(), row);
@@ -218,21 +218,21 @@ TEST_F(Editing, BonusesTickUntickAndEditValues) {
               BonusDefaultValue(definitions[static_cast<size_t>(item)].action));
 
     // Filled to six, a seventh tick is refused and its mark goes off again.
-    for (size_t i = 0; i < definitions.size() && unit->BonusLists()[0].size() < 6; ++i) {
+    for (size_t i = 0; i < definitions.size() && unit->BonusList(0).size() < 6; ++i) {
         if (!personal->Checked(static_cast<int>(i))) ClickRow(personal, static_cast<int>(i));
     }
-    ASSERT_EQ(unit->BonusLists()[0].size(), 6u);
+    ASSERT_EQ(unit->BonusList(0).size(), 6u);
     const uint32_t changes = project.Changes().Count();
     int unticked = 0;
     while (personal->Checked(unticked)) ++unticked;
     ClickRow(personal, unticked);
     EXPECT_FALSE(personal->Checked(unticked));
-    EXPECT_EQ(unit->BonusLists()[0].size(), 6u);
+    EXPECT_EQ(unit->BonusList(0).size(), 6u);
     EXPECT_EQ(project.Changes().Count(), changes);
 
     // Unticking a company bonus the unit was loaded with records "Off".
     auto* company = Control<CheckList>("company_modifiers_checkbox");
-    const std::string loadedName = unit->BonusLists()[CompanyBonusList(0)][0].key;
+    const std::string loadedName = unit->BonusList(CompanyBonusList(0))[0].key;
     int loadedItem = -1;
     for (size_t i = 0; i < definitions.size(); ++i) {
         if (definitions[i].name == loadedName) loadedItem = static_cast<int>(i);
@@ -260,12 +260,12 @@ TEST_F(Editing, BonusesTickUntickAndEditValues) {
     EXPECT_FALSE(Control("personal_modifiers_checkbox")->isVisible());
     int free = 0;
     while (restored->Checked(free)) ++free;
-    const size_t baseCount = hero->BonusLists()[PersonalBonusList(0)].size();
+    const size_t baseCount = hero->BonusList(PersonalBonusList(0)).size();
     ClickRow(restored, free);
     EXPECT_NE(Change(hero->UniqueName(), "ElementBonus2",
                      definitions[static_cast<size_t>(free)].name.c_str()),
               nullptr);
-    EXPECT_EQ(hero->BonusLists()[PersonalBonusList(0)].size(), baseCount);
+    EXPECT_EQ(hero->BonusList(PersonalBonusList(0)).size(), baseCount);
 }
 
 TEST_F(Editing, ComponentsTickAndUntick) {
