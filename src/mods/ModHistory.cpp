@@ -104,17 +104,26 @@ const std::array<size_t, kHistoryFieldCount>& FieldsByRow() {
 // the same components, and the same bonus lists without two keys that are one name letter
 // case aside (a lookup by name finds the first of such keys for both).
 bool WritesNothing(const QSObjectData& w, const QSObjectData& r) {
-    const auto& fields = Fields();
-    for (const size_t i : FieldsByRow()) {
-        if (FieldValue(w, fields[i].row) != FieldValue(r, fields[i].row)) return false;
+    // A copy of the game's record that was never changed shares its values and lists: only
+    // the proper name, kept apart, can differ.
+    const bool shared = w.SharesStorageWith(r);
+    if (shared) {
+        if (w.ProperName() != r.ProperName()) return false;
+    } else {
+        const auto& fields = Fields();
+        for (const size_t i : FieldsByRow()) {
+            if (FieldValue(w, fields[i].row) != FieldValue(r, fields[i].row)) return false;
+        }
+        if (w.Components() != r.Components()) return false;
     }
-    if (w.Components() != r.Components()) return false;
     for (int list : kBonusReportOrder) {
-        const auto& mine = w.BonusLists()[static_cast<size_t>(list)];
-        const auto& theirs = r.BonusLists()[static_cast<size_t>(list)];
+        const auto& mine = w.BonusList(static_cast<size_t>(list));
+        const auto& theirs = r.BonusList(static_cast<size_t>(list));
         if (mine.size() != theirs.size()) return false;
         for (size_t i = 0; i < mine.size(); ++i) {
-            if (mine[i].key != theirs[i].key || mine[i].value != theirs[i].value) return false;
+            if (!shared && (mine[i].key != theirs[i].key || mine[i].value != theirs[i].value))
+                return false;
+            // A list naming a bonus twice is reported however it compares.
             for (size_t j = 0; j < i; ++j) {
                 if (SameName(mine[j].key, mine[i].key)) return false;
             }
@@ -181,8 +190,8 @@ void CompareObjectLists(const QSObjectList& later, const QSObjectList& earlier, 
             if (!HasName(w->Components(), c)) changed(c, kOn, kOff);
         }
         for (int list : kBonusReportOrder) {
-            const auto& mine = w->BonusLists()[static_cast<size_t>(list)];
-            const auto& theirs = r->BonusLists()[static_cast<size_t>(list)];
+            const auto& mine = w->BonusList(static_cast<size_t>(list));
+            const auto& theirs = r->BonusList(static_cast<size_t>(list));
             for (const QSBonusPair& p : mine) {
                 const QSBonusPair* old = FindPair(theirs, p.key);
                 if (!old) {
