@@ -1,6 +1,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
 #include "core/QSLocalization.h"
 #include "objects/CatalogueFixture.h"
 
@@ -344,6 +349,54 @@ TEST_F(CatalogueTest, UnknownKindCodeIsFatal) {
     Mount({Unit("A.ini", "[ObjectData]\n")});
     EXPECT_EXIT(catalogue->LoadObjectKind("units", 2, true), ::testing::ExitedWithCode(255),
                 "invalid type");
+}
+
+// The records are made ahead on a second thread: a duplicate key found there, before its
+// file's turn, still ends the program with the message the file's own parse gives, once the
+// files listed before it have had their turns, and while the other thread is busy with the
+// files after it.
+TEST_F(CatalogueTest, DuplicateKeyInALaterFileIsFatalAtItsTurn) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // The files are read in the order the manager lists them: the ninth of those gets the
+    // key, and the ones after it many bonus keys, to keep the other thread at them.
+    const auto listed = [&] {
+        std::vector<std::string> names;
+        QSFindData data;
+        QSResourceSearch* search = mgr.FindFirstResource("Data\\ObjectData\\units\\*.ini", &data, false);
+        for (bool more = search != nullptr; more; more = mgr.FindNextResource(search, &data))
+            names.push_back(data.fileName);
+        if (search) mgr.FindCloseResource(search);
+        return names;
+    };
+    std::vector<TestFile> files;
+    for (int i = 10; i < 40; ++i) files.push_back(Unit("U" + std::to_string(i) + ".ini", ""));
+    Mount(files);
+    const std::vector<std::string> order = listed();
+    ASSERT_EQ(order.size(), files.size());
+    std::string bonuses = "[ElementBonus]\n";
+    for (int k = 0; k < 3000; ++k) bonuses += "Element" + std::to_string(k) + "=" + std::to_string(k) + "\n";
+    for (TestFile& file : files) {
+        const std::string name = file.name.substr(file.name.rfind('\\') + 1);
+        const auto place = std::find(order.begin(), order.end(), name) - order.begin();
+        file.content = "[ObjectData]\nProperName=Unit " + name + "\nUpkeepStone=1\n";
+        if (place == 8) file.content += "upkeepstone=2\n";
+        if (place > 8) file.content += bonuses;
+    }
+    Mount(files);
+    ASSERT_EQ(listed(), order);
+
+    int turns = 0;
+    catalogue->SetProgressCallback([&] {
+        std::fprintf(stderr, "file %d read\n", ++turns);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));  // the other thread runs ahead
+    });
+    const std::string message = "Duplicate key upkeepstone in section ObjectData in file "
+                                "Data\\\\ObjectData\\\\units\\\\" +
+                                order[8].substr(0, order[8].size() - 4) + "\\.ini";
+    EXPECT_EXIT(catalogue->LoadObjectKind("units", kKindCodeUnits, true),
+                ::testing::ExitedWithCode(255),
+                ::testing::AllOf(HasSubstr("file 8 read\n"), Not(HasSubstr("file 9 read")),
+                                 ::testing::ContainsRegex(message)));
 }
 
 class ObjectLimit : public CatalogueTest, public ::testing::WithParamInterface<int> {};
