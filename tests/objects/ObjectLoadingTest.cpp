@@ -124,7 +124,7 @@ TEST_F(CatalogueTest, BonusSectionsFillBothListsSortedByKeyAndComponentsStopAtTh
     const QSObjectData& u = *Loaded(kViewUnits, true, "Warden");
     auto pairs = [&](int list) {
         std::vector<std::string> v;
-        for (const QSBonusPair& p : u.BonusLists()[static_cast<size_t>(list)])
+        for (const QSBonusPair& p : u.BonusList(static_cast<size_t>(list)))
             v.push_back(p.key + "=" + p.value);
         return v;
     };
@@ -138,7 +138,7 @@ TEST_F(CatalogueTest, BonusSectionsFillBothListsSortedByKeyAndComponentsStopAtTh
     // A last line without '=' is a key without a name, and its value cannot be found.
     Mount({Unit("Loose.ini", "[SupportBonus]\nFire=1\nloose")});
     catalogue->LoadObjectKind("units", kKindCodeUnits, false);
-    const QSBonusPair& loose = Loaded(kViewUnits, false, "Loose")->BonusLists()[1].at(0);
+    const QSBonusPair& loose = Loaded(kViewUnits, false, "Loose")->BonusList(1).at(0);
     EXPECT_EQ(loose.key, "");
     EXPECT_EQ(loose.value, "NOBONUS");
 }
@@ -263,7 +263,7 @@ TEST_F(CatalogueTest, ABonusKeyGetsTheValueItsNameLooksUp) {
     const QSObjectData& u = *Loaded(kViewUnits, true, "B");
     auto pairs = [&](size_t list) {
         std::vector<std::string> v;
-        for (const QSBonusPair& p : u.BonusLists()[list]) v.push_back(p.key + "=" + p.value);
+        for (const QSBonusPair& p : u.BonusList(list)) v.push_back(p.key + "=" + p.value);
         return v;
     };
     EXPECT_THAT(pairs(0), ElementsAre("=blank", "=blank", "Fire=1", "Water=2"));
@@ -488,7 +488,7 @@ TEST_F(CatalogueTest, TheWorkingPassReadsTheFilesAndTranslationsOfItsOwnMount) {
     auto shown = [&](const char* unique) {
         const QSObjectData& u = *Loaded(kViewUnits, false, unique);
         EXPECT_THAT(u.Components(), ElementsAre("Forge")) << unique;
-        EXPECT_EQ(u.BonusLists()[0].size(), 1u) << unique;
+        EXPECT_EQ(u.BonusList(0).size(), 1u) << unique;
         return u.ProperName() + "/" + std::string(u.Value(50));
     };
     const TestFile kept = unit("Kept.ini", "10");
