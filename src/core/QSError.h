@@ -76,8 +76,14 @@ void SetFatalPresenter(FatalPresenter presenter);
 using ResourcerSink = std::function<void(const std::string& line)>;
 void SetResourcerSink(ResourcerSink sink);
 
-// Shut-down stages, run by CleanUp in this order.
-enum class ShutdownStage { Localization = 0, ResourceIniQueue = 1, ResourceManager = 2 };
+// Shut-down stages, run by CleanUp in this order. Threads working ahead stop first, before
+// what they read is let go.
+enum class ShutdownStage {
+    Workers = -1,
+    Localization = 0,
+    ResourceIniQueue = 1,
+    ResourceManager = 2
+};
 // Registers a shut-down hook; returns a handle for UnregisterShutdownHook.
 int RegisterShutdownHook(ShutdownStage stage, std::function<void()> hook);
 void UnregisterShutdownHook(int handle);

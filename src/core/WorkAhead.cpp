@@ -18,14 +18,25 @@ constexpr size_t kThreadFrom = 4;
 WorkAhead::WorkAhead(size_t jobs, Work work)
     : count_(jobs), work_(std::move(work)), states_(new std::atomic<uint8_t>[jobs]) {
     for (size_t j = 0; j < count_; ++j) states_[j].store(kFree, std::memory_order_relaxed);
-    if (count_ >= kThreadFrom && std::thread::hardware_concurrency() > 1)
+    if (count_ >= kThreadFrom && std::thread::hardware_concurrency() > 1) {
+        threaded_ = true;
+        shutdownHook_ = RegisterShutdownHook(ShutdownStage::Workers, [this] { StopWorker(); });
+        std::lock_guard lock(workerMutex_);
         worker_ = std::thread([this] { Run(); });
+    }
 }
 
 WorkAhead::~WorkAhead() {
-    if (!worker_.joinable()) return;
+    if (!threaded_) return;
+    UnregisterShutdownHook(shutdownHook_);
+    StopWorker();
+}
+
+void WorkAhead::StopWorker() {
+    std::lock_guard lock(workerMutex_);
     stop_.store(true, std::memory_order_relaxed);
-    worker_.join();
+    // A fatal error in a job ends the program from the other thread itself: it stops there.
+    if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id()) worker_.join();
 }
 
 void WorkAhead::Run() {
@@ -48,10 +59,14 @@ void WorkAhead::Take(size_t job) {
         uint8_t state = kFree;
         if (states_[job].compare_exchange_strong(state, kOnCaller, std::memory_order_acquire)) {
             work_(job, true);
+            states_[job].store(kTaken, std::memory_order_relaxed);
             return;
         }
-        if (state == kDone) return;
-        if (state == kOnCaller) QSERROR("WorkAhead: job %zu taken twice", job);
+        if (state == kDone) {
+            states_[job].store(kTaken, std::memory_order_relaxed);
+            return;
+        }
+        if (state == kTaken || state == kOnCaller) QSERROR("WorkAhead: job %zu taken twice", job);
         // The other thread is at it: do a later job meanwhile rather than wait, as long as
         // there is one.
         if (!HelpAfter(job)) break;
@@ -61,6 +76,7 @@ void WorkAhead::Take(size_t job) {
         states_[job].wait(state, std::memory_order_acquire);
         state = states_[job].load(std::memory_order_acquire);
     }
+    states_[job].store(kTaken, std::memory_order_relaxed);
 }
 
 bool WorkAhead::HelpAfter(size_t job) {

@@ -8,6 +8,9 @@
 // may be done in any order and on either thread, but everything the caller does with them
 // happens in order on its own thread.
 //
+// A fatal error on any thread stops the other thread before the program's shut-down frees
+// anything.
+//
 // work(job, onCaller) must be safe to run on both threads at once for different jobs;
 // onCaller tells which thread runs it, so that each thread can use state of its own. On a
 // machine with one core, or for fewer than a few jobs, no second thread is started.
@@ -18,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 class WorkAhead {
@@ -33,11 +37,14 @@ class WorkAhead {
     // Job's results are ready once this returns; jobs are taken in order, each once.
     void Take(size_t job);
 
-    bool Threaded() const { return worker_.joinable(); }
+    bool Threaded() const { return threaded_; }
 
   private:
-    enum : uint8_t { kFree = 0, kOnWorker = 1, kDone = 2, kOnCaller = 3 };
+    enum : uint8_t { kFree = 0, kOnWorker = 1, kDone = 2, kOnCaller = 3, kTaken = 4 };
     void Run();
+    // Stops the other thread after its job and waits for it; also from the shut-down of a
+    // fatal error, so that it reads nothing the exit frees.
+    void StopWorker();
     // Does the first job after job (and after the last one helped with) that no one has
     // claimed; false when there is none.
     bool HelpAfter(size_t job);
@@ -47,5 +54,8 @@ class WorkAhead {
     std::unique_ptr<std::atomic<uint8_t>[]> states_;
     std::atomic<bool> stop_{false};
     size_t helpFrom_ = 0;  // the caller's: jobs before it were claimed already
+    bool threaded_ = false;
+    int shutdownHook_ = -1;
+    std::mutex workerMutex_;  // guards worker_ between the owner and a fatal error's shut-down
     std::thread worker_;
 };
