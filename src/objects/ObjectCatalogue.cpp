@@ -194,16 +194,22 @@ int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool re
         if (!retail && !entry->modFlag) {
             file.copyOf = CopyableRetail(*entry, file.name, file.translatorKnown, file.translator,
                                          view);
-            if (file.copyOf) continue;
         }
         // A file the manager holds as another kind, or one outside the archives, is read
         // through the manager as LoadFromIni(mgr_, name) reads it.
-        if (!file.translatorKnown || !entry->node ||
-            entry->archiveIndex >= mgr_.Archives().Count())
+        if (!file.copyOf && (!file.translatorKnown || !entry->node ||
+                             entry->archiveIndex >= mgr_.Archives().Count()))
             continue;
         file.job = static_cast<long>(jobs.size());
-        jobs.push_back({mgr_.Archives()[entry->archiveIndex], entry, &file.name, file.translator,
-                        entry->modFlag ? kSuppliedByMod : kUnchanged});
+        RecordJob& job = jobs.emplace_back();
+        job.copyOf = file.copyOf;
+        if (!file.copyOf) {
+            job.archive = mgr_.Archives()[entry->archiveIndex];
+            job.entry = entry;
+            job.resource = &file.name;
+            job.translator = file.translator;
+            job.changeState = entry->modFlag ? kSuppliedByMod : kUnchanged;
+        }
     }
     std::vector<MadeRecord> made(jobs.size());
     // The windows read ahead only within this load: the archives may be closed after it.
@@ -220,9 +226,7 @@ int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool re
         const QSResource* entry = file.entry;
         const bool fromMod = entry && entry->modFlag;  // as IsModResource tells
         std::unique_ptr<QSObjectData> record;
-        if (file.copyOf) {
-            record = std::make_unique<QSObjectData>(*file.copyOf);
-        } else if (file.job >= 0) {
+        if (file.job >= 0) {
             const auto job = static_cast<size_t>(file.job);
             ahead.Take(job);
             // A file with a duplicate key, read before its turn: read again now by a parser
@@ -328,6 +332,10 @@ bool ObjectCatalogue::TranslatorNow(const QSResource& entry, const std::string& 
 }
 
 void ObjectCatalogue::MakeRecord(const RecordJob& job, FileReader& reader, MadeRecord& out) {
+    if (job.copyOf) {
+        out.record = std::make_unique<QSObjectData>(*job.copyOf);
+        return;
+    }
     // The file is parsed in place, as the manager parses it, in the reader's buffer.
     out.delivered = job.archive->ReadContentInto(*job.entry->node, reader.text, reader.capacity,
                                                  &reader.window);

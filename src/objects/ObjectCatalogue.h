@@ -218,8 +218,10 @@ class ObjectCatalogue {
         ReadWindow window;
     };
     // A record to be made from an object file in an archive, as LoadFromIni(mgr_, name) would
-    // make it, with the translator the manager's INI file of it has or would get.
+    // make it, with the translator the manager's INI file of it has or would get; or a copy
+    // of a retail record.
     struct RecordJob {
+        const QSObjectData* copyOf = nullptr;  // then nothing else is needed
         const QSStreamFile* archive = nullptr;
         const QSResource* entry = nullptr;
         const std::string* resource = nullptr;
@@ -230,8 +232,8 @@ class ObjectCatalogue {
         std::unique_ptr<QSObjectData> record;  // null when the parse noted a duplicate key
         uint32_t delivered = 0;                // bytes the archive delivered
     };
-    // Safe on two threads at once with different readers: it reads archives and the
-    // translator, and changes only the reader and out.
+    // Safe on two threads at once with different readers: it reads archives, the translator
+    // and retail records, and changes only the reader and out.
     static void MakeRecord(const RecordJob& job, FileReader& reader, MadeRecord& out);
     // Keeps where a retail record's bytes lie and their translation for the working pass.
     void Remember(const RecordJob& job, uint32_t delivered, int view, const QSObjectData& record);
