@@ -97,21 +97,33 @@ void QSLocalization::StampContent() {
         return;
     }
     // Compared with the last load's entries through a digest of them (two independent 64-bit
-    // hashes of every source and display text, each ended by 0, their length and count): a
-    // copy of the texts would take as much memory again as the table.
+    // hashes of every source and display text, each followed by its length, their length and
+    // count): a copy of the texts would take as much memory again as the table.
     ContentDigest digest;
     digest.count = entries_.size();
     uint64_t a = 14695981039346656037ull, b = 0x9E3779B97F4A7C15ull;
+    // Eight bytes a step; each text's last word is padded with zeros and its length mixed in
+    // after it, which ends it as surely as its terminating zero.
+    auto mix = [&](uint64_t word) {
+        a = (a ^ word) * 0x100000001B3ull;
+        a ^= a >> 32;
+        b = (b + word + 1) * 0xFF51AFD7ED558CCDull;
+        b ^= b >> 29;
+    };
     for (const QSTranslatedString& e : entries_) {
         for (const char* text : {e.source, e.display}) {
-            for (const char* c = text;; ++c) {
-                const auto byte = static_cast<unsigned char>(*c);
-                a = (a ^ byte) * 1099511628211ull;
-                b = (b + byte + 1) * 0xFF51AFD7ED558CCDull;
-                b ^= b >> 29;
-                ++digest.bytes;
-                if (!byte) break;
+            const size_t length = std::strlen(text);
+            size_t i = 0;
+            for (; i + 8 <= length; i += 8) {
+                uint64_t word;
+                std::memcpy(&word, text + i, 8);
+                mix(word);
             }
+            uint64_t tail = 0;
+            std::memcpy(&tail, text + i, length - i);
+            mix(tail);
+            mix(length);
+            digest.bytes += length + 1;
         }
     }
     digest.first = a;
