@@ -83,10 +83,13 @@ class ObjectListBox : public QListWidget {
         records_ = &records;
         const QFontMetrics metrics(font());
         int widest = 0;
+        QStringList names;
+        names.reserve(static_cast<qsizetype>(records.Count()));
         for (const QSObjectData* r : records) {
-            auto* item = new QListWidgetItem(Q(r->ProperName()), this);
-            widest = std::max(widest, metrics.horizontalAdvance(item->text()));
+            names.append(Q(r->ProperName()));
+            widest = std::max(widest, metrics.horizontalAdvance(names.back()));
         }
+        addItems(names);  // inserted as one block: the view lays its rows out once
         rowWidth_ = widest + 6;
     }
     void Clear() {
