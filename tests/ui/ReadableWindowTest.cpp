@@ -14,7 +14,9 @@
 #include <QRegularExpression>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QStyleOptionViewItem>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -24,6 +26,7 @@
 #include "core/QSError.h"
 #include "objects/BonusModifiers.h"
 #include "tools/sample-game/SampleGame.h"
+#include "ui/ChangeMarks.h"
 #include "ui/CheckList.h"
 #include "ui/Placement.h"
 #include "ui/TForm1.h"
@@ -380,3 +383,21 @@ TEST_F(ReadableWindow, EveryStateShowsWholeTextsInControlsThatStandApart) {
 }
 
 }  // namespace
+
+// The object list's rows are as wide as its widest name as drawn, measured exactly, in each
+// view of a thousand objects: no name is cut, and no row is wider than it needs to be.
+TEST_F(ReadableWindow, ObjectRowsAreAsWideAsTheWidestNameInEveryView) {
+    for (int view : {kViewUnits, kViewHeroes, kViewBuildings}) {
+        form->SelectView(view);
+        QListWidget* list = List();
+        ASSERT_GT(list->count(), 100) << "view " << view;
+        const QFontMetrics metrics(list->font());
+        int widest = 0;
+        for (int row = 0; row < list->count(); ++row)
+            widest = std::max(widest, metrics.horizontalAdvance(list->item(row)->text()));
+        QStyleOptionViewItem option;
+        option.initFrom(list);
+        const QSize hint = list->itemDelegate()->sizeHint(option, list->model()->index(0, 0));
+        EXPECT_EQ(hint.width() - ChangeMarkSize(hint.height()) - 3, widest + 6) << "view " << view;
+    }
+}
