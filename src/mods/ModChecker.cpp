@@ -227,14 +227,15 @@ class Checker {
     // (those switched on are picked from the component list and always exist).
     void CheckComponents(const QSObjectData& record) {
         const std::vector<std::string>& names = catalogue_.ComponentNames();
-        for (size_t i = 0; i < record.Components().size(); ++i) {
-            const std::string& name = record.Components()[i];
+        const QSTextList components = record.Components();
+        for (size_t i = 0; i < components.size(); ++i) {
+            const std::string_view name = components[i];
             if (Holds(names, name)) continue;
             const QSChange* c =
                 changes_.FindChange(record.UniqueName(), kBuildHierarchySection, name);
             if (c && SameName(c->value, "Off")) continue;
             Add(FindingSeverity::Error, record, "components_checklistbox", kBuildHierarchySection,
-                "Component" + std::to_string(i + 1), name, "not a component of the game");
+                "Component" + std::to_string(i + 1), std::string(name), "not a component of the game");
         }
     }
 

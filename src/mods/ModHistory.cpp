@@ -69,8 +69,8 @@ class UniqueNameIndex {
     std::vector<const QSObjectData*> slots_;
 };
 
-bool HasName(const std::vector<std::string>& names, const std::string& name) {
-    for (const std::string& n : names) {
+bool HasName(const QSTextList& names, std::string_view name) {
+    for (std::string_view n : names) {
         if (SameName(n, name)) return true;
     }
     return false;
@@ -183,10 +183,10 @@ void CompareObjectLists(const QSObjectList& later, const QSObjectList& earlier, 
                 changed(fields[i].label, FieldValue(*r, fields[i].row),
                         FieldValue(*w, fields[i].row));
         }
-        for (const std::string& c : w->Components()) {
+        for (std::string_view c : w->Components()) {
             if (!HasName(r->Components(), c)) changed(c, kOff, kOn);
         }
-        for (const std::string& c : r->Components()) {
+        for (std::string_view c : r->Components()) {
             if (!HasName(w->Components(), c)) changed(c, kOn, kOff);
         }
         for (int list : kBonusReportOrder) {

@@ -105,7 +105,9 @@ PackageBuilder::SoundSlots PackageBuilder::WrittenSoundSlots(const QSObjectData&
     for (int g = 0; g < kWrittenSoundGroups; ++g) {
         const WrittenSoundGroup& group = kWrittenSoundGroupTable[static_cast<size_t>(g)];
         std::vector<QSSoundData>& written = slots[static_cast<size_t>(g)];
-        written = record.Sounds()[static_cast<size_t>(group.group)];
+        written.clear();
+        for (std::string_view entered : record.Sounds(group.group))
+            written.push_back({std::string(entered), std::string(entered)});
         for (size_t i = 0; i < written.size(); ++i) {
             const std::string key = group.stem + std::to_string(i + 1);
             for (const QSChange* c : filed) {

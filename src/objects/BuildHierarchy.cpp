@@ -13,7 +13,7 @@ std::string OnOff(bool on) {
 }  // namespace
 
 bool HasComponent(const QSObjectData& record, std::string_view name) {
-    for (const std::string& c : record.Components()) {
+    for (std::string_view c : record.Components()) {
         if (SameName(c, name)) return true;
     }
     return false;
@@ -22,7 +22,7 @@ bool HasComponent(const QSObjectData& record, std::string_view name) {
 std::vector<bool> ComponentChecks(const QSObjectData& record, const ChangeList& changes,
                                   const std::vector<std::string>& componentNames) {
     std::vector<bool> checked(componentNames.size(), false);
-    for (const std::string& c : record.Components()) {
+    for (std::string_view c : record.Components()) {
         for (size_t i = 0; i < componentNames.size(); ++i) {
             if (SameName(componentNames[i], c)) {
                 checked[i] = true;

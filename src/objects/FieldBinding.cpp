@@ -5,8 +5,6 @@
 
 namespace {
 
-const std::string kEmpty;
-
 // The shown record and the record a field of it belongs to: in the Global Stats view the
 // settings fields are the first record's and the colour fields the second's.
 QSObjectData* OwnerOf(const ObjectCatalogue& catalogue, int currentIndex, bool colorField) {
@@ -25,10 +23,10 @@ void BindRecord(const ObjectCatalogue& catalogue, QSObjectData* record, FieldBin
     out.identity = IsComponentRecord(*record) ? kComponentsIdentity : record->UniqueName();
 }
 
-const std::string& SlotValue(const QSObjectData& record, const SoundSlotDef& slot) {
-    const auto& list = record.Sounds()[static_cast<size_t>(slot.group)];
+std::string_view SlotValue(const QSObjectData& record, const SoundSlotDef& slot) {
+    const QSTextList list = record.Sounds(slot.group);
     const auto index = static_cast<size_t>(slot.slot);
-    return index < list.size() ? list[index].entered : kEmpty;
+    return index < list.size() ? list[index] : std::string_view();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 #include <span>
+#include <stdexcept>
 #include <string_view>
 
 #include "core/HashName.h"
@@ -23,9 +24,9 @@ std::string Read(const QSINIFile& ini, const char* section, const char* key, con
 }
 
 // Sound slots with a value first, by value case-insensitively; empty slots last.
-bool SoundBefore(const QSSoundData& a, const QSSoundData& b) {
-    if (a.entered.empty() != b.entered.empty()) return b.entered.empty();
-    return CompareNames(a.entered, b.entered) < 0;
+bool SoundBefore(std::string_view a, std::string_view b) {
+    if (a.empty() != b.empty()) return b.empty();
+    return CompareNames(a, b) < 0;
 }
 
 bool BonusBefore(const QSBonusPair& a, const QSBonusPair& b) {
@@ -34,7 +35,7 @@ bool BonusBefore(const QSBonusPair& a, const QSBonusPair& b) {
 
 // std::stable_sort's order; short lists by insertion, which needs no buffer.
 template <typename T, typename Before>
-void StableSort(std::vector<T>& list, Before before) {
+void StableSort(std::span<T> list, Before before) {
     if (list.size() > 16) {
         std::stable_sort(list.begin(), list.end(), before);
         return;
@@ -306,16 +307,42 @@ std::string ColorNameOf(const std::string& value) {
     return value;
 }
 
-std::shared_ptr<const QSObjectData::ValueBlock> QSObjectData::MakeBlock(
-    const std::array<std::string_view, kFieldCount>& values) {
-    auto block = std::make_shared<ValueBlock>();
-    size_t size = 0;
-    for (std::string_view v : values) size += v.size();
-    block->text.reserve(size);
-    for (size_t i = 0; i < values.size(); ++i) {
-        block->text.append(values[i]);
-        block->start[i + 1] = static_cast<uint32_t>(block->text.size());
+bool operator==(const QSTextList& a, const QSTextList& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) return false;
     }
+    return true;
+}
+
+QSObjectData::Block QSObjectData::MakeBlock(const std::array<std::string_view, kFieldCount>& values,
+                                            std::span<const std::string_view> sounds,
+                                            std::span<const std::string_view> components) {
+    const size_t texts = values.size() + sounds.size() + components.size();
+    size_t chars = 0;
+    for (std::string_view v : values) chars += v.size();
+    for (std::string_view v : sounds) chars += v.size();
+    for (std::string_view v : components) chars += v.size();
+    // Each text is a part of one file (at most 4 GiB, as the parser takes it) or a short
+    // default, so this holds for any file the parser accepted.
+    if (chars > UINT32_MAX) throw std::length_error("a record's texts exceed 4 GiB");
+    const size_t words = kBlockHeader + texts + 1 + (chars + sizeof(uint32_t) - 1) / sizeof(uint32_t);
+    auto block = std::make_shared_for_overwrite<uint32_t[]>(words);
+    block[0] = static_cast<uint32_t>(sounds.size());
+    block[1] = static_cast<uint32_t>(components.size());
+    uint32_t* start = block.get() + kBlockHeader;
+    char* out = reinterpret_cast<char*>(start + texts + 1);
+    uint32_t at = 0;
+    size_t i = 0;
+    auto add = [&](std::string_view v) {
+        start[i++] = at;
+        if (!v.empty()) std::memcpy(out + at, v.data(), v.size());
+        at += static_cast<uint32_t>(v.size());
+    };
+    for (std::string_view v : values) add(v);
+    for (std::string_view v : sounds) add(v);
+    for (std::string_view v : components) add(v);
+    start[i] = at;
     return block;
 }
 
@@ -324,37 +351,52 @@ void QSObjectData::SetValue(int row, std::string_view value) {
     for (int r = 1; r <= kFieldCount; ++r) values[static_cast<size_t>(r - 1)] = Value(r);
     const std::string kept(value);  // the value may lie in the block being replaced
     values[static_cast<size_t>(row - 1)] = kept;
-    values_ = MakeBlock(values);
+    std::vector<std::string_view> sounds;
+    std::vector<std::string_view> components;
+    if (values_) {
+        const uint32_t* block = values_.get();
+        for (size_t s = 0; s < block[0]; ++s) sounds.push_back(BlockText(block, kFieldCount + s));
+        for (std::string_view c : Components()) components.push_back(c);
+    }
+    values_ = MakeBlock(values, sounds, components);
 }
 
-const QSObjectData::ListSet& QSObjectData::Lists() const {
-    static const ListSet kNone;
-    return lists_ ? *lists_ : kNone;
+QSTextList QSObjectData::Components() const {
+    if (!values_) return {};
+    const uint32_t* block = values_.get();
+    return QSTextList(block + kBlockHeader, BlockChars(block), kFieldCount + block[0], block[1]);
+}
+
+QSTextList QSObjectData::Sounds(SoundGroup group) const {
+    if (!values_ || values_[0] == 0) return {};
+    const uint32_t* block = values_.get();
+    size_t first = kFieldCount;
+    for (size_t g = 0; g < static_cast<size_t>(group); ++g) first += static_cast<size_t>(kSoundSlots[g]);
+    return QSTextList(block + kBlockHeader, BlockChars(block), first,
+                      static_cast<size_t>(kSoundSlots[static_cast<size_t>(group)]));
 }
 
 const std::vector<QSBonusPair>& QSObjectData::BonusList(size_t i) const {
-    const ListSet& lists = Lists();
+    static const std::vector<QSBonusPair> kNone;
+    if (!lists_) return kNone;
     constexpr size_t kCurrent = kBonusSections.size();
-    return lists.loadedAreCurrent && i >= kCurrent ? lists.bonus[i - kCurrent] : lists.bonus[i];
+    return lists_->loadedAreCurrent && i >= kCurrent ? lists_->bonus[i - kCurrent]
+                                                     : lists_->bonus[i];
 }
 
 QSObjectData::BonusListSet& QSObjectData::MutableBonusLists() {
-    ListSet& lists = MutableLists();
+    if (!lists_) {
+        lists_ = std::make_shared<ListSet>();
+    } else if (lists_.use_count() > 1) {
+        lists_ = std::make_shared<ListSet>(*lists_);
+    }
+    ListSet& lists = *lists_;
     if (lists.loadedAreCurrent) {
         constexpr size_t kCurrent = kBonusSections.size();
         for (size_t s = 0; s < kCurrent; ++s) lists.bonus[s + kCurrent] = lists.bonus[s];
         lists.loadedAreCurrent = false;
     }
     return lists.bonus;
-}
-
-QSObjectData::ListSet& QSObjectData::MutableLists() {
-    if (!lists_) {
-        lists_ = std::make_shared<ListSet>();
-    } else if (lists_.use_count() > 1) {
-        lists_ = std::make_shared<ListSet>(*lists_);
-    }
-    return *lists_;
 }
 
 void QSObjectData::SetUniqueName(std::string_view name) {
@@ -401,11 +443,11 @@ void QSObjectData::LoadFromIni(const QSINIFile& file) {
     thread_local std::vector<const QSINIKey*> componentKeys;
     componentKeys.clear();
 
-    // The lists are made anew, never changed under a copy that shares them.
+    // The lists are made anew, never changed under a copy that shares them; a file without
+    // bonus sections keeps none.
     lists_ = std::make_shared<ListSet>();
     BonusListSet& bonusLists = lists_->bonus;
-    SoundListSet& sounds = lists_->sounds;
-    std::vector<std::string>& components = lists_->components;
+    bool anyBonus = false;
     for (uint32_t s = 0; s < ini->SectionCount(); ++s) {
         const QSINISection& section = ini->SectionAt(s);
         const int planned =
@@ -413,6 +455,7 @@ void QSObjectData::LoadFromIni(const QSINIFile& file) {
         if (planned == Plan::kNoSection) continue;
         const Plan::Section& sectionPlan = plan.SectionPlan(planned);
         if (sectionPlan.bonus >= 0) {
+            anyBonus = true;
             size_t count = 0;
             for (const QSINIKey* key = section.firstKey; key; key = key->next) ++count;
             bonusLists[static_cast<size_t>(sectionPlan.bonus)].reserve(count);
@@ -468,27 +511,34 @@ void QSObjectData::LoadFromIni(const QSINIFile& file) {
             value = row.loadedDefault;
         }
     }
-    values_ = MakeBlock(values);
-
-    for (size_t g = 0; g < sounds.size(); ++g) {
-        sounds[g].clear();
-        sounds[g].reserve(static_cast<size_t>(kSoundSlots[g]));
-    }
+    std::array<std::string_view, kSoundSlotTable.size()> sounds;
+    size_t groupStart[kSoundGroupCount + 1] = {};
+    for (size_t g = 0; g < kSoundGroupCount; ++g)
+        groupStart[g + 1] = groupStart[g] + static_cast<size_t>(kSoundSlots[g]);
+    size_t filled[kSoundGroupCount] = {};
     for (size_t i = 0; i < kSoundSlotTable.size(); ++i) {
         const char* found = valueOf(soundSlots[i]);
-        const char* value = found ? found : "";
-        sounds[static_cast<size_t>(kSoundSlotTable[i].group)].push_back({value, value});
+        const auto g = static_cast<size_t>(kSoundSlotTable[i].group);
+        sounds[groupStart[g] + filled[g]++] = found ? found : "";
     }
-    for (std::vector<QSSoundData>& list : sounds) StableSort(list, SoundBefore);
+    for (size_t g = 0; g < kSoundGroupCount; ++g) {
+        StableSort(std::span(sounds.data() + groupStart[g], filled[g]), SoundBefore);
+    }
 
-    for (size_t s = 0; s < kBonusSections.size(); ++s) StableSort(bonusLists[s], BonusBefore);
-    lists_->loadedAreCurrent = true;
-
+    thread_local std::vector<std::string_view> components;
     components.clear();
-    components.reserve(componentKeys.size());
     for (const QSINIKey* key : componentKeys) {
         const char* value = valueOf(key);
         if (!value || !*value) break;
         components.emplace_back(value);
     }
+    values_ = MakeBlock(values, sounds, components);
+
+    if (!anyBonus) {
+        lists_.reset();
+        return;
+    }
+    for (size_t s = 0; s < kBonusSections.size(); ++s)
+        StableSort(std::span(bonusLists[s]), BonusBefore);
+    lists_->loadedAreCurrent = true;
 }

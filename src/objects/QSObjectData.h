@@ -3,11 +3,14 @@
 // Every value is text: one per row of the field table (the build fields are rows 101 to
 // 104), the sixteen bonus lists, the component list and the five sound lists. A loaded
 // record is never changed by editing; the session's changes live in the change list.
+// (Only a bonus modifier edit or a restore changes a record's bonus lists.)
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +37,64 @@ inline constexpr std::array<const char*, 8> kBonusSections = {
     "ElementBonus",  "SupportBonus",  "ElementBonus1", "SupportBonus1",
     "ElementBonus2", "SupportBonus2", "ElementBonus3", "SupportBonus3"};
 inline constexpr int kBonusListCount = 16;
+
+// A run of texts kept in a record's block of values: its components, or one sound group's
+// slots. Read-only, and valid while the record, or a copy of it, lives.
+class QSTextList {
+  public:
+    class iterator;
+    using value_type = std::string_view;
+    using const_iterator = iterator;
+    QSTextList() = default;
+    size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    std::string_view operator[](size_t i) const {
+        const size_t at = first_ + i;
+        return std::string_view(text_ + start_[at], start_[at + 1] - start_[at]);
+    }
+    std::string_view front() const { return (*this)[0]; }
+
+    class iterator {
+      public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = std::string_view;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = std::string_view;
+        iterator() = default;
+        std::string_view operator*() const { return (*list_)[i_]; }
+        iterator& operator++() {
+            ++i_;
+            return *this;
+        }
+        iterator operator++(int) {
+            iterator was = *this;
+            ++i_;
+            return was;
+        }
+        bool operator==(const iterator& other) const { return i_ == other.i_; }
+
+      private:
+        friend class QSTextList;
+        iterator(const QSTextList* list, size_t i) : list_(list), i_(i) {}
+        const QSTextList* list_ = nullptr;
+        size_t i_ = 0;
+    };
+    iterator begin() const { return iterator(this, 0); }
+    iterator end() const { return iterator(this, count_); }
+
+    // The same texts in the same order.
+    friend bool operator==(const QSTextList& a, const QSTextList& b);
+
+  private:
+    friend class QSObjectData;
+    QSTextList(const uint32_t* start, const char* text, size_t first, size_t count)
+        : start_(start), text_(text), first_(first), count_(count) {}
+    const uint32_t* start_ = nullptr;
+    const char* text_ = nullptr;
+    size_t first_ = 0;
+    size_t count_ = 0;
+};
 
 // Change state of a record.
 enum : uint8_t { kUnchanged = 0, kSuppliedByMod = 1, kChangedInSession = 2 };
@@ -62,7 +123,7 @@ class QSObjectData {
 
     // The text of a row (1 to kFieldCount); valid while the record, or a copy of it, lives.
     std::string_view Value(int row) const {
-        return values_ ? values_->At(row) : std::string_view();
+        return values_ ? BlockText(values_.get(), static_cast<size_t>(row - 1)) : std::string_view();
     }
     // Makes a new block of values with one changed: for the few rows set one by one (the
     // global and component records, restoring); a whole file is loaded in one go.
@@ -75,18 +136,17 @@ class QSObjectData {
     const std::string& ProperName() const { return properName_; }
 
     using BonusListSet = std::array<std::vector<QSBonusPair>, kBonusListCount>;
-    using SoundListSet = std::array<std::vector<QSSoundData>, kSoundGroupCount>;
     // ElementBonus .. SupportBonus3 in kBonusSections order, then the same sections again.
     // List i of kBonusListCount: 0-7 as they are now, 8-15 as loaded (kBonusSections order).
     const std::vector<QSBonusPair>& BonusList(size_t i) const;
-    const std::vector<std::string>& Components() const { return Lists().components; }
-    // In SoundGroup order.
-    const SoundListSet& Sounds() const { return Lists().sounds; }
-    // The same for changing: the lists are first copied when a copy of the record shares them.
-    // All 16, the loaded ones made apart from the current ones first.
+    // The "Component<n>" values from 1 up to the first missing or empty one.
+    QSTextList Components() const;
+    // The group's slots as entered, those with a value first (by value, letter case aside);
+    // kSoundSlots of the group for a record loaded from a file, else none.
+    QSTextList Sounds(SoundGroup group) const;
+    // The bonus lists for changing, first copied when a copy of the record shares them: all
+    // 16, the loaded ones made apart from the current ones first.
     BonusListSet& MutableBonusLists();
-    std::vector<std::string>& MutableComponents() { return MutableLists().components; }
-    SoundListSet& MutableSounds() { return MutableLists().sounds; }
 
     // Whether both hold the very same values and lists (a copy neither has changed since).
     bool SharesStorageWith(const QSObjectData& other) const {
@@ -98,37 +158,43 @@ class QSObjectData {
     uint8_t changeState = kUnchanged;
 
   private:
-    // Every row's text side by side in one buffer: two allocations a record rather than one
-    // string a row. A block never changes once made, so copies of a record (the working pass's
-    // copies of the game's records) share it.
-    struct ValueBlock {
-        std::array<uint32_t, kFieldCount + 1> start{};  // row r's text: [start[r-1], start[r])
-        std::string text;
-        std::string_view At(int row) const {
-            const auto r = static_cast<size_t>(row);
-            return std::string_view(text).substr(start[r - 1], start[r] - start[r - 1]);
-        }
-    };
-    // Makes the block of these values, row 1 first.
-    static std::shared_ptr<const ValueBlock> MakeBlock(
-        const std::array<std::string_view, kFieldCount>& values);
+    // Every text of the record but its names and bonus lists side by side in one allocation:
+    // the rows (1 to kFieldCount), then the sound slots (none, or one group after another in
+    // SoundGroup order), then the components. A block never changes once made, so copies of
+    // a record (the working pass's copies of the game's records) share it.
+    //
+    // Layout, in 32-bit words: the number of sound slots, the number of components, the
+    // texts' n + 1 starts (text i is [start[i], start[i + 1]) of the characters), then the
+    // characters.
+    using Block = std::shared_ptr<const uint32_t[]>;
+    static constexpr size_t kBlockHeader = 2;
+    static size_t BlockTexts(const uint32_t* block) {
+        return kFieldCount + block[0] + block[1];
+    }
+    static const char* BlockChars(const uint32_t* block) {
+        return reinterpret_cast<const char*>(block + kBlockHeader + BlockTexts(block) + 1);
+    }
+    static std::string_view BlockText(const uint32_t* block, size_t i) {
+        const uint32_t* start = block + kBlockHeader;
+        return std::string_view(BlockChars(block) + start[i], start[i + 1] - start[i]);
+    }
+    // Makes the block of these texts: the rows, row 1 first, the sound slots, the components.
+    static Block MakeBlock(const std::array<std::string_view, kFieldCount>& values,
+                           std::span<const std::string_view> sounds,
+                           std::span<const std::string_view> components);
 
-    // The lists, shared by copies of a record like its values until one of them changes.
+    // The bonus lists, shared by copies of a record like its values until one of them changes.
     struct ListSet {
         BonusListSet bonus;
         // As loaded, lists 8-15 are lists 0-7 and are not held twice (left empty) until
         // MutableBonusLists is asked for.
         bool loadedAreCurrent = false;
-        std::vector<std::string> components;
-        SoundListSet sounds;
     };
-    const ListSet& Lists() const;
-    ListSet& MutableLists();
 
     std::string uniqueName_;
     std::string properName_;
-    std::shared_ptr<const ValueBlock> values_;  // null: every row empty
-    std::shared_ptr<ListSet> lists_;            // null: every list empty
+    Block values_;                    // null: every row empty, no sounds, no components
+    std::shared_ptr<ListSet> lists_;  // null: every bonus list empty
 };
 
 // Converts every character after the first to lower case unless it or the one before it is

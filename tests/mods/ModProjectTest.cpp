@@ -7,6 +7,7 @@
 #include <set>
 
 #include "core/QSError.h"
+#include "core/QSINIFile.h"
 #include "mods/ModProject.h"
 #include "resources/HiddenBlock.h"
 #include "support/Archives.h"
@@ -265,9 +266,11 @@ TEST(GlobalHistory, EqualRecordsWriteNothingUnlessTwoBonusKeysAreOneNameInAnothe
     // The working records are copies of their retail records; bonus keys a lookup cannot tell
     // apart still compare the first one's value with the second's.
     QSObjectData retailUnit;
+    QSINIFile unitFile;
+    unitFile.LoadText("[BuildHierarchy]\nComponent1=Forge\nComponent2=Kiln\n");
+    retailUnit.LoadFromIni(unitFile);
     retailUnit.SetUniqueName("Unit");
     retailUnit.SetValue(2, "5");
-    retailUnit.MutableComponents() = {"Forge", "Kiln"};
     retailUnit.MutableBonusLists()[0] = {{"Fire", "1"}, {"Water", "2"}};
     QSObjectData twins = retailUnit;
     twins.SetUniqueName("Twins");

@@ -49,10 +49,11 @@ void DumpRecord(std::ostream& out, const QSObjectData& r) {
     for (size_t list = 0; list < static_cast<size_t>(kBonusListCount); ++list)
         for (const QSBonusPair& b : r.BonusList(list))
             out << " bonus " << list << " [" << b.key << "] [" << b.value << "]\n";
-    for (const std::string& c : r.Components()) Put(out, " component", c);
-    for (size_t group = 0; group < r.Sounds().size(); ++group)
-        for (const QSSoundData& s : r.Sounds()[group])
-            out << " sound " << group << " [" << s.entered << "] [" << s.resolved << "]\n";
+    for (std::string_view c : r.Components()) Put(out, " component", std::string(c));
+    // A loaded slot's resolved value is its entered value.
+    for (size_t group = 0; group < kSoundGroupCount; ++group)
+        for (std::string_view s : r.Sounds(static_cast<SoundGroup>(group)))
+            out << " sound " << group << " [" << s << "] [" << s << "]\n";
 }
 
 std::string Dump(const ModProject& project) {

@@ -244,8 +244,7 @@ TEST_F(RestoreTest, FromRetailTakesTheGamesValuesAndTheNextPackageLeavesTheUnitO
     }
     // The mod's sound slots, components and bonus lists stay.
     std::vector<std::string> deathSounds;
-    for (const QSSoundData& s : pike.Sounds()[static_cast<size_t>(SoundGroup::Death)])
-        deathSounds.push_back(s.entered);
+    for (std::string_view s : pike.Sounds(SoundGroup::Death)) deathSounds.emplace_back(s);
     EXPECT_THAT(deathSounds, Contains("clang.wav"));
     EXPECT_THAT(pike.Components(), ElementsAre("Wall"));
     EXPECT_THAT(PairsOf(pike.BonusList(0)), ElementsAre(Pair("Fire", "3"), Pair("Haste", "1.5")));

@@ -97,8 +97,8 @@ class ScriptedEditsTest : public ::testing::Test {
                  {"{absent_bonus}", absentBonus},
                  {"{absent_component}", absentComponent},
                  {"{sample}", c.SampleNames().back()},
-                 {"{death2}", unit->Sounds()[static_cast<size_t>(SoundGroup::Death)][1].entered},
-                 {"{attack1_2}", unit->Sounds()[static_cast<size_t>(SoundGroup::Attack1)][1].entered},
+                 {"{death2}", std::string(unit->Sounds(SoundGroup::Death)[1])},
+                 {"{attack1_2}", std::string(unit->Sounds(SoundGroup::Attack1)[1])},
                  {"{wav}", (dir / "charge.wav").string()}};
     }
 
@@ -431,10 +431,10 @@ WorkingSet Read(const ModProject& project) {
                 for (const QSBonusPair& p : r->BonusList(static_cast<size_t>(list)))
                     s.bonuses[static_cast<size_t>(list)][Folded(p.key)] = p.value;
             }
-            for (const std::string& c : r->Components()) s.components.insert(Folded(c));
-            for (size_t g = 0; g < r->Sounds().size(); ++g) {
-                for (const QSSoundData& slot : r->Sounds()[g]) {
-                    if (!slot.entered.empty()) s.sounds[g].insert(slot.entered);
+            for (std::string_view c : r->Components()) s.components.insert(Folded(std::string(c)));
+            for (size_t g = 0; g < kSoundGroupCount; ++g) {
+                for (std::string_view slot : r->Sounds(static_cast<SoundGroup>(g))) {
+                    if (!slot.empty()) s.sounds[g].insert(std::string(slot));
                 }
             }
         }
@@ -620,9 +620,10 @@ class RandomEdits {
         // The slot as the editor holds it now: loaded, or set by an earlier edit.
         auto& slots = slots_[record];
         if (slots.empty()) {
-            for (const auto& group : record->Sounds()) {
+            for (size_t g = 0; g < kSoundGroupCount; ++g) {
                 std::vector<std::string> values;
-                for (const QSSoundData& s : group) values.push_back(s.entered);
+                for (std::string_view s : record->Sounds(static_cast<SoundGroup>(g)))
+                    values.emplace_back(s);
                 slots.push_back(values);
             }
         }
@@ -937,7 +938,7 @@ TEST(SavedEditsReadBack, KeysOfASectionTheObjectsFileLacks) {
     EXPECT_EQ(back->Value(*FieldByShownKey("Attack2", "Damage")), "12");
     EXPECT_EQ(back->Value(*FieldByShownKey("SettlementData", "UpgradeTime")), "77");
     EXPECT_EQ(back->Value(*FieldByShownKey("BuildHierarchy", "Race")), "Thuld");
-    EXPECT_EQ(back->Sounds()[static_cast<size_t>(SoundGroup::Attack2)][0].entered, sample);
+    EXPECT_EQ(back->Sounds(SoundGroup::Attack2)[0], sample);
 }
 
 TEST(SavedEditsReadBack, ObjectsWhoseUniqueNameIsCutShortOfTheirFileOrSection) {

@@ -53,7 +53,7 @@ TEST_F(CloneTest, CloneCopiesTheShownUnitAndEntersEveryNonEmptyField) {
     EXPECT_EQ(clone.ProperName(), "Archer");
     EXPECT_EQ(clone.Value(50), "60");
     EXPECT_EQ(clone.changeState, kChangedInSession);
-    EXPECT_EQ(clone.Sounds()[static_cast<size_t>(SoundGroup::Selection)][0].entered, "a.wav");
+    EXPECT_EQ(clone.Sounds(SoundGroup::Selection)[0], "a.wav");
     EXPECT_EQ(clone.BonusList(0).size(), 1u);
     EXPECT_THAT(clone.Components(), ElementsAre("Forge"));
     // In the working list too, sorted, and nothing in the retail list.

@@ -104,10 +104,7 @@ TEST_F(CatalogueTest, SoundSlotsAreSortedWithEmptySlotsLast) {
     const QSObjectData& u = *Loaded(kViewUnits, true, "Warden");
     auto entered = [&](SoundGroup g) {
         std::vector<std::string> v;
-        for (const QSSoundData& s : u.Sounds()[static_cast<size_t>(g)]) {
-            EXPECT_EQ(s.resolved, s.entered);
-            v.push_back(s.entered);
-        }
+        for (std::string_view s : u.Sounds(g)) v.emplace_back(s);
         return v;
     };
     EXPECT_THAT(entered(SoundGroup::Death), ElementsAre("b_death.wav", ""));
@@ -249,7 +246,8 @@ TEST_F(CatalogueTest, ComponentKeysAreReadInNumberOrderUntilTheFirstGapOrEmptyVa
     Mount(files);
     catalogue->LoadObjectKind("units", kKindCodeUnits, true);
     for (size_t i = 0; i < std::size(cases); ++i) {
-        EXPECT_EQ(Loaded(kViewUnits, true, "C" + std::to_string(i))->Components(), cases[i].expected)
+        const QSTextList components = Loaded(kViewUnits, true, "C" + std::to_string(i))->Components();
+        EXPECT_EQ(std::vector<std::string>(components.begin(), components.end()), cases[i].expected)
             << cases[i].keys;
     }
     mgr.SetTranslator(nullptr);
@@ -314,7 +312,9 @@ TEST_F(CatalogueTest, AbsentKeysGetTheirDefaultsButAnAbsentResourceLeavesEveryth
     missing.LoadFromIni(mgr, "Data\\ObjectData\\units\\Missing.ini");
     EXPECT_EQ(missing.ProperName(), "");
     for (const FieldDef& f : kFieldTable) EXPECT_EQ(missing.Value(f), "") << f.row;
-    for (const auto& list : missing.Sounds()) EXPECT_TRUE(list.empty());
+    for (size_t g = 0; g < kSoundGroupCount; ++g)
+        EXPECT_TRUE(missing.Sounds(static_cast<SoundGroup>(g)).empty());
+    EXPECT_TRUE(missing.Components().empty());
 }
 
 TEST_F(CatalogueTest, UniqueNamesComeFromTheFileName) {
@@ -548,7 +548,8 @@ TEST_F(CatalogueTest, GlobalSettingsAreTwoFixedRecords) {
     EXPECT_EQ(settings.Value(13), "0x101010");  // shade_1 is empty: the min key is read
     EXPECT_EQ(settings.Value(14), "0xF0F0F0");
     EXPECT_EQ(settings.Value(50), "");
-    for (const auto& list : settings.Sounds()) EXPECT_TRUE(list.empty());
+    for (size_t g = 0; g < kSoundGroupCount; ++g)
+        EXPECT_TRUE(settings.Sounds(static_cast<SoundGroup>(g)).empty());
 
     EXPECT_EQ(colors.UniqueName(), "Colors");
     EXPECT_EQ(colors.resourceName, "Data\\Colors.ini");

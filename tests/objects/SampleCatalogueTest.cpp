@@ -89,10 +89,10 @@ TEST_P(SampleCatalogue, EveryObjectLoadsAsItsFileSays) {
                 }
             }
             for (size_t g = 0; g < kSoundGroupCount; ++g) {
-                const auto& slots = r.Sounds()[g];
+                const QSTextList slots = r.Sounds(static_cast<SoundGroup>(g));
                 ASSERT_EQ(slots.size(), static_cast<size_t>(kSoundSlots[g])) << file;
                 for (size_t s = 1; s < slots.size(); ++s) {
-                    EXPECT_FALSE(slots[s - 1].entered.empty() && !slots[s].entered.empty())
+                    EXPECT_FALSE(slots[s - 1].empty() && !slots[s].empty())
                         << file << " group " << g;
                 }
             }
@@ -130,10 +130,10 @@ TEST_P(SampleCatalogue, SideListsHoldTheInstallationsNames) {
     // Every sound a unit names is offered, whatever its letter case.
     o.catalogue.LoadAllObjects(false);
     for (const QSObjectData* unit : o.catalogue.Objects(kViewUnits, false)) {
-        for (const auto& group : unit->Sounds()) {
-            for (const QSSoundData& slot : group) {
-                if (!slot.entered.empty()) {
-                    EXPECT_GE(o.catalogue.FindSampleName(slot.entered), 0) << slot.entered;
+        for (size_t g = 0; g < kSoundGroupCount; ++g) {
+            for (std::string_view slot : unit->Sounds(static_cast<SoundGroup>(g))) {
+                if (!slot.empty()) {
+                    EXPECT_GE(o.catalogue.FindSampleName(std::string(slot)), 0) << slot;
                 }
             }
         }
