@@ -325,24 +325,36 @@ QSObjectData::Block QSObjectData::MakeBlock(const std::array<std::string_view, k
     for (std::string_view v : components) chars += v.size();
     // Each text is a part of one file (at most 4 GiB, as the parser takes it) or a short
     // default, so this holds for any file the parser accepted.
-    if (chars > UINT32_MAX) throw std::length_error("a record's texts exceed 4 GiB");
-    const size_t words = kBlockHeader + texts + 1 + (chars + sizeof(uint32_t) - 1) / sizeof(uint32_t);
-    auto block = std::make_shared_for_overwrite<uint32_t[]>(words);
-    block[0] = static_cast<uint32_t>(sounds.size());
-    block[1] = static_cast<uint32_t>(components.size());
-    uint32_t* start = block.get() + kBlockHeader;
-    char* out = reinterpret_cast<char*>(start + texts + 1);
+    if (chars > UINT32_MAX || components.size() > UINT32_MAX)
+        throw std::length_error("a record's texts exceed 4 GiB");
+    const bool wide = chars > UINT16_MAX;
+    const size_t startBytes = (texts + 1) * (wide ? 4 : 2);
+    auto block = std::make_shared_for_overwrite<unsigned char[]>(kBlockHeader + startBytes + chars);
+    const uint32_t header[2] = {static_cast<uint32_t>(sounds.size()) | (wide ? kWideStarts : 0),
+                                static_cast<uint32_t>(components.size())};
+    std::memcpy(block.get(), header, sizeof header);
+    unsigned char* start = block.get() + kBlockHeader;
+    char* out = reinterpret_cast<char*>(start + startBytes);
     uint32_t at = 0;
-    size_t i = 0;
+    auto put = [&](uint32_t offset) {
+        if (wide) {
+            std::memcpy(start, &offset, 4);
+            start += 4;
+        } else {
+            const auto narrow = static_cast<uint16_t>(offset);
+            std::memcpy(start, &narrow, 2);
+            start += 2;
+        }
+    };
     auto add = [&](std::string_view v) {
-        start[i++] = at;
+        put(at);
         if (!v.empty()) std::memcpy(out + at, v.data(), v.size());
         at += static_cast<uint32_t>(v.size());
     };
     for (std::string_view v : values) add(v);
     for (std::string_view v : sounds) add(v);
     for (std::string_view v : components) add(v);
-    start[i] = at;
+    put(at);
     return block;
 }
 
@@ -354,8 +366,9 @@ void QSObjectData::SetValue(int row, std::string_view value) {
     std::vector<std::string_view> sounds;
     std::vector<std::string_view> components;
     if (values_) {
-        const uint32_t* block = values_.get();
-        for (size_t s = 0; s < block[0]; ++s) sounds.push_back(BlockText(block, kFieldCount + s));
+        const unsigned char* block = values_.get();
+        for (size_t s = 0; s < BlockSounds(block); ++s)
+            sounds.push_back(BlockText(block, kFieldCount + s));
         for (std::string_view c : Components()) components.push_back(c);
     }
     values_ = MakeBlock(values, sounds, components);
@@ -363,16 +376,17 @@ void QSObjectData::SetValue(int row, std::string_view value) {
 
 QSTextList QSObjectData::Components() const {
     if (!values_) return {};
-    const uint32_t* block = values_.get();
-    return QSTextList(block + kBlockHeader, BlockChars(block), kFieldCount + block[0], block[1]);
+    const unsigned char* block = values_.get();
+    return QSTextList(BlockStarts(block), BlockChars(block), kFieldCount + BlockSounds(block),
+                      BlockComponents(block));
 }
 
 QSTextList QSObjectData::Sounds(SoundGroup group) const {
-    if (!values_ || values_[0] == 0) return {};
-    const uint32_t* block = values_.get();
+    if (!values_ || BlockSounds(values_.get()) == 0) return {};
+    const unsigned char* block = values_.get();
     size_t first = kFieldCount;
     for (size_t g = 0; g < static_cast<size_t>(group); ++g) first += static_cast<size_t>(kSoundSlots[g]);
-    return QSTextList(block + kBlockHeader, BlockChars(block), first,
+    return QSTextList(BlockStarts(block), BlockChars(block), first,
                       static_cast<size_t>(kSoundSlots[static_cast<size_t>(group)]));
 }
 

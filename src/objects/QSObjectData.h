@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <span>
@@ -38,6 +39,23 @@ inline constexpr std::array<const char*, 8> kBonusSections = {
     "ElementBonus2", "SupportBonus2", "ElementBonus3", "SupportBonus3"};
 inline constexpr int kBonusListCount = 16;
 
+// Where the texts of a record's block of values start: 16-bit offsets while its characters
+// fit, else 32-bit ones. Read byte-wise, so the block needs no alignment.
+struct QSTextStarts {
+    const unsigned char* at = nullptr;
+    bool wide = false;
+    uint32_t operator[](size_t i) const {
+        if (wide) {
+            uint32_t v;
+            std::memcpy(&v, at + 4 * i, 4);
+            return v;
+        }
+        uint16_t v;
+        std::memcpy(&v, at + 2 * i, 2);
+        return v;
+    }
+};
+
 // A run of texts kept in a record's block of values: its components, or one sound group's
 // slots. Read-only, and valid while the record, or a copy of it, lives.
 class QSTextList {
@@ -50,7 +68,8 @@ class QSTextList {
     bool empty() const { return count_ == 0; }
     std::string_view operator[](size_t i) const {
         const size_t at = first_ + i;
-        return std::string_view(text_ + start_[at], start_[at + 1] - start_[at]);
+        const uint32_t from = start_[at];
+        return std::string_view(text_ + from, start_[at + 1] - from);
     }
     std::string_view front() const { return (*this)[0]; }
 
@@ -88,9 +107,9 @@ class QSTextList {
 
   private:
     friend class QSObjectData;
-    QSTextList(const uint32_t* start, const char* text, size_t first, size_t count)
+    QSTextList(QSTextStarts start, const char* text, size_t first, size_t count)
         : start_(start), text_(text), first_(first), count_(count) {}
-    const uint32_t* start_ = nullptr;
+    QSTextStarts start_;
     const char* text_ = nullptr;
     size_t first_ = 0;
     size_t count_ = 0;
@@ -163,20 +182,33 @@ class QSObjectData {
     // SoundGroup order), then the components. A block never changes once made, so copies of
     // a record (the working pass's copies of the game's records) share it.
     //
-    // Layout, in 32-bit words: the number of sound slots, the number of components, the
-    // texts' n + 1 starts (text i is [start[i], start[i + 1]) of the characters), then the
-    // characters.
-    using Block = std::shared_ptr<const uint32_t[]>;
-    static constexpr size_t kBlockHeader = 2;
-    static size_t BlockTexts(const uint32_t* block) {
-        return kFieldCount + block[0] + block[1];
+    // Layout: the number of sound slots (its top bit set when the starts are 32-bit) and the
+    // number of components, 32 bits each; the texts' n + 1 starts (text i is [start[i],
+    // start[i + 1]) of the characters); then the characters.
+    using Block = std::shared_ptr<const unsigned char[]>;
+    static constexpr size_t kBlockHeader = 8;
+    static constexpr uint32_t kWideStarts = 1u << 31;
+    static uint32_t HeaderWord(const unsigned char* block, size_t word) {
+        uint32_t v;
+        std::memcpy(&v, block + 4 * word, 4);
+        return v;
     }
-    static const char* BlockChars(const uint32_t* block) {
-        return reinterpret_cast<const char*>(block + kBlockHeader + BlockTexts(block) + 1);
+    static uint32_t BlockSounds(const unsigned char* block) {
+        return HeaderWord(block, 0) & ~kWideStarts;
     }
-    static std::string_view BlockText(const uint32_t* block, size_t i) {
-        const uint32_t* start = block + kBlockHeader;
-        return std::string_view(BlockChars(block) + start[i], start[i + 1] - start[i]);
+    static uint32_t BlockComponents(const unsigned char* block) { return HeaderWord(block, 1); }
+    static QSTextStarts BlockStarts(const unsigned char* block) {
+        return {block + kBlockHeader, (HeaderWord(block, 0) & kWideStarts) != 0};
+    }
+    static const char* BlockChars(const unsigned char* block) {
+        const QSTextStarts starts = BlockStarts(block);
+        const size_t texts = kFieldCount + BlockSounds(block) + BlockComponents(block);
+        return reinterpret_cast<const char*>(starts.at + (texts + 1) * (starts.wide ? 4 : 2));
+    }
+    static std::string_view BlockText(const unsigned char* block, size_t i) {
+        const QSTextStarts starts = BlockStarts(block);
+        const uint32_t from = starts[i];
+        return std::string_view(BlockChars(block) + from, starts[i + 1] - from);
     }
     // Makes the block of these texts: the rows, row 1 first, the sound slots, the components.
     static Block MakeBlock(const std::array<std::string_view, kFieldCount>& values,

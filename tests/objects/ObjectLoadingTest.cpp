@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "core/QSINIFile.h"
 #include "core/QSLocalization.h"
 #include "objects/CatalogueFixture.h"
 
@@ -267,6 +268,49 @@ TEST_F(CatalogueTest, ABonusKeyGetsTheValueItsNameLooksUp) {
     EXPECT_THAT(pairs(0), ElementsAre("=blank", "=blank", "Fire=1", "Water=2"));
     EXPECT_THAT(pairs(2), ElementsAre("Air=3"));
     EXPECT_EQ(pairs(8), pairs(0));
+}
+
+// A record keeps its texts side by side, with 16-bit starts while they fit and 32-bit ones
+// past that: each text reads back whole on either side of the line, and a value set later
+// keeps the record's other rows, sounds and components.
+TEST(RecordTexts, EveryTextReadsBackWholeWhateverTheirLength) {
+    auto file = [](const std::string& description) {
+        return "[UnitData]\nDescription=" + description +
+               "\n[ObjectData]\nMaxHitPoints=7.5\nDeathSound1=b.wav\nDeathSound2=a.wav\n"
+               "[BuildHierarchy]\nComponent1=Forge\nComponent2=Kiln\n";
+    };
+    auto load = [](const std::string& text) {
+        QSINIFile ini;
+        ini.LoadText(text);
+        QSObjectData record;
+        record.LoadFromIni(ini);
+        return record;
+    };
+    const QSObjectData shortRecord = load(file("d"));
+    // Every character of the record but the description's.
+    size_t others = 0;
+    for (int row = 2; row <= kFieldCount; ++row) others += shortRecord.Value(row).size();
+    for (size_t g = 0; g < kSoundGroupCount; ++g)
+        for (std::string_view s : shortRecord.Sounds(static_cast<SoundGroup>(g))) others += s.size();
+    for (std::string_view c : shortRecord.Components()) others += c.size();
+    ASSERT_LT(others, 65535u);
+
+    for (size_t length : {size_t{1}, 65535 - others, 65536 - others, size_t{300000}}) {
+        std::string description(length, 'x');
+        description.back() = 'y';
+        QSObjectData record = load(file(description));
+        for (int setRow : {0, 50}) {
+            if (setRow) record.SetValue(setRow, "9");
+            EXPECT_EQ(record.Value(1), description) << length;
+            for (int row = 2; row <= kFieldCount; ++row) {
+                EXPECT_EQ(record.Value(row), row == setRow ? "9" : shortRecord.Value(row))
+                    << length << " row " << row;
+            }
+            EXPECT_THAT(record.Sounds(SoundGroup::Death), ElementsAre("a.wav", "b.wav")) << length;
+            EXPECT_THAT(record.Sounds(SoundGroup::Command), ElementsAre("", "", "", "")) << length;
+            EXPECT_THAT(record.Components(), ElementsAre("Forge", "Kiln")) << length;
+        }
+    }
 }
 
 TEST(ObjectRules, NormalizeWordCase) {
