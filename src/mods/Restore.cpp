@@ -53,11 +53,7 @@ bool RestoreFromMod(ObjectCatalogue& catalogue, ChangeList& changes, QSResourceM
     RemoveChanges(changes, selected, own);
 
     QSObjectData& record = *selected.record;
-    // The first half of the bonus lists is what the session changes, the second half the lists
-    // as loaded.
-    constexpr size_t kCurrentLists = kBonusSections.size();
-    QSObjectData::BonusListSet& lists = record.MutableBonusLists();
-    for (size_t list = 0; list < kCurrentLists; ++list) lists[list] = lists[list + kCurrentLists];
+    record.RestoreLoadedBonusLists();
     record.changeState =
         mgr.IsModResource(record.resourceName.c_str()) ? kSuppliedByMod : kUnchanged;
     return true;

@@ -13,7 +13,7 @@ const char* const kOff = "Off";
 
 // The list a toggle or a value changes (copied first when a copy of the record shares it).
 std::vector<QSBonusPair>& Changing(QSObjectData& record, int list) {
-    return record.MutableBonusLists()[static_cast<size_t>(list)];
+    return record.MutableBonusList(static_cast<size_t>(list));
 }
 const std::vector<QSBonusPair>& Current(const QSObjectData& record, int list) {
     return record.BonusList(static_cast<size_t>(list));

@@ -394,23 +394,30 @@ const std::vector<QSBonusPair>& QSObjectData::BonusList(size_t i) const {
     static const std::vector<QSBonusPair> kNone;
     if (!lists_) return kNone;
     constexpr size_t kCurrent = kBonusSections.size();
-    return lists_->loadedAreCurrent && i >= kCurrent ? lists_->bonus[i - kCurrent]
-                                                     : lists_->bonus[i];
+    if (i < kCurrent) return lists_->current[i];
+    return lists_->loaded ? (*lists_->loaded)[i - kCurrent] : lists_->current[i - kCurrent];
 }
 
-QSObjectData::BonusListSet& QSObjectData::MutableBonusLists() {
+std::vector<QSBonusPair>& QSObjectData::MutableBonusList(size_t i) {
     if (!lists_) {
         lists_ = std::make_shared<ListSet>();
     } else if (lists_.use_count() > 1) {
         lists_ = std::make_shared<ListSet>(*lists_);
     }
     ListSet& lists = *lists_;
-    if (lists.loadedAreCurrent) {
-        constexpr size_t kCurrent = kBonusSections.size();
-        for (size_t s = 0; s < kCurrent; ++s) lists.bonus[s + kCurrent] = lists.bonus[s];
-        lists.loadedAreCurrent = false;
-    }
-    return lists.bonus;
+    if (!lists.loaded) lists.loaded = std::make_shared<BonusLists>(lists.current);
+    constexpr size_t kCurrent = kBonusSections.size();
+    if (i < kCurrent) return lists.current[i];
+    // Changing a loaded list: it is no longer shared with the copies.
+    if (lists.loaded.use_count() > 1) lists.loaded = std::make_shared<BonusLists>(*lists.loaded);
+    return (*lists.loaded)[i - kCurrent];
+}
+
+void QSObjectData::RestoreLoadedBonusLists() {
+    if (!lists_ || !lists_->loaded) return;
+    if (lists_.use_count() > 1) lists_ = std::make_shared<ListSet>(*lists_);
+    lists_->current = *lists_->loaded;
+    lists_->loaded.reset();
 }
 
 void QSObjectData::SetUniqueName(std::string_view name) {
@@ -460,7 +467,7 @@ void QSObjectData::LoadFromIni(const QSINIFile& file) {
     // The lists are made anew, never changed under a copy that shares them; a file without
     // bonus sections keeps none.
     lists_ = std::make_shared<ListSet>();
-    BonusListSet& bonusLists = lists_->bonus;
+    BonusLists& bonusLists = lists_->current;
     bool anyBonus = false;
     for (uint32_t s = 0; s < ini->SectionCount(); ++s) {
         const QSINISection& section = ini->SectionAt(s);
@@ -554,5 +561,4 @@ void QSObjectData::LoadFromIni(const QSINIFile& file) {
     }
     for (size_t s = 0; s < kBonusSections.size(); ++s)
         StableSort(std::span(bonusLists[s]), BonusBefore);
-    lists_->loadedAreCurrent = true;
 }

@@ -154,7 +154,6 @@ class QSObjectData {
     const std::string& UniqueName() const { return uniqueName_; }
     const std::string& ProperName() const { return properName_; }
 
-    using BonusListSet = std::array<std::vector<QSBonusPair>, kBonusListCount>;
     // ElementBonus .. SupportBonus3 in kBonusSections order, then the same sections again.
     // List i of kBonusListCount: 0-7 as they are now, 8-15 as loaded (kBonusSections order).
     const std::vector<QSBonusPair>& BonusList(size_t i) const;
@@ -163,9 +162,11 @@ class QSObjectData {
     // The group's slots as entered, those with a value first (by value, letter case aside);
     // kSoundSlots of the group for a record loaded from a file, else none.
     QSTextList Sounds(SoundGroup group) const;
-    // The bonus lists for changing, first copied when a copy of the record shares them: all
-    // 16, the loaded ones made apart from the current ones first.
-    BonusListSet& MutableBonusLists();
+    // Bonus list i (of kBonusListCount) for changing. The lists are first copied when a copy
+    // of the record shares them, and the loaded ones are made apart from the current ones.
+    std::vector<QSBonusPair>& MutableBonusList(size_t i);
+    // Makes the current bonus lists (0-7) the loaded ones (8-15) again.
+    void RestoreLoadedBonusLists();
 
     // Whether both hold the very same values and lists (a copy neither has changed since).
     bool SharesStorageWith(const QSObjectData& other) const {
@@ -216,11 +217,13 @@ class QSObjectData {
                            std::span<const std::string_view> components);
 
     // The bonus lists, shared by copies of a record like its values until one of them changes.
+    using BonusLists = std::array<std::vector<QSBonusPair>, kBonusSections.size()>;
     struct ListSet {
-        BonusListSet bonus;
-        // As loaded, lists 8-15 are lists 0-7 and are not held twice (left empty) until
-        // MutableBonusLists is asked for.
-        bool loadedAreCurrent = false;
+        BonusLists current;
+        // The lists as loaded once a current one may have changed (a list for changing was
+        // asked for); until then, null: they are the current ones, not held twice. Copies of
+        // the set share them until one changes a loaded list.
+        std::shared_ptr<BonusLists> loaded;
     };
 
     std::string uniqueName_;

@@ -271,10 +271,10 @@ TEST(GlobalHistory, EqualRecordsWriteNothingUnlessTwoBonusKeysAreOneNameInAnothe
     retailUnit.LoadFromIni(unitFile);
     retailUnit.SetUniqueName("Unit");
     retailUnit.SetValue(2, "5");
-    retailUnit.MutableBonusLists()[0] = {{"Fire", "1"}, {"Water", "2"}};
+    retailUnit.MutableBonusList(0) = {{"Fire", "1"}, {"Water", "2"}};
     QSObjectData twins = retailUnit;
     twins.SetUniqueName("Twins");
-    twins.MutableBonusLists()[3] = {{"Fire", "1"}, {"FIRE", "2"}};
+    twins.MutableBonusList(3) = {{"Fire", "1"}, {"FIRE", "2"}};
     QSObjectData workingUnit = retailUnit, workingTwins = twins;
     QSObjectList retail(4, 4), working(4, 4);
     for (QSObjectData* r : {&retailUnit, &twins}) retail.Append(r);

@@ -160,7 +160,7 @@ TEST_F(RestoreTest, AnIndexOutsideTheViewListRestoresNothing) {
 
 TEST_F(RestoreTest, FromModWithoutChangeRecordsLeavesEvenDifferingBonusListsAlone) {
     QSObjectData& pike = Record(kViewUnits, "Pike");
-    pike.MutableBonusLists()[0].push_back({"Frost", "2"});
+    pike.MutableBonusList(0).push_back({"Frost", "2"});
     // Another object's records do not count as this one's.
     Edit(kViewUnits, "Bow", "defense", "5");
 
