@@ -255,6 +255,9 @@ int ObjectCatalogue::LoadObjectKind(const char* directory, int kindCode, bool re
         if (progress_) progress_();
     }
 
+    // The windows' memory goes back for the records of the next kind.
+    reader_.window.Release();
+    aheadReader_.window.Release();
     if (read == kMaxObjectsPerKind)
         QSLOG(kLogNote, "WARNING: read in the maximum number of object types");
     QSLOG(kLogInfo, "Read %d objects.", read);

@@ -46,6 +46,11 @@ class ReadWindow {
         archive_ = nullptr;
         start_ = end_ = 0;
     }
+    // The same, and hands its memory back.
+    void Release() {
+        Forget();
+        bytes_.reset();
+    }
 
   private:
     friend class QSStreamFile;
