@@ -403,16 +403,13 @@ void ObjectCatalogue::LoadGlobalObjects(bool retail) {
     settings->SetProperName("Settings");
     std::unique_ptr<QSObjectData> colors = NewFixedRecord(kColorsResource, "Colors");
     colors->SetProperName("Colors");
-    QSINIFile* settingsIni = IniIfPresent(mgr_, kSettingsResource);
-    for (const FieldDef& f : kFieldTable) {
-        if (f.rule == LoadRule::FromSettings && settingsIni) settings->LoadRow(*settingsIni, f);
-    }
+    auto rule = [](LoadRule r) { return [r](const FieldDef& f) { return f.rule == r; }; };
+    if (QSINIFile* settingsIni = IniIfPresent(mgr_, kSettingsResource))
+        settings->LoadRowsWhere(*settingsIni, rule(LoadRule::FromSettings));
     // Fetched after the settings rows are read: the manager keeps only a few files at hand.
-    QSINIFile* colorsIni = IniIfPresent(mgr_, kColorsResource);
-    for (const FieldDef& f : kFieldTable) {
-        if (f.rule != LoadRule::FromColors || !colorsIni) continue;
-        settings->LoadRow(*colorsIni, f);
-        colors->LoadRow(*colorsIni, f);
+    if (QSINIFile* colorsIni = IniIfPresent(mgr_, kColorsResource)) {
+        settings->LoadRowsWhere(*colorsIni, rule(LoadRule::FromColors));
+        colors->LoadRowsWhere(*colorsIni, rule(LoadRule::FromColors));
     }
     list.Append(settings.release());
     list.Append(colors.release());

@@ -363,6 +363,10 @@ void QSObjectData::SetValue(int row, std::string_view value) {
     for (int r = 1; r <= kFieldCount; ++r) values[static_cast<size_t>(r - 1)] = Value(r);
     const std::string kept(value);  // the value may lie in the block being replaced
     values[static_cast<size_t>(row - 1)] = kept;
+    ReplaceValues(values);
+}
+
+void QSObjectData::ReplaceValues(const std::array<std::string_view, kFieldCount>& values) {
     std::vector<std::string_view> sounds;
     std::vector<std::string_view> components;
     if (values_) {
@@ -429,19 +433,28 @@ void QSObjectData::SetProperName(std::string_view name) {
 }
 
 void QSObjectData::LoadRows(QSINIFile& ini, uint8_t kinds, const char* section) {
-    for (const FieldDef& f : kFieldTable) {
-        if (f.kinds & kinds) LoadRow(ini, f, section);
-    }
+    LoadRowsWhere(ini, [kinds](const FieldDef& f) { return (f.kinds & kinds) != 0; }, section);
 }
 
-void QSObjectData::LoadRow(QSINIFile& ini, const FieldDef& f, const char* section) {
-    const char* from = f.section ? f.section : section;
-    if (!from) return;
-    std::string value = Read(ini, from, f.key, f.defaultValue);
-    if (f.rule == LoadRule::FromColors && value.empty() && f.altKey)
-        value = Read(ini, from, f.altKey, f.defaultValue);
-    ApplyRule(f.rule, value);
-    SetValue(f.row, value);
+// The rows read are gathered, then made into one block.
+void QSObjectData::LoadRowsWhere(QSINIFile& ini,
+                                 const std::function<bool(const FieldDef&)>& wanted,
+                                 const char* section) {
+    std::array<std::string_view, kFieldCount> values;
+    for (int r = 1; r <= kFieldCount; ++r) values[static_cast<size_t>(r - 1)] = Value(r);
+    std::vector<std::string> read;
+    read.reserve(kFieldCount);  // never moved: the views below point into them
+    for (const FieldDef& f : kFieldTable) {
+        const char* from = f.section ? f.section : section;
+        if (!from || !wanted(f)) continue;
+        std::string value = Read(ini, from, f.key, f.defaultValue);
+        if (f.rule == LoadRule::FromColors && value.empty() && f.altKey)
+            value = Read(ini, from, f.altKey, f.defaultValue);
+        ApplyRule(f.rule, value);
+        read.push_back(std::move(value));
+        values[static_cast<size_t>(f.row - 1)] = read.back();
+    }
+    if (!read.empty()) ReplaceValues(values);
 }
 
 // One pass over the file's sections and keys: each key goes to what reads it (the first of

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <span>
@@ -134,11 +135,12 @@ class QSObjectData {
     // The same from a parsed file.
     void LoadFromIni(const QSINIFile& ini);
 
-    // Reads the rows whose kinds include `kinds` from ini; section stands for the
-    // component's own section.
+    // Reads the rows whose kinds include `kinds` from ini, each with its default and loading
+    // rule; section stands for the component's own section.
     void LoadRows(QSINIFile& ini, uint8_t kinds, const char* section = nullptr);
-    // Reads one row from ini with its default and loading rule.
-    void LoadRow(QSINIFile& ini, const FieldDef& field, const char* section = nullptr);
+    // The same for the rows `wanted` accepts.
+    void LoadRowsWhere(QSINIFile& ini, const std::function<bool(const FieldDef&)>& wanted,
+                       const char* section = nullptr);
 
     // The text of a row (1 to kFieldCount); valid while the record, or a copy of it, lives.
     std::string_view Value(int row) const {
@@ -211,6 +213,8 @@ class QSObjectData {
         const uint32_t from = starts[i];
         return std::string_view(BlockChars(block) + from, starts[i + 1] - from);
     }
+    // Gives the record these rows (row 1 first), keeping its sounds and components.
+    void ReplaceValues(const std::array<std::string_view, kFieldCount>& values);
     // Makes the block of these texts: the rows, row 1 first, the sound slots, the components.
     static Block MakeBlock(const std::array<std::string_view, kFieldCount>& values,
                            std::span<const std::string_view> sounds,
