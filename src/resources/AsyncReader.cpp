@@ -44,6 +44,7 @@ void AsyncReader::Init() {
         std::unique_lock lock(queueMutex_);
         stopFlag_.wait(lock, [this] { return stop_ == 0; });
     }
+    started_ = true;
     QSLOG(kLogInfo, "AsyncReader::Init() finished starting up (stop %d)", stop_.load());
 }
 
@@ -96,6 +97,7 @@ void AsyncReader::UnInit() {
         QSLOG(kLogInfo, "EXIT: Uninitializing AsyncReader (stop %d) timeout %d", stop_.load(),
               ElapsedMs(start));
         if (thread_.joinable()) thread_.detach();
+        started_ = false;
         return;
     }
 
@@ -121,6 +123,7 @@ void AsyncReader::UnInit() {
             thread_.detach();  // not forced to end
         }
     }
+    started_ = false;
 }
 
 void AsyncReader::InsertSorted(ReadRequest&& request) {

@@ -55,6 +55,8 @@ public:
     int SetPriority(const char* name, int8_t priority);
 
     bool Stopping() const { return stop_ != 0; }
+    // Whether Init has started the thread and UnInit has not yet stopped it.
+    bool Started() const { return started_.load(); }
     bool OnReaderThread() const { return std::this_thread::get_id() == threadId_.load(); }
     uint32_t QueueCapacity() const;
     uint32_t QueueCount() const;
@@ -67,6 +69,7 @@ private:
     static constexpr int kStopMs = 10000;
 
     std::atomic<uint8_t> stop_{0};
+    std::atomic<bool> started_{false};
     mutable std::mutex queueMutex_;
     std::condition_variable wake_;      // a request or a stop has arrived
     std::condition_variable stopFlag_;  // the thread has changed the stop flag

@@ -162,7 +162,7 @@ void QSResourceMgr::ShutDownForFatal(bool iniQueue) {
             UnInit();
         } else if (initialised_) {
             QSLOG(kLogInfo, "EXIT: QSResourceMgr::UnInit");
-            reader_->UnInit();
+            reader_->UnInit();  // it runs: this is its thread
             QSLOG(kLogInfo, "EXIT: AsyncReader deleted");
         }
         return;
@@ -236,8 +236,10 @@ int QSResourceMgr::Init(const char* directory, const char* modPath) {
         }
         BuildNameTable();
     }
+    // The reader's thread starts with the first read handed to it (RequestResource). A file
+    // a caller waits for is read on the caller's thread (RequestAndWait), so most mounts
+    // never start it and pay no thread start and stop.
     reader_ = std::make_unique<AsyncReader>();
-    reader_->Init();
     initialised_ = true;
     return 1;
 }
@@ -361,9 +363,10 @@ const QSResource* QSResourceMgr::FindEntry(const char* name) const { return Find
 
 // Entries are made by the thousand when a set of archives is mounted: take them from blocks.
 QSResource* QSResourceMgr::NewEntry() {
-    constexpr size_t kBlock = 1024;
-    if (entryBlocks_.empty() || entriesUsed_ == kBlock) {
-        entryBlocks_.emplace_back(new QSResource[kBlock]);
+    // Blocks of 64, 128, ... up to 1024 entries: a small installation makes few entries.
+    auto blockSize = [](size_t block) { return size_t{64} << std::min<size_t>(block, 4); };
+    if (entryBlocks_.empty() || entriesUsed_ == blockSize(entryBlocks_.size() - 1)) {
+        entryBlocks_.emplace_back(new QSResource[blockSize(entryBlocks_.size())]);
         entriesUsed_ = 0;
     }
     return &entryBlocks_.back()[entriesUsed_++];
@@ -439,6 +442,7 @@ int QSResourceMgr::RequestResource(QSGameResource* object, int8_t priority) {
     if (entry->refCount++ == 0) {
         entry->state = 1;
         const QSStreamFile* archive = entry->node ? archives_[entry->archiveIndex] : nullptr;
+        if (!reader_->Started()) reader_->Init();
         reader_->AddRequest(entry->name, priority, &QSResourceMgr::Completion, this, entry, archive,
                             entry->node);
     }
@@ -683,7 +687,7 @@ int QSResourceMgr::UnInit() {
     if (!initialised_) return 1;
     QSLOG(kLogInfo, "EXIT: QSResourceMgr::UnInit");
     if (reader_) {
-        reader_->UnInit();
+        if (reader_->Started()) reader_->UnInit();
         reader_.reset();
     }
     QSLOG(kLogInfo, "EXIT: AsyncReader deleted");

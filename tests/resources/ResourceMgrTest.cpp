@@ -10,6 +10,7 @@
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::UnorderedElementsAre;
 
 namespace {
@@ -196,6 +197,33 @@ TEST_F(ResourceMgrTest, IniQueueKeepsTheFiveNewestLoaded) {
     EXPECT_EQ(mgr.FindEntry(files[1])->refCount, 0u);
     EXPECT_EQ(mgr.FlushINIQueue(), 1);
     EXPECT_EQ(mgr.FlushINIQueue(), 0);
+}
+
+// The reader's thread starts with the first read handed to it, not with the mount: a file
+// a caller waits for is read on the caller's thread. Once started, it is stopped at UnInit.
+TEST_F(ResourceMgrTest, TheReaderThreadStartsWithTheFirstReadHandedToIt) {
+    for (bool handOne : {false, true}) {
+        SCOPED_TRACE(handOne);
+        const size_t before = log().size();
+        Mount();
+        EXPECT_EQ(Value("Data\\Settings.ini", "Game", "Speed"), "2");  // the expansion's
+        QSTextFile* text = mgr.GetTextFile("readme.txt");
+        EXPECT_EQ(mgr.RequestAndWait(text, 1), 1);
+        EXPECT_EQ(mgr.ReleaseResource(text), 1);
+        EXPECT_THAT(log().substr(before), Not(HasSubstr("THREAD: spawned ASYNC")));
+        if (handOne) {
+            EXPECT_EQ(mgr.RequestResource(text, 1), 1);
+            EXPECT_EQ(mgr.Wait(text), 1);
+            EXPECT_EQ(std::string(text->Data(), text->Length()), "plain\r\ntext");
+            EXPECT_EQ(mgr.ReleaseResource(text), 1);
+            EXPECT_THAT(log().substr(before), HasSubstr("THREAD: spawned ASYNC"));
+        }
+        mgr.FlushINIQueue();
+        EXPECT_EQ(mgr.UnInit(), 1);
+        const std::string lines = log().substr(before);
+        EXPECT_EQ(lines.find("EXIT: Async thread exiting") != std::string::npos, handOne);
+        EXPECT_THAT(lines, HasSubstr("EXIT: AsyncReader deleted"));
+    }
 }
 
 TEST_F(ResourceMgrTest, TextFilesAndIniIterationByFileName) {
