@@ -82,7 +82,10 @@ class QSTextList {
         using pointer = void;
         using reference = std::string_view;
         iterator() = default;
-        std::string_view operator*() const { return (*list_)[i_]; }
+        std::string_view operator*() const {
+            const uint32_t from = start_[i_];
+            return std::string_view(text_ + from, start_[i_ + 1] - from);
+        }
         iterator& operator++() {
             ++i_;
             return *this;
@@ -96,12 +99,15 @@ class QSTextList {
 
       private:
         friend class QSTextList;
-        iterator(const QSTextList* list, size_t i) : list_(list), i_(i) {}
-        const QSTextList* list_ = nullptr;
-        size_t i_ = 0;
+        // Holds what it reads, not the list: it stays valid when a list made for a loop goes.
+        iterator(QSTextStarts start, const char* text, size_t i)
+            : start_(start), text_(text), i_(i) {}
+        QSTextStarts start_;
+        const char* text_ = nullptr;
+        size_t i_ = 0;  // into the block's texts
     };
-    iterator begin() const { return iterator(this, 0); }
-    iterator end() const { return iterator(this, count_); }
+    iterator begin() const { return iterator(start_, text_, first_); }
+    iterator end() const { return iterator(start_, text_, first_ + count_); }
 
     // The same texts in the same order.
     friend bool operator==(const QSTextList& a, const QSTextList& b);
@@ -146,8 +152,8 @@ class QSObjectData {
     std::string_view Value(int row) const {
         return values_ ? BlockText(values_.get(), static_cast<size_t>(row - 1)) : std::string_view();
     }
-    // Makes a new block of values with one changed: for the few rows set one by one (the
-    // global and component records, restoring); a whole file is loaded in one go.
+    // Makes a new block of values with one changed: for the few rows set one by one
+    // (restoring); a file's rows are loaded in one go.
     void SetValue(int row, std::string_view value);
     std::string_view Value(const FieldDef& field) const { return Value(field.row); }
 
