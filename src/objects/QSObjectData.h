@@ -55,6 +55,11 @@ struct QSTextStarts {
         std::memcpy(&v, at + 2 * i, 2);
         return v;
     }
+    // Text i of the characters these starts index.
+    std::string_view Text(const char* chars, size_t i) const {
+        const uint32_t from = (*this)[i];
+        return std::string_view(chars + from, (*this)[i + 1] - from);
+    }
 };
 
 // A run of texts kept in a record's block of values: its components, or one sound group's
@@ -67,11 +72,7 @@ class QSTextList {
     QSTextList() = default;
     size_t size() const { return count_; }
     bool empty() const { return count_ == 0; }
-    std::string_view operator[](size_t i) const {
-        const size_t at = first_ + i;
-        const uint32_t from = start_[at];
-        return std::string_view(text_ + from, start_[at + 1] - from);
-    }
+    std::string_view operator[](size_t i) const { return start_.Text(text_, first_ + i); }
     std::string_view front() const { return (*this)[0]; }
 
     class iterator {
@@ -82,10 +83,7 @@ class QSTextList {
         using pointer = void;
         using reference = std::string_view;
         iterator() = default;
-        std::string_view operator*() const {
-            const uint32_t from = start_[i_];
-            return std::string_view(text_ + from, start_[i_ + 1] - from);
-        }
+        std::string_view operator*() const { return start_.Text(text_, i_); }
         iterator& operator++() {
             ++i_;
             return *this;
@@ -215,9 +213,7 @@ class QSObjectData {
         return reinterpret_cast<const char*>(starts.at + (texts + 1) * (starts.wide ? 4 : 2));
     }
     static std::string_view BlockText(const unsigned char* block, size_t i) {
-        const QSTextStarts starts = BlockStarts(block);
-        const uint32_t from = starts[i];
-        return std::string_view(BlockChars(block) + from, starts[i + 1] - from);
+        return BlockStarts(block).Text(BlockChars(block), i);
     }
     // Gives the record these rows (row 1 first), keeping its sounds and components.
     void ReplaceValues(const std::array<std::string_view, kFieldCount>& values);
